@@ -1,0 +1,13 @@
+# Product code: warnings are errors, no exceptions and no RTTI.
+function(tarvex_product_options target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Werror -fno-exceptions -fno-rtti)
+endfunction()
+
+# Test code may use exceptions (GoogleTest does), but keeps the warnings.
+function(tarvex_test_options target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
+  if(WIN32)
+    # Test executables run under Wine without the mingw runtime DLLs beside them.
+    target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++)
+  endif()
+endfunction()

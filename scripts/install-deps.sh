@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# Installs the Debian packages needed to build and test TarvexLogo.dll.
+# Safe to run again and again: it installs only what is missing, and runs
+# apt-get update only when something has to be installed.
+set -euo pipefail
+
+# Not every developer machine runs us as root; CI does.
+sudo=()
+if [[ $(id -u) -ne 0 ]]; then
+    sudo=(sudo)
+fi
+
+# package|what it is needed for
+needed=(
+    "g++-mingw-w64-i686-posix|cross-compiles the 32-bit DLL and probe, posix thread model for std::thread"
+    "binutils-mingw-w64-i686|links and inspects the 32-bit DLL"
+    "mingw-w64-tools|widl and friends for the cross build"
+    "wine|runs the cross-built tests"
+    "wine32:i386|runs the 32-bit library and probe"
+    "xvfb|gives Wine a private X display at a chosen depth"
+    "x11-utils|xdpyinfo, used to wait for the X server"
+    "cmake|configures every build"
+    "g++|builds the winsim variant natively"
+    "libgtest-dev|GoogleTest for the unit and conformance tests"
+    "libgmock-dev|GoogleMock for the unit tests"
+    "libbenchmark-dev|Google Benchmark for the benchmarks"
+    "valgrind|memory checks of the native build"
+)
+
+missing=()
+for entry in "${needed[@]}"; do
+    pkg=${entry%%|*}
+    why=${entry#*|}
+    # dpkg-query fails for a package it has never seen; that only means missing.
+    status=$(dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null || true)
+    if [[ $status != "install ok installed" ]]; then
+        echo "install-deps: installing $pkg ($why)"
+        missing+=("$pkg")
+    fi
+done
+
+if ((${#missing[@]} == 0)); then
+    echo "install-deps: everything needed is installed"
+else
+    # wine32 is an i386 package; apt cannot see it until the architecture is added.
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        "${sudo[@]}" dpkg --add-architecture i386
+    fi
+    # CI runs with no stdin: keep apt and debconf from asking anything.
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update </dev/null
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive \
+        apt-get install -y --no-install-recommends "${missing[@]}" </dev/null
+fi
+
+# The cross toolchain file calls the plain compiler names. The win32 thread
+# model behind them has no std::thread or std::mutex (GoogleTest and our code
+# need them), so if both models are installed, point the names at posix.
+for tool in i686-w64-mingw32-g++ i686-w64-mingw32-gcc; do
+    posix=/usr/bin/$tool-posix
+    query=$(update-alternatives --query "$tool" 2>/dev/null) || continue
+    current=$(sed -n 's/^Value: //p' <<<"$query")
+    if [[ $current != "$posix" ]] && grep -qx "Alternative: $posix" <<<"$query"; then
+        echo "install-deps: switching $tool to the posix thread model"
+        "${sudo[@]}" update-alternatives --set "$tool" "$posix"
+    fi
+done

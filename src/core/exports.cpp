@@ -1,0 +1,47 @@
+// The exported functions: thin forwarders to the one start-up object.
+#include "core/exports.h"
+
+#include <cstring>
+
+#include "core/logo_startup.h"
+
+extern "C" {
+
+int __cdecl LogoGetMode() { return TheStartup()->mode; }
+
+int __cdecl LogoGetEdition() { return TheStartup()->edition; }
+
+int __cdecl LogoClose() { return TheStartup()->CloseLogo(); }
+
+const char* __cdecl LogoSetExitCommand(const char* command, int show) {
+  return TheStartup()->SetExitCommand(command, show);
+}
+
+void __cdecl BeforeInitHelmex(char* names) {
+  char* productKeyName = names;
+  char* resourceBaseName = names + kHelmexFieldSize;
+  const int edition = LogoGetEdition();
+  if (edition == 13) {
+    std::strcpy(productKeyName, "Nalvo4");
+    std::strcpy(resourceBaseName, "WisRes");
+    return;
+  }
+  std::strcpy(resourceBaseName, edition == 16 ? "TalRes" : edition == 17 ? "KorRes" : "OxaRes");
+  switch (LogoGetMode()) {
+    case 0:
+      std::strcpy(productKeyName, "Tarvex4");
+      break;
+    case 1:
+      std::strcpy(productKeyName, "Brindo4");
+      break;
+    case 2:
+      std::strcpy(productKeyName, "Quessa4");
+      break;
+    default:  // the caller's text stays
+      break;
+  }
+}
+
+int __cdecl GetVersionNumber() { return 402; }
+
+}  // extern "C"

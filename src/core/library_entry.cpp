@@ -1,0 +1,18 @@
+#include "core/library_entry.h"
+
+#include "core/logo_startup.h"
+
+BOOL RunLibraryEntry(LogoStartup& startup, HMODULE ownModule, DWORD reason) {
+  switch (reason) {
+    case DLL_PROCESS_ATTACH:
+      startup.OnProcessAttach(ownModule);
+      break;
+    case DLL_PROCESS_DETACH:
+      startup.OnProcessDetach();
+      break;
+    default:  // thread attach and detach
+      break;
+  }
+  // Loading never fails from the library's side.
+  return TRUE;
+}

@@ -1,0 +1,34 @@
+// Construction, destruction and the global pointer of the start-up object.
+#include "core/logo_startup.h"
+
+#include "core/bounded_text.h"
+
+namespace {
+// Every entry into the library (the entry, the exports, the window and dialog
+// procedures) reaches the one start-up object through this pointer.
+LogoStartup* g_startup = nullptr;
+}  // namespace
+
+LogoStartup* TheStartup() { return g_startup; }
+
+LogoStartup::LogoStartup()
+    : module(nullptr),
+      title(),
+      mode(0),
+      edition(16),
+      logoWindow(nullptr),
+      logoBitmap(nullptr),
+      logoPalette(nullptr),
+      logoFont(nullptr),
+      language(0),
+      resourceModule(nullptr),
+      resourceIdLookup(nullptr),
+      exitCommand(),
+      exitShowCommand(SW_SHOWNORMAL) {
+  CopyBoundedText(title, "Tarvex 4.0", sizeof title);
+  g_startup = this;
+}
+
+LogoStartup::~LogoStartup() { g_startup = nullptr; }
+
+void LogoStartup::PaintExtras(HWND, HDC) {}

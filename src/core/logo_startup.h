@@ -1,0 +1,105 @@
+// The start-up object: all state of the library and the start-up policy.
+// LogoStartup holds the generic start-up and logo behaviour; the product class
+// derived from it answers the product-specific questions.
+#pragma once
+
+#include <windows.h>
+
+// Size of every fixed text buffer of the library, in bytes (511 characters and
+// the terminating zero).
+constexpr int kTextSize = 512;
+
+// The resource library's "GetResourceID": key text in, string identifier out
+// (0 for a key it does not know).
+typedef int(__cdecl* ResourceIdLookup)(const char* key);
+
+class LogoStartup {
+ public:
+  // Sets every field to its initial value and makes this the start-up object.
+  LogoStartup();
+  // Clears the global pointer.
+  virtual ~LogoStartup();
+
+  LogoStartup(const LogoStartup&) = delete;
+  LogoStartup& operator=(const LogoStartup&) = delete;
+
+  // ---- product policy, in the order of the virtual table
+  virtual int QueryEdition() = 0;
+  // May show the mode dialog, and may end the process.
+  virtual int QueryMode() = 0;
+  // First part of the resource library's file name, e.g. "OxaRes".
+  virtual const char* ResourceBaseName() = 0;
+  // Key under HKEY_CURRENT_USER that holds the language setting, or null.
+  virtual const char* UserSettingsKeyPath() = 0;
+  // Draws over the logo after the bitmap; the generic class draws nothing.
+  virtual void PaintExtras(HWND window, HDC dc);
+
+  // ---- library entry (core/startup_sequence.cpp, core/clock_check.cpp, core/exit_command.cpp)
+  void OnProcessAttach(HMODULE ownModule);
+  void OnProcessDetach();
+  // Ends the process with exit code 2, after the "MSG_BAD_TIME" message, when
+  // the local clock cannot be held as 32-bit calendar time.
+  void CheckClock();
+  // Keeps at most 511 characters of `command` for process detach; a null
+  // command clears it. Returns the stored copy.
+  const char* SetExitCommand(const char* command, int show);
+  void RunExitCommand();
+
+  // ---- command line (core/command_line.cpp); 1 for yes, 0 for no
+  int HasSwitch(const char* name) const;
+  int LogoAllowed() const;
+  int CommandLineHasFileType(const char* extension) const;
+
+  // ---- edition and mode (core/edition_and_mode.cpp)
+  int FormsEnabled() const;
+  // 1 for the forms mode, 0 for the main mode; a cancelled dialog ends the process.
+  int AskMode();
+  INT_PTR ModeDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+  // ---- settings (settings/new_user_defaults.cpp)
+  void CopyNewUserDefaults();
+
+  // ---- language (language/*.cpp)
+  int ReadLanguageSetting();
+  void WriteLanguageSetting(int newLanguage);
+  // Full name of the resource library of `forLanguage`, into a buffer of kTextSize bytes.
+  void ResourceLibraryPath(char* path, int forLanguage);
+  int ResourceLibraryExists(int forLanguage);
+  void LoadResourceLibrary();
+  void FreeResourceLibrary();
+  // The string of `key` from the resource module, or the key itself, into a
+  // buffer of kTextSize bytes.
+  void LookUpString(char* buffer, const char* key);
+  HBITMAP LoadResourceBitmap(const char* name);
+  int ShowMessage(const char* text, UINT style);
+  int ShowMessageByKey(const char* key, UINT style);
+  void CheckCodePage();
+  void ReportCodePageMismatch();
+
+  // ---- logo (logo/logo_window.cpp)
+  void CreateLogoWindow();
+  // 0 when there was no font to delete, else DeleteObject's result for it.
+  int CloseLogo();
+  LRESULT LogoWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  // Bitmap resource name for the display class, into a buffer of kTextSize bytes.
+  void LogoBitmapName(bool svga, char* name);
+  void CreateLogoFont();
+
+  // ---- state, in this order
+  HMODULE module;                        // the library's own module while attached
+  char title[kTextSize];                 // caption of the logo window and of every message box
+  int mode;                              // 0 main, 1 forms, 2 third mode
+  int edition;                           // 16 until the start-up settles it
+  HWND logoWindow;
+  HBITMAP logoBitmap;
+  HPALETTE logoPalette;
+  HFONT logoFont;
+  int language;                          // interface language number, 0 English
+  HMODULE resourceModule;                // where strings, bitmaps and the mode dialog come from
+  ResourceIdLookup resourceIdLookup;     // the resource module's "GetResourceID", or null
+  char exitCommand[kTextSize];           // run at process detach when not empty
+  int exitShowCommand;                   // show state for exitCommand
+};
+
+// The one start-up object, or null before it is constructed and after it is destroyed.
+LogoStartup* TheStartup();

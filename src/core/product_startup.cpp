@@ -1,0 +1,17 @@
+// The product class's names for its resource library and per-user settings.
+#include "core/product_startup.h"
+
+ProductStartup::~ProductStartup() = default;
+
+const char* ProductStartup::ResourceBaseName() { return "OxaRes"; }
+
+const char* ProductStartup::UserSettingsKeyPath() {
+  switch (mode) {
+    case 0:
+      return "Software\\Vornek\\Tarvex4\\Helmex";
+    case 1:
+      return "Software\\Vornek\\Brindo4\\Helmex";
+    default:
+      return nullptr;
+  }
+}

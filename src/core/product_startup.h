@@ -1,0 +1,18 @@
+// The product's start-up policy: which edition, which mode, which resource
+// library and which per-user settings key.
+#pragma once
+
+#include "core/logo_startup.h"
+
+class ProductStartup : public LogoStartup {
+ public:
+  ~ProductStartup() override;
+
+  // 14 when the installation disables the forms mode, else 15.
+  int QueryEdition() override;
+  int QueryMode() override;
+  // "OxaRes" in every edition and mode.
+  const char* ResourceBaseName() override;
+  // The "Helmex" key of the mode's product, or null for a mode without one.
+  const char* UserSettingsKeyPath() override;
+};

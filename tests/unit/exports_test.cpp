@@ -1,0 +1,70 @@
+#include <winsim/control.h>
+
+#include <cstring>
+#include <string>
+
+#include "core/exports.h"
+#include "startup_fixture.h"
+
+namespace {
+
+class ExportsTest : public StartupTest {};
+
+struct HelmexCase {
+  int edition;
+  int mode;
+  const char* productKeyName;  // null: the caller's text stays
+  const char* resourceBaseName;
+};
+
+class BeforeInitHelmexTest : public StartupTest, public ::testing::WithParamInterface<HelmexCase> {};
+
+TEST_P(BeforeInitHelmexTest, NamesFollowEditionAndMode) {
+  const HelmexCase& c = GetParam();
+  startup.edition = c.edition;
+  startup.mode = c.mode;
+  char names[2 * kHelmexFieldSize + 8];
+  std::memset(names, 0x5A, sizeof names);
+  std::strcpy(names, "caller");
+  BeforeInitHelmex(names);
+  EXPECT_STREQ(names, c.productKeyName ? c.productKeyName : "caller");
+  EXPECT_STREQ(names + kHelmexFieldSize, c.resourceBaseName);
+  for (size_t i = 2 * kHelmexFieldSize; i < sizeof names; ++i) {
+    EXPECT_EQ(names[i], 0x5A) << "written past the area at " << i;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, BeforeInitHelmexTest,
+    ::testing::Values(HelmexCase{13, 0, "Nalvo4", "WisRes"}, HelmexCase{13, 1, "Nalvo4", "WisRes"},
+                      HelmexCase{13, 7, "Nalvo4", "WisRes"}, HelmexCase{16, 0, "Tarvex4", "TalRes"},
+                      HelmexCase{16, 1, "Brindo4", "TalRes"}, HelmexCase{16, 2, "Quessa4", "TalRes"},
+                      HelmexCase{17, 0, "Tarvex4", "KorRes"}, HelmexCase{17, 2, "Quessa4", "KorRes"},
+                      HelmexCase{15, 1, "Brindo4", "OxaRes"}, HelmexCase{14, 0, "Tarvex4", "OxaRes"},
+                      HelmexCase{-1, 2, "Quessa4", "OxaRes"}, HelmexCase{15, 3, nullptr, "OxaRes"},
+                      HelmexCase{16, -1, nullptr, "TalRes"}));
+
+TEST_F(ExportsTest, QueriesAnswerTheStoredFields) {
+  EXPECT_EQ(LogoGetMode(), 0);
+  EXPECT_EQ(LogoGetEdition(), 16);
+  startup.mode = 1;
+  startup.edition = 15;
+  EXPECT_EQ(LogoGetMode(), 1);
+  EXPECT_EQ(LogoGetEdition(), 15);
+  EXPECT_EQ(GetVersionNumber(), 402);
+}
+
+TEST_F(ExportsTest, LogoCloseWithoutALogoReturnsZero) {
+  EXPECT_EQ(LogoClose(), 0);
+  EXPECT_EQ(LogoClose(), 0);
+}
+
+TEST_F(ExportsTest, SetExitCommandStoresTheCopy) {
+  char command[] = "notify.exe done";
+  const char* stored = LogoSetExitCommand(command, SW_SHOW);
+  command[0] = 'X';
+  EXPECT_STREQ(stored, "notify.exe done");
+  EXPECT_EQ(startup.exitShowCommand, SW_SHOW);
+}
+
+}  // namespace

@@ -1,0 +1,174 @@
+#include <winsim/control.h>
+
+#include <cstring>
+#include <string>
+
+#include "core/clock_check.h"
+#include "core/library_entry.h"
+#include "startup_fixture.h"
+
+namespace {
+
+class LibraryEntryTest : public StartupTest {};
+
+TEST_F(LibraryEntryTest, InitialValuesBeforeAttach) {
+  EXPECT_EQ(TheStartup(), &startup);
+  EXPECT_STREQ(startup.title, "Tarvex 4.0");
+  EXPECT_EQ(startup.mode, 0);
+  EXPECT_EQ(startup.edition, 16);
+  EXPECT_EQ(startup.exitShowCommand, SW_SHOWNORMAL);
+  EXPECT_STREQ(startup.exitCommand, "");
+  EXPECT_EQ(startup.module, nullptr);
+  EXPECT_EQ(startup.resourceModule, nullptr);
+}
+
+TEST(StartupObject, DestructionClearsTheGlobalPointer) {
+  FreshMachine machine;
+  {
+    ProductStartup startup;
+    EXPECT_EQ(TheStartup(), &startup);
+  }
+  EXPECT_EQ(TheStartup(), nullptr);
+}
+
+TEST_F(LibraryEntryTest, ThreadReasonsChangeNothing) {
+  for (DWORD reason : {DWORD{DLL_THREAD_ATTACH}, DWORD{DLL_THREAD_DETACH}}) {
+    winsim::ClearCalls();
+    EXPECT_EQ(RunLibraryEntry(startup, ownModule, reason), TRUE);
+    EXPECT_TRUE(winsim::Calls().empty()) << "reason " << reason;
+    EXPECT_EQ(startup.module, nullptr);
+  }
+}
+
+TEST_F(LibraryEntryTest, AttachSettlesAndDetachReleases) {
+  winsim::SetCommandLine("host.exe /nologo");
+  EXPECT_EQ(RunLibraryEntry(startup, ownModule, DLL_PROCESS_ATTACH), TRUE);
+  EXPECT_EQ(startup.module, ownModule);
+  EXPECT_NE(startup.resourceModule, nullptr);
+
+  startup.SetExitCommand("cleanup.exe /quiet", SW_HIDE);
+  EXPECT_EQ(RunLibraryEntry(startup, ownModule, DLL_PROCESS_DETACH), TRUE);
+  EXPECT_EQ(startup.module, nullptr);
+  ASSERT_EQ(winsim::WinExecCalls().size(), 1u);
+  EXPECT_EQ(winsim::WinExecCalls()[0].commandLine, "cleanup.exe /quiet");
+  EXPECT_EQ(winsim::WinExecCalls()[0].show, static_cast<UINT>(SW_HIDE));
+}
+
+TEST_F(LibraryEntryTest, DetachRunsTheExitCommandAfterReleasingTheResourceLibrary) {
+  RunLibraryEntry(startup, ownModule, DLL_PROCESS_ATTACH);
+  startup.SetExitCommand("after.exe", SW_SHOWNORMAL);
+  winsim::ClearCalls();
+  RunLibraryEntry(startup, ownModule, DLL_PROCESS_DETACH);
+  const auto& calls = winsim::Calls();
+  ASSERT_FALSE(calls.empty());
+  EXPECT_EQ(calls.back(), "WinExec");
+}
+
+// ---- the clock check
+
+struct ClockCase {
+  WORD year, month, day, hour, minute, second;
+  bool accepted;
+};
+
+class CalendarTimeTest : public ::testing::TestWithParam<ClockCase> {};
+
+TEST_P(CalendarTimeTest, HoldsOnlyTimesOfThe32BitRange) {
+  const ClockCase& c = GetParam();
+  SYSTEMTIME local{c.year, c.month, 0, c.day, c.hour, c.minute, c.second, 0};
+  std::int32_t seconds = 0x0deadbee;
+  EXPECT_EQ(LocalTimeToCalendarTime(local, &seconds), c.accepted);
+  if (!c.accepted) {
+    EXPECT_EQ(seconds, 0x0deadbee) << "output must stay untouched on failure";
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Dates, CalendarTimeTest,
+                         ::testing::Values(ClockCase{1969, 12, 31, 23, 59, 59, false},
+                                           ClockCase{1970, 1, 1, 0, 0, 0, true},
+                                           ClockCase{2000, 2, 29, 12, 0, 0, true},
+                                           ClockCase{2038, 1, 19, 3, 14, 7, true},
+                                           ClockCase{2038, 1, 19, 3, 14, 8, false},
+                                           ClockCase{2039, 1, 1, 0, 0, 0, false},
+                                           ClockCase{1601, 1, 1, 0, 0, 0, false},
+                                           ClockCase{30827, 12, 31, 23, 59, 59, false}));
+
+TEST(CalendarTime, CountsLeapDaysLikeTheCLibrary) {
+  std::int32_t seconds = 0;
+  ASSERT_TRUE(LocalTimeToCalendarTime(SYSTEMTIME{2000, 3, 0, 1, 0, 0, 0, 0}, &seconds));
+  EXPECT_EQ(seconds, 951868800);  // 2000-03-01T00:00:00
+  ASSERT_TRUE(LocalTimeToCalendarTime(SYSTEMTIME{2026, 12, 0, 7, 21, 30, 15, 0}, &seconds));
+  EXPECT_EQ(seconds, 1796679015);
+}
+
+using ClockCheckDeathTest = LibraryEntryTest;
+
+TEST_F(ClockCheckDeathTest, DatesOutsideTheRangeEndTheProcessAfterTheMessage) {
+  for (WORD year : {WORD{1969}, WORD{2039}}) {
+    EXPECT_EXIT(
+        {
+          winsim::SetLocalTime(year, 6, 1);
+          startup.OnProcessAttach(ownModule);
+        },
+        ::testing::ExitedWithCode(2), "MessageBoxA text=\"MSG_BAD_TIME\" caption=\"PROGRAM_TITLE\" style=16")
+        << "year " << year;
+  }
+}
+
+TEST_F(ClockCheckDeathTest, TheProcessEndsBeforeAnyWindowExists) {
+  EXPECT_EXIT(
+      {
+        winsim::SetLocalTime(2040, 1, 1);
+        startup.OnProcessAttach(ownModule);
+      },
+      ::testing::ExitedWithCode(2), "live windows=0\nwinsim: ExitProcess\\(2\\)");
+}
+
+TEST_F(LibraryEntryTest, DatesInsideTheRangePass) {
+  for (WORD year : {WORD{1970}, WORD{2038}}) {
+    winsim::SetLocalTime(year, 1, 2);
+    startup.CheckClock();
+  }
+  EXPECT_TRUE(winsim::MessageBoxes().empty());
+}
+
+// ---- the exit command
+
+TEST_F(LibraryEntryTest, ExitCommandIsCutTo511Characters) {
+  std::string longCommand(700, 'x');
+  const char* stored = startup.SetExitCommand(longCommand.c_str(), SW_SHOW);
+  EXPECT_EQ(stored, startup.exitCommand);
+  EXPECT_EQ(std::strlen(stored), 511u);
+  startup.RunExitCommand();
+  ASSERT_EQ(winsim::WinExecCalls().size(), 1u);
+  EXPECT_EQ(winsim::WinExecCalls()[0].commandLine, std::string(511, 'x'));
+}
+
+TEST_F(LibraryEntryTest, EmptyOrNullCommandRunsNothing) {
+  startup.RunExitCommand();
+  startup.SetExitCommand("first.exe", SW_SHOW);
+  startup.SetExitCommand("", SW_SHOW);
+  startup.RunExitCommand();
+  startup.SetExitCommand("second.exe", SW_SHOW);
+  EXPECT_STREQ(startup.SetExitCommand(nullptr, SW_SHOW), "");
+  startup.RunExitCommand();
+  EXPECT_TRUE(winsim::WinExecCalls().empty());
+}
+
+TEST_F(LibraryEntryTest, LastExitCommandWins) {
+  startup.SetExitCommand("first.exe", SW_SHOW);
+  startup.SetExitCommand("second.exe", SW_HIDE);
+  startup.RunExitCommand();
+  ASSERT_EQ(winsim::WinExecCalls().size(), 1u);
+  EXPECT_EQ(winsim::WinExecCalls()[0].commandLine, "second.exe");
+  EXPECT_EQ(winsim::WinExecCalls()[0].show, static_cast<UINT>(SW_HIDE));
+}
+
+TEST_F(LibraryEntryTest, AFailedExitCommandIsIgnored) {
+  winsim::InjectFailure("WinExec");
+  startup.SetExitCommand("missing.exe", SW_SHOW);
+  RunLibraryEntry(startup, ownModule, DLL_PROCESS_DETACH);
+  EXPECT_EQ(startup.module, nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,20 @@
+// A fresh simulated machine and a start-up object of the test's own.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <winsim/control.h>
+
+#include "core/product_startup.h"
+
+// Resets winsim before the other members are built and after the test.
+struct FreshMachine {
+  FreshMachine() { winsim::Reset(); }
+  ~FreshMachine() { winsim::Reset(); }
+};
+
+class StartupTest : public ::testing::Test {
+ protected:
+  FreshMachine machine;
+  ProductStartup startup;
+  HMODULE ownModule = winsim::AddLoadedModule("C:\\Program Files\\Tarvex\\TarvexLogo.dll");
+};

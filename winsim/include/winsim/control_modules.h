@@ -1,0 +1,47 @@
+// Simulated files and modules: the host executable, the library's own module,
+// and resource libraries registered as in-memory images.
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace winsim {
+
+// A dialog template as the simulated dialog manager sees it.
+struct DialogTemplate {
+  std::string caption;
+  std::vector<int> controlIds;  // controls the user can click
+};
+
+// What a module file holds. Resource names are compared without regard to
+// ASCII letter case, as Windows does.
+struct ModuleImage {
+  std::map<UINT, std::string> strings;                   // string table, by identifier
+  std::map<std::string, FARPROC> exports;                // exported functions, by name
+  std::map<std::string, std::vector<BYTE>> bitmaps;      // RT_BITMAP data (a DIB without file header), by name
+  std::map<WORD, DialogTemplate> dialogs;                // dialog templates, by identifier
+  bool damaged = false;                                  // the file exists but LoadLibrary fails on it
+};
+
+// Sets the full path of the process's executable (GetModuleFileNameA(NULL)).
+// Default "C:\\Program Files\\Tarvex\\host.exe".
+void SetHostExecutablePath(const std::string& path);
+HMODULE HostModule();
+
+// Puts a module file at `path`: FindFirstFileA finds it, LoadLibraryA loads it.
+void AddModuleFile(const std::string& path, ModuleImage image);
+// Puts a plain file (not loadable) at `path`.
+void AddFile(const std::string& path);
+void RemoveFile(const std::string& path);
+
+// A module that is already loaded (the start-up library itself, as the loader
+// hands it to the entry). Not counted among LoadLibraryA's live modules.
+HMODULE AddLoadedModule(const std::string& path, ModuleImage image = {});
+
+// Full paths of the modules LoadLibraryA has loaded and not yet freed.
+std::vector<std::string> LoadedLibraryPaths();
+
+}  // namespace winsim

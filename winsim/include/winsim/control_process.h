@@ -1,0 +1,62 @@
+// Process-wide simulated state: reset, call log, injected failures, command
+// line, clock, code page, WinExec, debug output, message boxes.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace winsim {
+
+// Puts the whole simulated machine back to its fresh state: empty registry,
+// no modules or files, no windows, default command line, clock and screen.
+void Reset();
+
+// ---- call log and injected failures
+// Every simulated API function appends its name here when called.
+const std::vector<std::string>& Calls();
+void ClearCalls();
+// Number of calls of `function` recorded since the last Reset or ClearCalls.
+int CallCount(const std::string& function);
+
+// Makes calls of `function` fail: the first `skip` calls succeed, then the next
+// `times` calls fail (times < 0: every later call). A failing call returns the
+// function's documented failure value; `error` (when non-zero) is the error
+// code it reports, else a typical one for that function.
+void InjectFailure(const std::string& function, int skip = 0, int times = 1, long error = 0);
+void ClearInjectedFailures();
+
+// ---- live handles, for leak checks
+enum class HandleKind { RegistryKey, Module, FindHandle, GlobalMemory, Window, GdiObject, DeviceContext };
+int LiveHandles(HandleKind kind);
+
+// ---- command line, clock, code page
+void SetCommandLine(const std::string& commandLine);  // default "C:\\Program Files\\Tarvex\\host.exe"
+void SetLocalTime(WORD year, WORD month, WORD day, WORD hour = 12, WORD minute = 0, WORD second = 0);
+void SetAnsiCodePage(UINT codePage);  // default 1252
+
+// ---- WinExec
+struct WinExecCall {
+  std::string commandLine;
+  UINT show;
+};
+const std::vector<WinExecCall>& WinExecCalls();
+
+// ---- OutputDebugStringA
+const std::vector<std::string>& DebugOutput();
+
+// ---- message boxes
+struct MessageBoxRecord {
+  HWND owner;
+  std::string text;
+  std::string caption;
+  UINT style;
+  int answer;
+};
+// Answers for the next message boxes, in order. Without a queued answer a box
+// is answered with its first button (IDOK, or IDYES for MB_YESNO).
+void QueueMessageBoxAnswer(int answer);
+const std::vector<MessageBoxRecord>& MessageBoxes();
+
+}  // namespace winsim

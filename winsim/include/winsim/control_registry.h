@@ -1,0 +1,7 @@
+// Simulated registry: set-up and inspection for tests.
+#pragma once
+
+#include <windows.h>
+
+namespace winsim {
+}  // namespace winsim

@@ -1,0 +1,392 @@
+// Simulated files, modules, resources and global memory.
+#include "internal.h"
+
+#include <cstring>
+#include <memory>
+
+namespace winsim {
+namespace {
+
+using detail::EnterCall;
+using detail::EqualsIgnoringCase;
+using detail::ToUpperAscii;
+
+struct Module {
+  std::string path;
+  ModuleImage image;
+  int loadCount = 0;   // LoadLibraryA references
+  bool preloaded = false;
+};
+
+// One located resource; its address serves as HRSRC and as the loaded HGLOBAL.
+struct Resource {
+  Module* module;
+  std::vector<BYTE> data;
+};
+
+struct FindHandle {
+  int unused;
+};
+
+struct GlobalBlock {
+  std::vector<BYTE> bytes;
+  int lockCount = 0;
+};
+
+struct ModuleState {
+  std::string hostPath = "C:\\Program Files\\Tarvex\\host.exe";
+  std::unique_ptr<Module> host;
+  std::map<std::string, std::unique_ptr<Module>> files;  // by upper-case path; null image: a plain file
+  std::vector<std::unique_ptr<Module>> preloaded;
+  std::vector<std::unique_ptr<Resource>> resources;
+  std::vector<std::unique_ptr<FindHandle>> findHandles;
+  std::vector<std::unique_ptr<GlobalBlock>> globals;
+};
+
+ModuleState& State() {
+  static ModuleState state;
+  return state;
+}
+
+void ResetModules() { State() = ModuleState(); }
+const detail::ResetHook resetModules(ResetModules);
+
+Module* HostModuleRecord() {
+  ModuleState& state = State();
+  if (!state.host) {
+    state.host = std::make_unique<Module>();
+    state.host->preloaded = true;
+  }
+  state.host->path = state.hostPath;
+  return state.host.get();
+}
+
+// Finds a module that is in memory: the host, a preloaded one, or a loaded file.
+Module* FindLoadedModule(HMODULE handle) {
+  if (handle == nullptr) return nullptr;
+  ModuleState& state = State();
+  if (state.host && handle == reinterpret_cast<HMODULE>(state.host.get())) return state.host.get();
+  for (auto& module : state.preloaded) {
+    if (handle == reinterpret_cast<HMODULE>(module.get())) return module.get();
+  }
+  for (auto& entry : state.files) {
+    Module* module = entry.second.get();
+    if (module && module->loadCount > 0 && handle == reinterpret_cast<HMODULE>(module)) return module;
+  }
+  return nullptr;
+}
+
+Module* ResourceModule(HMODULE handle) {
+  // A null module stands for the executable, as in FindResource and LoadString.
+  return handle == nullptr ? HostModuleRecord() : FindLoadedModule(handle);
+}
+
+std::string ResourceName(LPCSTR name) {
+  if (IS_INTRESOURCE(name)) return "#" + std::to_string(reinterpret_cast<ULONG_PTR>(name));
+  return ToUpperAscii(name);
+}
+
+const std::vector<BYTE>* FindBitmap(Module* module, LPCSTR name) {
+  std::string wanted = ResourceName(name);
+  for (const auto& entry : module->image.bitmaps) {
+    if (ToUpperAscii(entry.first) == wanted) return &entry.second;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+void SetHostExecutablePath(const std::string& path) { State().hostPath = path; }
+HMODULE HostModule() { return reinterpret_cast<HMODULE>(HostModuleRecord()); }
+
+void AddModuleFile(const std::string& path, ModuleImage image) {
+  auto module = std::make_unique<Module>();
+  module->path = path;
+  module->image = std::move(image);
+  State().files[ToUpperAscii(path)] = std::move(module);
+}
+
+void AddFile(const std::string& path) { State().files[ToUpperAscii(path)] = nullptr; }
+
+void RemoveFile(const std::string& path) { State().files.erase(ToUpperAscii(path)); }
+
+HMODULE AddLoadedModule(const std::string& path, ModuleImage image) {
+  auto module = std::make_unique<Module>();
+  module->path = path;
+  module->image = std::move(image);
+  module->preloaded = true;
+  State().preloaded.push_back(std::move(module));
+  return reinterpret_cast<HMODULE>(State().preloaded.back().get());
+}
+
+std::vector<std::string> LoadedLibraryPaths() {
+  std::vector<std::string> paths;
+  for (auto& entry : State().files) {
+    if (entry.second && entry.second->loadCount > 0) paths.push_back(entry.second->path);
+  }
+  return paths;
+}
+
+namespace detail {
+// For the dialog manager: the template `id` of a loaded module, or null.
+const DialogTemplate* FindDialogTemplate(HMODULE handle, LPCSTR name) {
+  Module* module = ResourceModule(handle);
+  if (!module || !IS_INTRESOURCE(name)) return nullptr;
+  auto found = module->image.dialogs.find(static_cast<WORD>(reinterpret_cast<ULONG_PTR>(name)));
+  return found == module->image.dialogs.end() ? nullptr : &found->second;
+}
+
+// For LoadBitmapA: the DIB bytes of bitmap `name` in a loaded module, or null.
+const std::vector<BYTE>* FindBitmapResource(HMODULE handle, LPCSTR name) {
+  Module* module = ResourceModule(handle);
+  return module ? FindBitmap(module, name) : nullptr;
+}
+}  // namespace detail
+
+}  // namespace winsim
+
+using winsim::detail::EnterCall;
+
+HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName) {
+  EnterCall("GetModuleHandleA");
+  if (moduleName == nullptr) return winsim::HostModule();
+  winsim::ModuleState& state = winsim::State();
+  for (auto& module : state.preloaded) {
+    const std::string& path = module->path;
+    std::string base = path.substr(path.find_last_of("\\/") + 1);
+    if (winsim::detail::EqualsIgnoringCase(base, moduleName) ||
+        winsim::detail::EqualsIgnoringCase(path, moduleName)) {
+      return reinterpret_cast<HMODULE>(module.get());
+    }
+  }
+  SetLastError(ERROR_MOD_NOT_FOUND);
+  return nullptr;
+}
+
+DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) {
+  long error = 0;
+  if (EnterCall("GetModuleFileNameA", &error)) {
+    SetLastError(error ? error : ERROR_INVALID_HANDLE);
+    return 0;
+  }
+  winsim::Module* record = module == nullptr ? winsim::HostModuleRecord() : winsim::FindLoadedModule(module);
+  if (!record) {
+    SetLastError(ERROR_MOD_NOT_FOUND);
+    return 0;
+  }
+  if (size == 0) {
+    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return 0;
+  }
+  const std::string& path = record->path;
+  if (path.size() < size) {
+    std::memcpy(fileName, path.c_str(), path.size() + 1);
+    SetLastError(ERROR_SUCCESS);
+    return static_cast<DWORD>(path.size());
+  }
+  // Too long: cut to size - 1 characters, terminated, and the size is returned.
+  std::memcpy(fileName, path.c_str(), size - 1);
+  fileName[size - 1] = '\0';
+  SetLastError(ERROR_INSUFFICIENT_BUFFER);
+  return size;
+}
+
+HMODULE WINAPI LoadLibraryA(LPCSTR fileName) {
+  long error = 0;
+  if (EnterCall("LoadLibraryA", &error)) {
+    SetLastError(error ? error : ERROR_MOD_NOT_FOUND);
+    return nullptr;
+  }
+  if (fileName == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  auto& files = winsim::State().files;
+  auto found = files.find(winsim::detail::ToUpperAscii(fileName));
+  if (found == files.end()) {
+    SetLastError(ERROR_MOD_NOT_FOUND);
+    return nullptr;
+  }
+  winsim::Module* module = found->second.get();
+  if (module == nullptr || module->image.damaged) {
+    SetLastError(ERROR_BAD_FORMAT);
+    return nullptr;
+  }
+  if (module->loadCount++ == 0) winsim::detail::AdjustLiveHandles(winsim::HandleKind::Module, +1);
+  return reinterpret_cast<HMODULE>(module);
+}
+
+BOOL WINAPI FreeLibrary(HMODULE handle) {
+  if (EnterCall("FreeLibrary")) return FALSE;
+  for (auto& entry : winsim::State().files) {
+    winsim::Module* module = entry.second.get();
+    if (module && module->loadCount > 0 && handle == reinterpret_cast<HMODULE>(module)) {
+      if (--module->loadCount == 0) winsim::detail::AdjustLiveHandles(winsim::HandleKind::Module, -1);
+      return TRUE;
+    }
+  }
+  SetLastError(ERROR_INVALID_HANDLE);
+  return FALSE;
+}
+
+FARPROC WINAPI GetProcAddress(HMODULE handle, LPCSTR procName) {
+  if (EnterCall("GetProcAddress")) return nullptr;
+  winsim::Module* module = winsim::FindLoadedModule(handle);
+  if (!module) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return nullptr;
+  }
+  if (procName == nullptr || IS_INTRESOURCE(procName)) {
+    SetLastError(ERROR_PROC_NOT_FOUND);
+    return nullptr;
+  }
+  // Export names are case-sensitive.
+  auto found = module->image.exports.find(procName);
+  if (found == module->image.exports.end()) {
+    SetLastError(ERROR_PROC_NOT_FOUND);
+    return nullptr;
+  }
+  return found->second;
+}
+
+HANDLE WINAPI FindFirstFileA(LPCSTR fileName, LPWIN32_FIND_DATAA findData) {
+  long error = 0;
+  if (EnterCall("FindFirstFileA", &error)) {
+    SetLastError(error ? error : ERROR_FILE_NOT_FOUND);
+    return INVALID_HANDLE_VALUE;
+  }
+  auto& files = winsim::State().files;
+  auto found = fileName ? files.find(winsim::detail::ToUpperAscii(fileName)) : files.end();
+  if (found == files.end()) {
+    SetLastError(ERROR_FILE_NOT_FOUND);
+    return INVALID_HANDLE_VALUE;
+  }
+  std::memset(findData, 0, sizeof *findData);
+  findData->dwFileAttributes = FILE_ATTRIBUTE_NORMAL;
+  std::string path = fileName;
+  std::string base = path.substr(path.find_last_of("\\/") + 1);
+  std::strncpy(findData->cFileName, base.c_str(), MAX_PATH - 1);
+  winsim::State().findHandles.push_back(std::make_unique<winsim::FindHandle>());
+  winsim::detail::AdjustLiveHandles(winsim::HandleKind::FindHandle, +1);
+  return winsim::State().findHandles.back().get();
+}
+
+BOOL WINAPI FindClose(HANDLE findFile) {
+  EnterCall("FindClose");
+  auto& handles = winsim::State().findHandles;
+  for (auto it = handles.begin(); it != handles.end(); ++it) {
+    if (it->get() == findFile) {
+      handles.erase(it);
+      winsim::detail::AdjustLiveHandles(winsim::HandleKind::FindHandle, -1);
+      return TRUE;
+    }
+  }
+  SetLastError(ERROR_INVALID_HANDLE);
+  return FALSE;
+}
+
+HRSRC WINAPI FindResourceA(HMODULE handle, LPCSTR name, LPCSTR type) {
+  long error = 0;
+  if (EnterCall("FindResourceA", &error)) {
+    SetLastError(error ? error : ERROR_RESOURCE_NAME_NOT_FOUND);
+    return nullptr;
+  }
+  winsim::Module* module = winsim::ResourceModule(handle);
+  if (!module || name == nullptr || type != RT_BITMAP) {
+    SetLastError(module ? ERROR_RESOURCE_TYPE_NOT_FOUND : ERROR_INVALID_HANDLE);
+    return nullptr;
+  }
+  const std::vector<BYTE>* bitmap = winsim::FindBitmap(module, name);
+  if (!bitmap) {
+    SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
+    return nullptr;
+  }
+  auto resource = std::make_unique<winsim::Resource>();
+  resource->module = module;
+  resource->data = *bitmap;
+  winsim::State().resources.push_back(std::move(resource));
+  return reinterpret_cast<HRSRC>(winsim::State().resources.back().get());
+}
+
+HGLOBAL WINAPI LoadResource(HMODULE, HRSRC resource) {
+  if (EnterCall("LoadResource") || resource == nullptr) return nullptr;
+  return resource;  // resources stay mapped with their module
+}
+
+LPVOID WINAPI LockResource(HGLOBAL resourceData) {
+  EnterCall("LockResource");
+  if (resourceData == nullptr) return nullptr;
+  auto* resource = static_cast<winsim::Resource*>(resourceData);
+  return resource->data.empty() ? nullptr : resource->data.data();
+}
+
+BOOL WINAPI FreeResource(HGLOBAL) {
+  EnterCall("FreeResource");
+  return FALSE;  // obsolete on Win32: does nothing and returns FALSE
+}
+
+DWORD WINAPI SizeofResource(HMODULE, HRSRC resource) {
+  if (EnterCall("SizeofResource") || resource == nullptr) return 0;
+  return static_cast<DWORD>(reinterpret_cast<winsim::Resource*>(resource)->data.size());
+}
+
+int WINAPI LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int bufferMax) {
+  if (EnterCall("LoadStringA")) return 0;
+  winsim::Module* module = winsim::ResourceModule(instance);
+  if (!module || buffer == nullptr || bufferMax <= 0) return 0;
+  auto found = module->image.strings.find(id);
+  if (found == module->image.strings.end()) {
+    // A missing string leaves an empty text, as the ANSI form does.
+    buffer[0] = '\0';
+    SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
+    return 0;
+  }
+  const std::string& text = found->second;
+  size_t length = text.size() < static_cast<size_t>(bufferMax - 1) ? text.size() : static_cast<size_t>(bufferMax - 1);
+  std::memcpy(buffer, text.data(), length);
+  buffer[length] = '\0';
+  return static_cast<int>(length);
+}
+
+HGLOBAL WINAPI GlobalAlloc(UINT flags, SIZE_T bytes) {
+  if (EnterCall("GlobalAlloc")) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+  }
+  auto block = std::make_unique<winsim::GlobalBlock>();
+  block->bytes.assign(bytes, (flags & GMEM_ZEROINIT) ? 0 : 0xCD);
+  winsim::State().globals.push_back(std::move(block));
+  winsim::detail::AdjustLiveHandles(winsim::HandleKind::GlobalMemory, +1);
+  return winsim::State().globals.back().get();
+}
+
+LPVOID WINAPI GlobalLock(HGLOBAL memory) {
+  if (EnterCall("GlobalLock") || memory == nullptr) return nullptr;
+  auto* block = static_cast<winsim::GlobalBlock*>(memory);
+  ++block->lockCount;
+  // A zero-byte block has no memory to lock.
+  return block->bytes.empty() ? nullptr : block->bytes.data();
+}
+
+BOOL WINAPI GlobalUnlock(HGLOBAL memory) {
+  EnterCall("GlobalUnlock");
+  if (memory == nullptr) return FALSE;
+  auto* block = static_cast<winsim::GlobalBlock*>(memory);
+  if (block->lockCount > 0) --block->lockCount;
+  SetLastError(ERROR_SUCCESS);
+  return block->lockCount > 0;
+}
+
+HGLOBAL WINAPI GlobalFree(HGLOBAL memory) {
+  EnterCall("GlobalFree");
+  auto& globals = winsim::State().globals;
+  for (auto it = globals.begin(); it != globals.end(); ++it) {
+    if (it->get() == memory) {
+      globals.erase(it);
+      winsim::detail::AdjustLiveHandles(winsim::HandleKind::GlobalMemory, -1);
+      return nullptr;
+    }
+  }
+  SetLastError(ERROR_INVALID_HANDLE);
+  return memory;
+}

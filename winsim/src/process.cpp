@@ -1,0 +1,195 @@
+// Process-wide simulated state: call log, injected failures, command line,
+// clock, code page, WinExec, ExitProcess, debug output and message boxes.
+#include "internal.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <unistd.h>
+
+#include <map>
+#include <vector>
+
+namespace winsim {
+namespace {
+
+struct InjectedFailure {
+  int skip;
+  int times;
+  long error;
+};
+
+struct ProcessState {
+  std::vector<std::string> calls;
+  std::map<std::string, InjectedFailure> failures;
+  int live[7] = {};
+  std::string commandLine = "\"C:\\Program Files\\Tarvex\\host.exe\"";
+  SYSTEMTIME localTime = {2026, 12, 1, 7, 12, 0, 0, 0};
+  UINT codePage = 1252;
+  std::vector<WinExecCall> winExecCalls;
+  std::vector<std::string> debugOutput;
+  std::vector<int> messageBoxAnswers;
+  std::vector<MessageBoxRecord> messageBoxes;
+  DWORD lastError = 0;
+};
+
+ProcessState& State() {
+  static ProcessState state;
+  return state;
+}
+
+std::vector<void (*)()>& ResetHooks() {
+  static std::vector<void (*)()> hooks;
+  return hooks;
+}
+
+void ResetProcess() { State() = ProcessState(); }
+const detail::ResetHook resetProcess(ResetProcess);
+
+}  // namespace
+
+namespace detail {
+
+bool EnterCall(const char* function, long* error) {
+  ProcessState& state = State();
+  state.calls.emplace_back(function);
+  auto found = state.failures.find(function);
+  if (found == state.failures.end()) return false;
+  InjectedFailure& failure = found->second;
+  if (failure.skip > 0) {
+    --failure.skip;
+    return false;
+  }
+  if (failure.times == 0) return false;
+  if (failure.times > 0) --failure.times;
+  if (error) *error = failure.error;
+  return true;
+}
+
+ResetHook::ResetHook(void (*reset)()) { ResetHooks().push_back(reset); }
+
+void AdjustLiveHandles(HandleKind kind, int delta) { State().live[static_cast<int>(kind)] += delta; }
+
+bool EqualsIgnoringCase(const std::string& a, const std::string& b) {
+  return a.size() == b.size() && ToUpperAscii(a) == ToUpperAscii(b);
+}
+
+std::string ToUpperAscii(std::string text) {
+  for (char& ch : text) {
+    if (ch >= 'a' && ch <= 'z') ch = static_cast<char>(ch - 'a' + 'A');
+  }
+  return text;
+}
+
+}  // namespace detail
+
+void Reset() {
+  for (auto reset : ResetHooks()) reset();
+}
+
+const std::vector<std::string>& Calls() { return State().calls; }
+void ClearCalls() { State().calls.clear(); }
+
+int CallCount(const std::string& function) {
+  int count = 0;
+  for (const std::string& call : State().calls) count += call == function;
+  return count;
+}
+
+void InjectFailure(const std::string& function, int skip, int times, long error) {
+  State().failures[function] = InjectedFailure{skip, times, error};
+}
+void ClearInjectedFailures() { State().failures.clear(); }
+
+int LiveHandles(HandleKind kind) { return State().live[static_cast<int>(kind)]; }
+
+void SetCommandLine(const std::string& commandLine) { State().commandLine = commandLine; }
+
+void SetLocalTime(WORD year, WORD month, WORD day, WORD hour, WORD minute, WORD second) {
+  State().localTime = SYSTEMTIME{year, month, 0, day, hour, minute, second, 0};
+}
+
+void SetAnsiCodePage(UINT codePage) { State().codePage = codePage; }
+
+const std::vector<WinExecCall>& WinExecCalls() { return State().winExecCalls; }
+const std::vector<std::string>& DebugOutput() { return State().debugOutput; }
+
+void QueueMessageBoxAnswer(int answer) { State().messageBoxAnswers.push_back(answer); }
+const std::vector<MessageBoxRecord>& MessageBoxes() { return State().messageBoxes; }
+
+}  // namespace winsim
+
+using winsim::detail::EnterCall;
+
+DWORD WINAPI GetLastError() { return winsim::State().lastError; }
+void WINAPI SetLastError(DWORD error) { winsim::State().lastError = error; }
+
+LPSTR WINAPI GetCommandLineA() {
+  EnterCall("GetCommandLineA");
+  // The returned text stays valid until the next SetCommandLine or Reset.
+  return &winsim::State().commandLine[0];
+}
+
+void WINAPI GetLocalTime(LPSYSTEMTIME time) {
+  EnterCall("GetLocalTime");
+  *time = winsim::State().localTime;
+}
+
+UINT WINAPI WinExec(LPCSTR commandLine, UINT show) {
+  if (EnterCall("WinExec")) return ERROR_FILE_NOT_FOUND;
+  winsim::State().winExecCalls.push_back({commandLine ? commandLine : "", show});
+  return 33;  // above 31: started
+}
+
+void WINAPI ExitProcess(UINT exitCode) {
+  EnterCall("ExitProcess");
+  // Death tests read this account of what the user saw before the end.
+  for (const winsim::MessageBoxRecord& box : winsim::State().messageBoxes) {
+    std::fprintf(stderr, "winsim: MessageBoxA text=\"%s\" caption=\"%s\" style=%u\n", box.text.c_str(),
+                 box.caption.c_str(), box.style);
+  }
+  std::fprintf(stderr, "winsim: live windows=%d\n", winsim::LiveHandles(winsim::HandleKind::Window));
+  std::fprintf(stderr, "winsim: ExitProcess(%u)\n", exitCode);
+  std::fflush(stderr);
+  std::fflush(stdout);
+  _exit(static_cast<int>(exitCode));
+}
+
+UINT WINAPI GetACP() {
+  EnterCall("GetACP");
+  return winsim::State().codePage;
+}
+
+BOOL WINAPI IsDBCSLeadByteEx(UINT codePage, BYTE testChar) {
+  EnterCall("IsDBCSLeadByteEx");
+  // Lead-byte ranges of the double-byte ANSI code pages.
+  switch (codePage) {
+    case 932:
+      return (testChar >= 0x81 && testChar <= 0x9F) || (testChar >= 0xE0 && testChar <= 0xFC);
+    case 936:
+    case 949:
+    case 950:
+      return testChar >= 0x81 && testChar <= 0xFE;
+    default:
+      return FALSE;
+  }
+}
+
+BOOL WINAPI IsDBCSLeadByte(BYTE testChar) { return IsDBCSLeadByteEx(winsim::State().codePage, testChar); }
+
+void WINAPI OutputDebugStringA(LPCSTR text) {
+  EnterCall("OutputDebugStringA");
+  winsim::State().debugOutput.emplace_back(text ? text : "");
+}
+
+int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
+  if (EnterCall("MessageBoxA")) return 0;
+  winsim::ProcessState& state = winsim::State();
+  int answer = (type & MB_TYPEMASK) == MB_YESNO ? IDYES : IDOK;
+  if (!state.messageBoxAnswers.empty()) {
+    answer = state.messageBoxAnswers.front();
+    state.messageBoxAnswers.erase(state.messageBoxAnswers.begin());
+  }
+  state.messageBoxes.push_back({owner, text ? text : "", caption ? caption : "Error", type, answer});
+  return answer;
+}
