@@ -1,5 +1,5 @@
-// Simulated windows, message dispatch, device contexts and dialogs. (Filled in
-// with the logo window and the mode dialog.)
+// Simulated windows, message dispatch, device contexts. (Filled in
+// with the logo window.)
 #include "internal.h"
 
 using winsim::detail::EnterCall;
@@ -27,5 +27,3 @@ BOOL WINAPI GetWindowRect(HWND, LPRECT) { EnterCall("GetWindowRect"); return FAL
 int WINAPI GetWindowTextA(HWND, LPSTR, int) { EnterCall("GetWindowTextA"); return 0; }
 int WINAPI GetClassNameA(HWND, LPSTR, int) { EnterCall("GetClassNameA"); return 0; }
 HBITMAP WINAPI LoadBitmapA(HINSTANCE, LPCSTR) { EnterCall("LoadBitmapA"); return nullptr; }
-INT_PTR WINAPI DialogBoxParamA(HINSTANCE, LPCSTR, HWND, DLGPROC, LPARAM) { EnterCall("DialogBoxParamA"); return -1; }
-BOOL WINAPI EndDialog(HWND, INT_PTR) { EnterCall("EndDialog"); return FALSE; }
