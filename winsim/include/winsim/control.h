@@ -6,3 +6,4 @@
 #include <winsim/control_modules.h>
 #include <winsim/control_registry.h>
 #include <winsim/control_windows.h>
+#include <winsim/control_dialogs.h>

@@ -1,0 +1,7 @@
+// Simulated modal dialogs: scripted user actions and what was shown.
+#pragma once
+
+#include <windows.h>
+
+namespace winsim {
+}  // namespace winsim
