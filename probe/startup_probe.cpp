@@ -1,0 +1,441 @@
+// startup-probe.exe: a small host application for the start-up library. It
+// loads the library by full path as the real host does, answers message boxes
+// and the mode dialog when told to, calls the exports, reports the logo
+// window, unloads, and prints one JSON object of what it saw.
+#include <windows.h>
+#include <fcntl.h>
+#include <io.h>
+#include <tlhelp32.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "json_writer.h"
+#include "png_capture.h"
+
+namespace {
+
+const char kUsage[] =
+    "Usage: startup-probe.exe [options] [switches for the library...]\n"
+    "\n"
+    "Loads the start-up library the way the host application does and prints\n"
+    "one JSON object describing what the library settled.\n"
+    "\n"
+    "Options:\n"
+    "  --library PATH          library to load (default: TarvexLogo.dll beside the probe)\n"
+    "  --answer ID             answer the next message box with button ID\n"
+    "                          (1 OK, 6 Yes, 7 No); repeat for later boxes\n"
+    "  --dialog-click ID       answer the mode dialog by clicking control ID\n"
+    "                          (392 forms mode, 391 or 397 main mode, 2 Cancel)\n"
+    "  --dialog-close          answer the mode dialog with its close box\n"
+    "  --exit-command TEXT     leave TEXT as the command to run at unload\n"
+    "  --exit-show N           show state for the exit command (default 0, hidden)\n"
+    "  --close-logo            close the logo through the export (twice) before unloading\n"
+    "  --pump-ms N             run the message loop N ms after loading (default 200)\n"
+    "  --capture FILE.png      save a picture of the logo window\n"
+    "  --timeout S             end the probe with exit code 3 after S seconds (default 60;\n"
+    "                          0 waits for ever, for a person answering by hand)\n"
+    "  --relaunch LINE         start the probe again with exactly LINE as its command line,\n"
+    "                          wait for it, and pass its output and exit code through\n"
+    "  --help                  show this text\n"
+    "\n"
+    "Anything else on the command line is left for the library to see, e.g.\n"
+    "/nologo, /form, /standard or a file name ending in .frm or .pac.\n"
+    "Without --answer or --dialog-* options nothing is answered: a person\n"
+    "answers the boxes and the dialog on the screen.\n";
+
+struct Options {
+  std::string library;
+  std::vector<int> answers;
+  int dialogClick = 0;  // 0: not scripted; -1: the close box
+  std::string exitCommand;
+  bool haveExitCommand = false;
+  int exitShow = SW_HIDE;
+  bool closeLogo = false;
+  int pumpMs = 200;
+  std::string capturePath;
+  int timeoutSeconds = 60;
+  std::string relaunchLine;
+};
+
+// What the watcher thread saw of the modal windows the library showed.
+struct ModalRecord {
+  std::string kind;  // "messageBox" or "modeDialog"
+  std::string text;
+  std::string caption;
+  unsigned style = 0;
+  int answer = 0;  // 0: left for a person
+};
+
+CRITICAL_SECTION g_lock;
+std::vector<ModalRecord> g_modals;
+Options g_options;
+size_t g_nextAnswer = 0;
+
+std::string WindowText(HWND window) {
+  char text[1024] = "";
+  GetWindowTextA(window, text, sizeof text);
+  return text;
+}
+
+// Reconstructs the MB_* style of a message box from its buttons and icon.
+unsigned MessageBoxStyle(HWND box) {
+  unsigned style = MB_OK;
+  if (GetDlgItem(box, IDYES) && GetDlgItem(box, IDNO)) style = MB_YESNO;
+  else if (GetDlgItem(box, IDOK) && GetDlgItem(box, IDCANCEL)) style = MB_OKCANCEL;
+  HWND iconControl = GetDlgItem(box, 1088);
+  if (iconControl) {
+    HICON icon = reinterpret_cast<HICON>(SendMessageA(iconControl, STM_GETICON, 0, 0));
+    if (icon == LoadIcon(nullptr, IDI_HAND)) style |= MB_ICONHAND;
+    else if (icon == LoadIcon(nullptr, IDI_QUESTION)) style |= MB_ICONQUESTION;
+    else if (icon == LoadIcon(nullptr, IDI_EXCLAMATION)) style |= MB_ICONEXCLAMATION;
+    else if (icon == LoadIcon(nullptr, IDI_ASTERISK)) style |= MB_ICONASTERISK;
+  }
+  return style;
+}
+
+void PressButton(HWND dialog, int id) {
+  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+// Each modal window is reported on stderr at once, so that a run the library
+// ends (a cancelled dialog, a refused clock) still tells what it showed.
+void ReportModalAtOnce(const ModalRecord& record) {
+  JsonWriter json;
+  json.BeginObject();
+  json.Field("event", record.kind);
+  json.Field("text", record.text);
+  json.Field("caption", record.caption);
+  if (record.kind == "messageBox") json.Field("style", static_cast<long long>(record.style));
+  json.Field("answer", static_cast<long long>(record.answer));
+  json.EndObject();
+  std::fprintf(stderr, "%s\n", json.Text().c_str());
+  std::fflush(stderr);
+}
+
+void HandleModal(HWND window) {
+  ModalRecord record;
+  record.caption = WindowText(window);
+  if (GetDlgItem(window, 392)) {
+    record.kind = "modeDialog";
+    if (g_options.dialogClick == -1) {
+      record.answer = -1;
+      PostMessageA(window, WM_CLOSE, 0, 0);
+    } else if (g_options.dialogClick > 0) {
+      record.answer = g_options.dialogClick;
+      PressButton(window, g_options.dialogClick);
+    }
+  } else {
+    record.kind = "messageBox";
+    HWND textControl = GetDlgItem(window, 0xFFFF);
+    record.text = textControl ? WindowText(textControl) : "";
+    record.style = MessageBoxStyle(window);
+    EnterCriticalSection(&g_lock);
+    if (g_nextAnswer < g_options.answers.size()) record.answer = g_options.answers[g_nextAnswer++];
+    LeaveCriticalSection(&g_lock);
+    if (record.answer != 0) PressButton(window, record.answer);
+  }
+  ReportModalAtOnce(record);
+  EnterCriticalSection(&g_lock);
+  g_modals.push_back(record);
+  LeaveCriticalSection(&g_lock);
+}
+
+struct SeenWindows {
+  std::vector<HWND> handled;
+};
+
+BOOL CALLBACK FindModal(HWND window, LPARAM param) {
+  auto* seen = reinterpret_cast<SeenWindows*>(param);
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  if (process != GetCurrentProcessId() || !IsWindowVisible(window)) return TRUE;
+  char className[64] = "";
+  GetClassNameA(window, className, sizeof className);
+  if (std::strcmp(className, "#32770") != 0) return TRUE;
+  for (HWND handled : seen->handled) {
+    if (handled == window) return TRUE;
+  }
+  seen->handled.push_back(window);
+  HandleModal(window);
+  return TRUE;
+}
+
+// Watches for the library's message boxes and the mode dialog, which appear
+// inside LoadLibrary under the loader lock, and answers them by script.
+DWORD WINAPI WatchModals(LPVOID started) {
+  SetEvent(static_cast<HANDLE>(started));
+  SeenWindows seen;
+  DWORD startTick = GetTickCount();
+  for (;;) {
+    EnumWindows(FindModal, reinterpret_cast<LPARAM>(&seen));
+    // Forget windows that are gone, so a reused handle is seen again.
+    for (size_t i = 0; i < seen.handled.size();) {
+      if (!IsWindow(seen.handled[i])) seen.handled.erase(seen.handled.begin() + i);
+      else ++i;
+    }
+    if (g_options.timeoutSeconds > 0 && GetTickCount() - startTick > g_options.timeoutSeconds * 1000u) {
+      std::fprintf(stderr, "{\"event\":\"timeout\"}\n");
+      std::fflush(stderr);
+      TerminateProcess(GetCurrentProcess(), 3);
+    }
+    Sleep(20);
+  }
+}
+
+std::string ProbeDirectory() {
+  char path[MAX_PATH] = "";
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  char* slash = std::strrchr(path, '\\');
+  if (slash) slash[1] = '\0';
+  return path;
+}
+
+std::vector<std::string> LoadedModulePaths() {
+  std::vector<std::string> paths;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, GetCurrentProcessId());
+  if (snapshot == INVALID_HANDLE_VALUE) return paths;
+  MODULEENTRY32 entry;
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Module32First(snapshot, &entry); more; more = Module32Next(snapshot, &entry)) {
+    paths.push_back(entry.szExePath);
+  }
+  CloseHandle(snapshot);
+  return paths;
+}
+
+void PumpMessages(int milliseconds) {
+  DWORD start = GetTickCount();
+  for (;;) {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&message);
+      DispatchMessageA(&message);
+    }
+    if (static_cast<int>(GetTickCount() - start) >= milliseconds) break;
+    Sleep(10);
+  }
+}
+
+void ReportLogoWindow(JsonWriter& json) {
+  HWND logo = FindWindowA("TarvexLogoWndClass", nullptr);
+  json.Key("logoWindow");
+  if (!logo) {
+    json.Null();
+    return;
+  }
+  RECT rect = {};
+  GetWindowRect(logo, &rect);
+  RECT client = {};
+  GetClientRect(logo, &client);
+  char className[64] = "";
+  GetClassNameA(logo, className, sizeof className);
+  json.BeginObject();
+  json.Field("className", std::string(className));
+  json.Field("text", WindowText(logo));
+  json.Field("x", static_cast<long long>(rect.left));
+  json.Field("y", static_cast<long long>(rect.top));
+  json.Field("width", static_cast<long long>(rect.right - rect.left));
+  json.Field("height", static_cast<long long>(rect.bottom - rect.top));
+  json.Field("clientWidth", static_cast<long long>(client.right));
+  json.Field("clientHeight", static_cast<long long>(client.bottom));
+  json.Field("visible", IsWindowVisible(logo) != FALSE);
+  json.Field("style", static_cast<long long>(static_cast<DWORD>(GetWindowLongA(logo, GWL_STYLE))));
+  json.Field("exStyle", static_cast<long long>(static_cast<DWORD>(GetWindowLongA(logo, GWL_EXSTYLE))));
+  if (!g_options.capturePath.empty()) {
+    json.Field("capture", CaptureWindowToPng(logo, g_options.capturePath) ? g_options.capturePath : std::string());
+  }
+  json.EndObject();
+}
+
+int Relaunch(const std::string& line) {
+  char self[MAX_PATH] = "";
+  GetModuleFileNameA(nullptr, self, MAX_PATH);
+  std::vector<char> commandLine(line.begin(), line.end());
+  commandLine.push_back('\0');
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+  startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessA(self, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
+    std::fprintf(stderr, "startup-probe: cannot start itself again (error %lu)\n", GetLastError());
+    return 4;
+  }
+  WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD exitCode = 4;
+  GetExitCodeProcess(process.hProcess, &exitCode);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return static_cast<int>(exitCode);
+}
+
+bool ParseOptions(int argc, char** argv, Options* options) {
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    auto next = [&](std::string* value) {
+      if (i + 1 >= argc) return false;
+      *value = argv[++i];
+      return true;
+    };
+    std::string value;
+    if (arg == "--help" || arg == "-h" || arg == "/?") {
+      std::fputs(kUsage, stdout);
+      std::exit(0);
+    } else if (arg == "--library") {
+      if (!next(&options->library)) return false;
+    } else if (arg == "--answer") {
+      if (!next(&value)) return false;
+      options->answers.push_back(std::atoi(value.c_str()));
+    } else if (arg == "--dialog-click") {
+      if (!next(&value)) return false;
+      options->dialogClick = std::atoi(value.c_str());
+    } else if (arg == "--dialog-close") {
+      options->dialogClick = -1;
+    } else if (arg == "--exit-command") {
+      if (!next(&options->exitCommand)) return false;
+      options->haveExitCommand = true;
+    } else if (arg == "--exit-show") {
+      if (!next(&value)) return false;
+      options->exitShow = std::atoi(value.c_str());
+    } else if (arg == "--close-logo") {
+      options->closeLogo = true;
+    } else if (arg == "--pump-ms") {
+      if (!next(&value)) return false;
+      options->pumpMs = std::atoi(value.c_str());
+    } else if (arg == "--capture") {
+      if (!next(&options->capturePath)) return false;
+    } else if (arg == "--timeout") {
+      if (!next(&value)) return false;
+      options->timeoutSeconds = std::atoi(value.c_str());
+    } else if (arg == "--relaunch") {
+      if (!next(&options->relaunchLine)) return false;
+    } else if (arg.compare(0, 2, "--") == 0) {
+      std::fprintf(stderr, "startup-probe: unknown option %s (see --help)\n", arg.c_str());
+      return false;
+    }
+    // Anything else is for the library's command-line tests.
+  }
+  return true;
+}
+
+typedef int(__cdecl* IntQuery)();
+typedef int(__cdecl* CloseQuery)();
+typedef const char*(__cdecl* SetExitCommandFunction)(const char*, int);
+typedef void(__cdecl* BeforeInitHelmexFunction)(char*);
+
+// GetProcAddress hands out a generic function pointer; the export's real type
+// is known here.
+template <typename Function>
+Function Export(HMODULE library, LPCSTR name) {
+  return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(library, name)));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // The report is read by tools: plain LF line ends.
+  _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
+  if (!ParseOptions(argc, argv, &g_options)) return 2;
+  if (!g_options.relaunchLine.empty()) return Relaunch(g_options.relaunchLine);
+  if (g_options.library.empty()) g_options.library = ProbeDirectory() + "TarvexLogo.dll";
+
+  InitializeCriticalSection(&g_lock);
+  // The watcher must be running before LoadLibrary: the library shows its
+  // boxes and dialog inside the loading call.
+  HANDLE started = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  HANDLE watcher = CreateThread(nullptr, 0, WatchModals, started, 0, nullptr);
+  WaitForSingleObject(started, INFINITE);
+  CloseHandle(started);
+
+  JsonWriter json;
+  json.BeginObject();
+  json.Field("library", g_options.library);
+  json.Field("commandLine", std::string(GetCommandLineA()));
+
+  HMODULE library = LoadLibraryA(g_options.library.c_str());
+  DWORD loadError = library ? 0 : GetLastError();
+  json.Field("loaded", library != nullptr);
+  if (!library) {
+    json.Field("loadError", static_cast<long long>(loadError));
+  } else {
+    auto getMode = Export<IntQuery>(library, MAKEINTRESOURCEA(1));
+    auto getEdition = Export<IntQuery>(library, MAKEINTRESOURCEA(2));
+    auto closeLogo = Export<CloseQuery>(library, MAKEINTRESOURCEA(6));
+    auto setExitCommand = Export<SetExitCommandFunction>(library, MAKEINTRESOURCEA(8));
+    auto beforeInitHelmex =
+        Export<BeforeInitHelmexFunction>(library, "BeforeInitHelmex");
+    auto getVersion = Export<IntQuery>(library, "GetVersionNumber");
+
+    PumpMessages(g_options.pumpMs);
+    if (getMode) json.Field("mode", static_cast<long long>(getMode()));
+    if (getEdition) json.Field("edition", static_cast<long long>(getEdition()));
+    if (getVersion) json.Field("version", static_cast<long long>(getVersion()));
+    if (beforeInitHelmex) {
+      char names[520];
+      std::memset(names, 0, sizeof names);
+      beforeInitHelmex(names);
+      names[259] = names[519] = '\0';
+      json.Field("productKeyName", std::string(names));
+      json.Field("resourceBaseName", std::string(names + 260));
+    }
+    json.Key("modules");
+    json.BeginArray();
+    for (const std::string& path : LoadedModulePaths()) json.Value(path);
+    json.EndArray();
+    ReportLogoWindow(json);
+    if (g_options.closeLogo && closeLogo) {
+      json.Key("logoClose");
+      json.BeginArray();
+      json.Value(static_cast<long long>(closeLogo()));
+      json.Value(static_cast<long long>(closeLogo()));
+      json.EndArray();
+      json.Field("logoWindowAfterClose", FindWindowA("TarvexLogoWndClass", nullptr) != nullptr);
+    }
+    if (g_options.haveExitCommand && setExitCommand) {
+      const char* stored = setExitCommand(g_options.exitCommand.c_str(), g_options.exitShow);
+      json.Field("exitCommand", std::string(stored ? stored : ""));
+    }
+    json.Field("unloaded", FreeLibrary(library) != FALSE);
+  }
+
+  EnterCriticalSection(&g_lock);
+  json.Key("messageBoxes");
+  json.BeginArray();
+  for (const ModalRecord& record : g_modals) {
+    if (record.kind != "messageBox") continue;
+    json.BeginObject();
+    json.Field("text", record.text);
+    json.Field("caption", record.caption);
+    json.Field("style", static_cast<long long>(record.style));
+    json.Field("answer", static_cast<long long>(record.answer));
+    json.EndObject();
+  }
+  json.EndArray();
+  json.Key("modeDialog");
+  bool dialogShown = false;
+  for (const ModalRecord& record : g_modals) {
+    if (record.kind != "modeDialog") continue;
+    dialogShown = true;
+    json.BeginObject();
+    json.Field("caption", record.caption);
+    json.Field("answer", static_cast<long long>(record.answer));
+    json.EndObject();
+    break;
+  }
+  if (!dialogShown) json.Null();
+  LeaveCriticalSection(&g_lock);
+  json.EndObject();
+
+  std::printf("%s\n", json.Text().c_str());
+  std::fflush(stdout);
+  // The watcher polls for ever; the process ends here with it.
+  (void)watcher;
+  ExitProcess(library ? 0 : 1);
+}

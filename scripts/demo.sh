@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Builds everything (the native build on winsim and the 32-bit DLL, resource
+# libraries and probe) and runs the demo: the probe loads TarvexLogo.dll under
+# Wine as the host application does and prints what the library settled.
+#
+#   scripts/demo.sh                  the mode dialog is answered "main mode" by script
+#   scripts/demo.sh /form            any switches for the library go after it
+#   DEMO_BY_HAND=1 scripts/demo.sh   nothing is answered: click the dialog yourself
+#                                    (needs a real X display in DISPLAY)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh
+jobs=$(nproc 2>/dev/null || echo 2)
+for preset in native win32; do
+    echo "demo: building the $preset preset"
+    cmake --preset "$preset" >/dev/null
+    cmake --build --preset "$preset" -j "$jobs" >/dev/null
+done
+
+out=$PWD/build/demo
+mkdir -p "$out"
+bin=$PWD/build/win32/bin
+capture="Z:${out//\//\\}\\logo.png"
+
+echo "demo: loading TarvexLogo.dll with the probe under Wine"
+if [[ -n ${DEMO_BY_HAND:-} ]]; then
+    WINEPREFIX=$out/prefix WINEARCH=win32 WINEDEBUG=-all wine "$bin/startup-probe.exe" --timeout 0 \
+        --capture "$capture" "$@"
+    exit
+fi
+scripts/wine-session.sh --prefix "$out/prefix" -- \
+    wine "$bin/startup-probe.exe" --dialog-click 391 --answer 7 --capture "$capture" "$@" | tee "$out/report.json"
+echo
+echo "demo: the report is in build/demo/report.json; the logo capture, when a logo was shown, in build/demo/logo.png"

@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# Runs every test layer from a clean or existing checkout:
+#   unit and conformance tests natively on winsim,
+#   the same under AddressSanitizer and UndefinedBehaviorSanitizer,
+#   the conformance and end-to-end tests of the real DLL under Wine,
+#   at 24 and at 8 bits per pixel.
+# Installs what is missing first (see scripts/install-deps.sh).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh
+
+jobs=$(nproc 2>/dev/null || echo 2)
+passed=0
+failed=0
+status=0
+
+# Adds one ctest run's counts to the totals; its own summary stays in the log.
+run_ctest() {
+    local log
+    log=$(mktemp)
+    set +e
+    "$@" 2>&1 | tee "$log"
+    local rc=${PIPESTATUS[0]}
+    set -e
+    local line
+    line=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -n 1 || true)
+    if [[ -n $line ]]; then
+        local total bad
+        total=$(sed -E 's/.* out of ([0-9]+).*/\1/' <<<"$line")
+        bad=$(sed -E 's/.*tests passed, ([0-9]+) tests failed.*/\1/' <<<"$line")
+        passed=$((passed + total - bad))
+        failed=$((failed + bad))
+    elif ((rc != 0)); then
+        failed=$((failed + 1))
+    fi
+    ((rc == 0)) || status=1
+    rm -f "$log"
+}
+
+build() {
+    local preset=$1
+    echo "test.sh: building the $preset preset"
+    cmake --preset "$preset" >/dev/null
+    cmake --build --preset "$preset" -j "$jobs"
+}
+
+build native
+run_ctest ctest --preset native -j "$jobs"
+
+build native-asan
+run_ctest ctest --preset native-asan -j "$jobs"
+
+build win32
+# Each Wine layer gets a fresh prefix inside the build tree.
+rm -rf build/win32/wine
+run_ctest scripts/wine-session.sh --depth 24 --prefix "$PWD/build/win32/wine/prefix" -- \
+    ctest --preset win32 -LE display8
+run_ctest scripts/wine-session.sh --depth 8 --prefix "$PWD/build/win32/wine/prefix" -- \
+    ctest --preset win32 -L display8
+
+echo
+echo "summary: $passed passed, $failed failed"
+exit "$status"

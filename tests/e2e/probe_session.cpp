@@ -1,0 +1,152 @@
+#include "probe_session.h"
+
+#include <sstream>
+
+namespace {
+
+std::string FolderOf(const std::string& path) {
+  size_t slash = path.find_last_of("\\/");
+  return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+}
+
+struct PipeReader {
+  HANDLE pipe;
+  std::string text;
+};
+
+DWORD WINAPI ReadAll(LPVOID param) {
+  auto* reader = static_cast<PipeReader*>(param);
+  char buffer[4096];
+  DWORD read = 0;
+  while (ReadFile(reader->pipe, buffer, sizeof buffer, &read, nullptr) && read > 0) reader->text.append(buffer, read);
+  return 0;
+}
+
+}  // namespace
+
+std::string BuildBinFolder() {
+  char self[MAX_PATH] = "";
+  GetModuleFileNameA(nullptr, self, MAX_PATH);
+  return FolderOf(self);
+}
+
+std::string TestDataFile(const std::string& fileName) { return BuildBinFolder() + "\\e2e-data\\" + fileName; }
+
+InstallFolder::InstallFolder(const std::string& name, const std::vector<int>& languages) {
+  std::string work = BuildBinFolder() + "\\..\\e2e-work";
+  CreateDirectoryA(work.c_str(), nullptr);
+  path_ = work + "\\" + name;
+  // A fresh folder: what an earlier run left is removed first.
+  RunProcess("cmd.exe /c rmdir /s /q \"" + path_ + "\"", 30000);
+  CreateDirectoryA(path_.c_str(), nullptr);
+  std::vector<std::string> files = {"startup-probe.exe", "TarvexLogo.dll"};
+  for (int language : languages) files.push_back("OxaRes" + std::to_string(language) + ".dll");
+  for (const std::string& file : files) {
+    CopyFileA((BuildBinFolder() + "\\" + file).c_str(), File(file).c_str(), FALSE);
+  }
+}
+
+ProbeResult InstallFolder::Run(const std::string& arguments, DWORD timeoutMs) const {
+  return RunProcess("\"" + File("startup-probe.exe") + "\" " + arguments, timeoutMs);
+}
+
+ProbeResult RunProcess(const std::string& commandLine, DWORD timeoutMs) {
+  ProbeResult result;
+  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+  HANDLE outRead, outWrite, errRead, errWrite;
+  CreatePipe(&outRead, &outWrite, &inherit, 0);
+  CreatePipe(&errRead, &errWrite, &inherit, 0);
+  SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
+  SetHandleInformation(errRead, HANDLE_FLAG_INHERIT, 0);
+
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  startup.hStdOutput = outWrite;
+  startup.hStdError = errWrite;
+  PROCESS_INFORMATION process = {};
+  std::string line = commandLine;
+  BOOL started = CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process);
+  CloseHandle(outWrite);
+  CloseHandle(errWrite);
+  if (!started) {
+    result.err = "CreateProcess failed with error " + std::to_string(GetLastError());
+    CloseHandle(outRead);
+    CloseHandle(errRead);
+    return result;
+  }
+  PipeReader out{outRead, {}}, err{errRead, {}};
+  HANDLE readers[2] = {CreateThread(nullptr, 0, ReadAll, &out, 0, nullptr),
+                       CreateThread(nullptr, 0, ReadAll, &err, 0, nullptr)};
+  if (WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_TIMEOUT) {
+    result.timedOut = true;
+    TerminateProcess(process.hProcess, 99);
+    WaitForSingleObject(process.hProcess, 10000);
+  }
+  GetExitCodeProcess(process.hProcess, &result.exitCode);
+  WaitForMultipleObjects(2, readers, TRUE, 10000);
+  CloseHandle(readers[0]);
+  CloseHandle(readers[1]);
+  CloseHandle(outRead);
+  CloseHandle(errRead);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+
+  result.out = out.text;
+  result.err = err.text;
+  ParseJson(result.out, &result.report);
+  std::istringstream lines(result.err);
+  for (std::string errLine; std::getline(lines, errLine);) {
+    JsonValue event;
+    if (!errLine.empty() && errLine[0] == '{' && ParseJson(errLine, &event)) result.events.push_back(event);
+  }
+  return result;
+}
+
+void ImportRegFile(const std::string& fileName) {
+  RunProcess("reg.exe import \"" + TestDataFile(fileName) + "\"", 60000);
+}
+
+void ResetProductRegistry() {
+  RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Vornek");
+  RegDeleteTreeA(HKEY_LOCAL_MACHINE, "Software\\Pellix\\Tarvex");
+}
+
+std::string ReadRegistryString(HKEY root, const std::string& path, const std::string& name,
+                               const std::string& missing) {
+  HKEY key;
+  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return missing;
+  char data[2048] = "";
+  DWORD size = sizeof data - 1;
+  DWORD type = 0;
+  LONG status = RegQueryValueExA(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
+  RegCloseKey(key);
+  if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return missing;
+  data[size] = '\0';
+  return data;
+}
+
+void WriteRegistryString(HKEY root, const std::string& path, const std::string& name, const std::string& value) {
+  HKEY key;
+  if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS) return;
+  RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                 static_cast<DWORD>(value.size() + 1));
+  RegCloseKey(key);
+}
+
+bool RegistryKeyExists(HKEY root, const std::string& path) {
+  HKEY key;
+  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  RegCloseKey(key);
+  return true;
+}
+
+bool WaitForFile(const std::string& path, DWORD timeoutMs) {
+  DWORD start = GetTickCount();
+  while (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    if (GetTickCount() - start > timeoutMs) return false;
+    Sleep(50);
+  }
+  return true;
+}

@@ -1,0 +1,58 @@
+// What the end-to-end tests need around the probe: an install folder holding
+// the probe, the library and the chosen resource libraries; a run of the
+// probe with an exact command line; and the registry of the Wine prefix.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "json_reader.h"
+
+struct ProbeResult {
+  DWORD exitCode = 0xdeadbeef;
+  bool timedOut = false;
+  std::string out;
+  std::string err;
+  JsonValue report;               // stdout as JSON; null when it was not JSON
+  std::vector<JsonValue> events;  // the JSON lines of stderr (modal windows as they appeared)
+};
+
+// The folder the build put the probe, the library and the resource libraries in.
+std::string BuildBinFolder();
+
+class InstallFolder {
+ public:
+  // A fresh folder named `name` with the probe, TarvexLogo.dll and the
+  // resource libraries OxaRes<N>.dll of `languages`, copied from the build.
+  InstallFolder(const std::string& name, const std::vector<int>& languages);
+  const std::string& Path() const { return path_; }
+  std::string File(const std::string& name) const { return path_ + "\\" + name; }
+
+  // Runs the probe from this folder with exactly `arguments` after its quoted path.
+  ProbeResult Run(const std::string& arguments, DWORD timeoutMs = 60000) const;
+
+ private:
+  std::string path_;
+};
+
+// Runs `commandLine` to its end (at most `timeoutMs`), capturing its output.
+ProbeResult RunProcess(const std::string& commandLine, DWORD timeoutMs);
+
+// Imports a .reg file of the tests' data folder with Wine's reg.exe.
+void ImportRegFile(const std::string& fileName);
+// The path of a file in the tests' data folder.
+std::string TestDataFile(const std::string& fileName);
+
+// Removes everything the library reads or writes from the prefix's registry.
+void ResetProductRegistry();
+
+// The REG_SZ value, or `missing` when there is no such string value.
+std::string ReadRegistryString(HKEY root, const std::string& path, const std::string& name,
+                               const std::string& missing = "<missing>");
+void WriteRegistryString(HKEY root, const std::string& path, const std::string& name, const std::string& value);
+bool RegistryKeyExists(HKEY root, const std::string& path);
+
+// Waits up to `timeoutMs` for a file to appear.
+bool WaitForFile(const std::string& path, DWORD timeoutMs);
