@@ -25,6 +25,8 @@ needed=(
     "libgmock-dev|GoogleMock for the unit tests"
     "libbenchmark-dev|Google Benchmark for the benchmarks"
     "valgrind|memory checks of the native build"
+    "clang|builds the fuzz targets"
+    "libclang-rt-14-dev|libFuzzer and the sanitizer runtimes for clang"
 )
 
 missing=()
