@@ -114,3 +114,64 @@ bool CaptureWindowToPng(HWND window, const std::string& path) {
   written = std::fclose(file) == 0 && written;
   return written;
 }
+
+namespace {
+
+// Reads a bitmap's pixels as 32-bit top-down rows.
+bool ReadPixels(HDC dc, HBITMAP bitmap, int width, int height, std::vector<std::uint32_t>* pixels) {
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  pixels->assign(static_cast<size_t>(width) * height, 0);
+  return GetDIBits(dc, bitmap, 0, height, pixels->data(), &info, DIB_RGB_COLORS) == height;
+}
+
+}  // namespace
+
+int ClientMatchesBitmap(HWND window, HMODULE module, const std::string& name) {
+  HBITMAP picture = static_cast<HBITMAP>(LoadImageA(module, name.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+  if (!picture) return -1;
+  BITMAP info = {};
+  GetObjectA(picture, sizeof info, &info);
+  RECT client = {};
+  GetClientRect(window, &client);
+  const int width = info.bmWidth < client.right ? info.bmWidth : client.right;
+  const int height = info.bmHeight < client.bottom ? info.bmHeight : client.bottom;
+  int percent = -1;
+  HDC windowDc = GetDC(window);
+  HDC memory = CreateCompatibleDC(windowDc);
+  HBITMAP shot = CreateCompatibleBitmap(windowDc, width, height);
+  std::vector<std::uint32_t> expected, seen;
+  if (width > 0 && height > 0 && memory && shot) {
+    HGDIOBJ old = SelectObject(memory, shot);
+    BitBlt(memory, 0, 0, width, height, windowDc, 0, 0, SRCCOPY);
+    SelectObject(memory, old);
+    std::vector<std::uint32_t> whole;
+    if (ReadPixels(memory, shot, width, height, &seen) && ReadPixels(memory, picture, info.bmWidth, info.bmHeight, &whole)) {
+      expected.reserve(seen.size());
+      for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) expected.push_back(whole[static_cast<size_t>(y) * info.bmWidth + x]);
+      }
+      size_t matching = 0;
+      for (size_t i = 0; i < seen.size(); ++i) {
+        int worst = 0;
+        for (int shift = 0; shift < 24; shift += 8) {
+          int a = (seen[i] >> shift) & 0xFF, b = (expected[i] >> shift) & 0xFF;
+          int difference = a > b ? a - b : b - a;
+          if (difference > worst) worst = difference;
+        }
+        if (worst <= 48) ++matching;
+      }
+      percent = static_cast<int>(matching * 100 / seen.size());
+    }
+  }
+  if (shot) DeleteObject(shot);
+  if (memory) DeleteDC(memory);
+  ReleaseDC(window, windowDc);
+  DeleteObject(picture);
+  return percent;
+}

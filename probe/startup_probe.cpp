@@ -31,11 +31,15 @@ const char kUsage[] =
     "  --dialog-click ID       answer the mode dialog by clicking control ID\n"
     "                          (392 forms mode, 391 or 397 main mode, 2 Cancel)\n"
     "  --dialog-close          answer the mode dialog with its close box\n"
+    "  --dialog-escape         answer the mode dialog with the Escape key\n"
     "  --exit-command TEXT     leave TEXT as the command to run at unload\n"
     "  --exit-show N           show state for the exit command (default 0, hidden)\n"
     "  --close-logo            close the logo through the export (twice) before unloading\n"
     "  --pump-ms N             run the message loop N ms after loading (default 200)\n"
     "  --capture FILE.png      save a picture of the logo window\n"
+    "  --expect-bitmap NAME    compare the logo window's client area with bitmap NAME\n"
+    "                          of the loaded resource library (reports the share of\n"
+    "                          matching pixels)\n"
     "  --timeout S             end the probe with exit code 3 after S seconds (default 60;\n"
     "                          0 waits for ever, for a person answering by hand)\n"
     "  --relaunch LINE         start the probe again with exactly LINE as its command line,\n"
@@ -47,16 +51,20 @@ const char kUsage[] =
     "Without --answer or --dialog-* options nothing is answered: a person\n"
     "answers the boxes and the dialog on the screen.\n";
 
+const int kCloseBox = -1;
+const int kEscapeKey = -2;
+
 struct Options {
   std::string library;
   std::vector<int> answers;
-  int dialogClick = 0;  // 0: not scripted; -1: the close box
+  int dialogClick = 0;  // 0: not scripted; kCloseBox or kEscapeKey, or a control to click
   std::string exitCommand;
   bool haveExitCommand = false;
   int exitShow = SW_HIDE;
   bool closeLogo = false;
   int pumpMs = 200;
   std::string capturePath;
+  std::string expectedBitmap;
   int timeoutSeconds = 60;
   std::string relaunchLine;
 };
@@ -121,9 +129,14 @@ void HandleModal(HWND window) {
   record.caption = WindowText(window);
   if (GetDlgItem(window, 392)) {
     record.kind = "modeDialog";
-    if (g_options.dialogClick == -1) {
-      record.answer = -1;
+    if (g_options.dialogClick == kCloseBox) {
+      record.answer = kCloseBox;
       PostMessageA(window, WM_CLOSE, 0, 0);
+    } else if (g_options.dialogClick == kEscapeKey) {
+      // The dialog's own message loop turns Escape into Cancel.
+      record.answer = kEscapeKey;
+      PostMessageA(window, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+      PostMessageA(window, WM_KEYUP, VK_ESCAPE, 0xC0010001);
     } else if (g_options.dialogClick > 0) {
       record.answer = g_options.dialogClick;
       PressButton(window, g_options.dialogClick);
@@ -220,6 +233,17 @@ void PumpMessages(int milliseconds) {
   }
 }
 
+// The resource library the start-up library loaded into this process.
+HMODULE LoadedResourceLibrary() {
+  for (const std::string& path : LoadedModulePaths()) {
+    std::string name = path.substr(path.find_last_of('\\') + 1);
+    if (name.size() > 6 && CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, name.c_str(), 6, "OxaRes", 6) == CSTR_EQUAL) {
+      return GetModuleHandleA(path.c_str());
+    }
+  }
+  return nullptr;
+}
+
 void ReportLogoWindow(JsonWriter& json) {
   HWND logo = FindWindowA("TarvexLogoWndClass", nullptr);
   json.Key("logoWindow");
@@ -247,6 +271,11 @@ void ReportLogoWindow(JsonWriter& json) {
   json.Field("exStyle", static_cast<long long>(static_cast<DWORD>(GetWindowLongA(logo, GWL_EXSTYLE))));
   if (!g_options.capturePath.empty()) {
     json.Field("capture", CaptureWindowToPng(logo, g_options.capturePath) ? g_options.capturePath : std::string());
+  }
+  if (!g_options.expectedBitmap.empty()) {
+    HMODULE resources = LoadedResourceLibrary();
+    json.Field("bitmapMatchPercent",
+               static_cast<long long>(resources ? ClientMatchesBitmap(logo, resources, g_options.expectedBitmap) : -1));
   }
   json.EndObject();
 }
@@ -296,7 +325,11 @@ bool ParseOptions(int argc, char** argv, Options* options) {
       if (!next(&value)) return false;
       options->dialogClick = std::atoi(value.c_str());
     } else if (arg == "--dialog-close") {
-      options->dialogClick = -1;
+      options->dialogClick = kCloseBox;
+    } else if (arg == "--dialog-escape") {
+      options->dialogClick = kEscapeKey;
+    } else if (arg == "--expect-bitmap") {
+      if (!next(&options->expectedBitmap)) return false;
     } else if (arg == "--exit-command") {
       if (!next(&options->exitCommand)) return false;
       options->haveExitCommand = true;
@@ -358,6 +391,7 @@ int main(int argc, char** argv) {
   json.BeginObject();
   json.Field("library", g_options.library);
   json.Field("commandLine", std::string(GetCommandLineA()));
+  json.Field("ansiCodePage", static_cast<long long>(GetACP()));
 
   HMODULE library = LoadLibraryA(g_options.library.c_str());
   DWORD loadError = library ? 0 : GetLastError();

@@ -142,6 +142,17 @@ bool RegistryKeyExists(HKEY root, const std::string& path) {
   return true;
 }
 
+DWORD ReadRegistryDword(HKEY root, const std::string& path, const std::string& name, DWORD missing) {
+  HKEY key;
+  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return missing;
+  DWORD data = 0;
+  DWORD size = sizeof data;
+  DWORD type = 0;
+  LONG status = RegQueryValueExA(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&data), &size);
+  RegCloseKey(key);
+  return status == ERROR_SUCCESS && type == REG_DWORD ? data : missing;
+}
+
 bool WaitForFile(const std::string& path, DWORD timeoutMs) {
   DWORD start = GetTickCount();
   while (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) {

@@ -53,6 +53,8 @@ std::string ReadRegistryString(HKEY root, const std::string& path, const std::st
                                const std::string& missing = "<missing>");
 void WriteRegistryString(HKEY root, const std::string& path, const std::string& name, const std::string& value);
 bool RegistryKeyExists(HKEY root, const std::string& path);
+// The REG_DWORD value, or `missing` when there is no such DWORD value.
+DWORD ReadRegistryDword(HKEY root, const std::string& path, const std::string& name, DWORD missing = 0xdeadbeef);
 
 // Waits up to `timeoutMs` for a file to appear.
 bool WaitForFile(const std::string& path, DWORD timeoutMs);
