@@ -1,0 +1,65 @@
+/*
+ * Tarvex 4.0 start-up library (TarvexLogo.dll): the functions a host
+ * application calls after loading the library.
+ *
+ * Loading the library runs the whole start-up (settings, language, edition,
+ * mode, logo) inside LoadLibrary; these functions then tell the host what was
+ * settled. All use the C calling convention (__cdecl: the caller removes the
+ * arguments). Four are exported by ordinal only; link against the import
+ * library (libTarvexLogo.dll.a), which imports them by ordinal, or use
+ * GetProcAddress(module, MAKEINTRESOURCEA(ordinal)).
+ *
+ * Usable from C and C++.
+ */
+#ifndef TARVEX_LOGO_H
+#define TARVEX_LOGO_H
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#if defined(TARVEX_LOGO_BUILDING) || !defined(_WIN32)
+#define TARVEX_LOGO_API
+#else
+#define TARVEX_LOGO_API __declspec(dllimport)
+#endif
+
+/* Export ordinals. */
+#define TARVEX_LOGO_ORDINAL_GET_MODE 1
+#define TARVEX_LOGO_ORDINAL_GET_EDITION 2
+#define TARVEX_LOGO_ORDINAL_CLOSE 6
+#define TARVEX_LOGO_ORDINAL_SET_EXIT_COMMAND 8
+#define TARVEX_LOGO_ORDINAL_BEFORE_INIT_HELMEX 12
+#define TARVEX_LOGO_ORDINAL_GET_VERSION_NUMBER 13
+
+/* Size of each of the two text fields BeforeInitHelmex fills, in bytes. */
+#define TARVEX_LOGO_NAME_FIELD_SIZE 260
+
+/* Ordinal 1, no exported name: the settled mode (0 main mode, 1 forms mode). */
+TARVEX_LOGO_API int __cdecl LogoGetMode(void);
+
+/* Ordinal 2, no exported name: the settled edition (14 forms disabled, 15 forms enabled). */
+TARVEX_LOGO_API int __cdecl LogoGetEdition(void);
+
+/* Ordinal 6, no exported name: closes the logo window; non-zero when the
+ * logo's font was deleted, 0 when there was no logo (or it was closed). */
+TARVEX_LOGO_API int __cdecl LogoClose(void);
+
+/* Ordinal 8, no exported name: keeps a copy of `command` (at most 511
+ * characters; NULL or "" cancels) to be started with WinExec(command, show)
+ * when the library unloads. Returns the library's copy. */
+TARVEX_LOGO_API const char* __cdecl LogoSetExitCommand(const char* command, int show);
+
+/* Ordinal 12, "BeforeInitHelmex": fills `names`, an area of 2 x 260 bytes,
+ * with the product key name (e.g. "Tarvex4") at offset 0 and the resource
+ * base name (e.g. "OxaRes") at offset 260. */
+TARVEX_LOGO_API void __cdecl BeforeInitHelmex(char* names);
+
+/* Ordinal 13, "GetVersionNumber": the library's version, 402. */
+TARVEX_LOGO_API int __cdecl GetVersionNumber(void);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* TARVEX_LOGO_H */
