@@ -3,6 +3,8 @@
 // forwards to the one start-up object.
 #pragma once
 
+#include <windows.h>
+
 #define TARVEX_LOGO_BUILDING
 #include "tarvex_logo.h"
 
