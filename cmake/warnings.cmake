@@ -3,9 +3,10 @@ function(tarvex_product_options target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Werror -fno-exceptions -fno-rtti)
 endfunction()
 
-# Test code may use exceptions (GoogleTest does), but keeps the warnings.
+# Test code may use exceptions (GoogleTest does), but keeps the warnings. It
+# has no RTTI either, so tests can derive from the product's classes.
 function(tarvex_test_options target)
-  target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Werror -fno-rtti)
   if(WIN32)
     # Test executables run under Wine without the mingw runtime DLLs beside them.
     target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++)
