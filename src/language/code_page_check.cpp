@@ -1,7 +1,47 @@
-// The check that the system's ANSI code page suits the interface language.
-// (Filled in with the language issue.)
+// The check that the system's ANSI code page suits the interface language,
+// with the offer to fall back on English.
+#include "language/code_page_check.h"
+
 #include "core/logo_startup.h"
 
-void LogoStartup::CheckCodePage() {}
+namespace {
 
-void LogoStartup::ReportCodePageMismatch() {}
+// Fixed English texts: no resource library is loaded when they are shown.
+constexpr char kLanguageNotSupported[] =
+    "The selected interface language is not supported in current code page of the system.";
+constexpr char kOfferEnglish[] =
+    "The selected interface language is not supported in current code page of the system.\n"
+    "Do you want to change interface language to English?";
+
+}  // namespace
+
+UINT RequiredCodePage(int language) {
+  switch (language) {
+    case 1:
+    case 4:
+      return 1251;  // Cyrillic
+    case 2:
+    case 3:
+      return 1252;  // Western European
+    case 20:
+      return 1257;  // Baltic
+    default:
+      return 0;
+  }
+}
+
+void LogoStartup::CheckCodePage() {
+  UINT systemCodePage = GetACP();
+  UINT required = RequiredCodePage(language);
+  if (required == 0 || required == systemCodePage) return;
+  ReportCodePageMismatch();
+}
+
+void LogoStartup::ReportCodePageMismatch() {
+  if (!ResourceLibraryExists(0)) {
+    ShowMessage(kLanguageNotSupported, MB_ICONHAND | MB_OK);
+    return;
+  }
+  // The mode is not settled yet, so "0" goes to the main mode's key.
+  if (ShowMessage(kOfferEnglish, MB_ICONQUESTION | MB_YESNO) == IDYES) WriteLanguageSetting(0);
+}

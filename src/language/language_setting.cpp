@@ -1,7 +1,43 @@
-// The interface language setting of the current user. (Filled in with the
-// language issue.)
+// The interface language setting of the current user: value
+// "InterfaceLanguage" of the key the product names for the current mode.
+#include "core/bounded_text.h"
 #include "core/logo_startup.h"
+#include "language/language_number.h"
+#include "settings/reg_key.h"
 
-int LogoStartup::ReadLanguageSetting() { return 0; }
+namespace {
 
-void LogoStartup::WriteLanguageSetting(int newLanguage) { language = newLanguage; }
+constexpr char kLanguageValueName[] = "InterfaceLanguage";
+
+// A class without a settings key for this mode answers null (or nothing);
+// the root of the user's hive must never stand in for it.
+bool HasSettingsKey(const char* keyPath) { return keyPath != nullptr && keyPath[0] != '\0'; }
+
+}  // namespace
+
+int LogoStartup::ReadLanguageSetting() {
+  const char* keyPath = UserSettingsKeyPath();
+  if (!HasSettingsKey(keyPath)) return 0;
+  RegKey key(1);
+  key.Open(HKEY_CURRENT_USER, keyPath);
+  if (key.handle == nullptr) return 0;
+  char text[kTextSize];
+  CopyBoundedText(text, "0", sizeof text);
+  key.ReadString(kLanguageValueName, "0", text, nullptr);
+  key.Close();
+  return ParseLanguageNumber(text);
+}
+
+void LogoStartup::WriteLanguageSetting(int newLanguage) {
+  // The choice holds for this run even when it cannot be stored.
+  language = newLanguage;
+  const char* keyPath = UserSettingsKeyPath();
+  if (!HasSettingsKey(keyPath)) return;
+  RegKey key(0);
+  key.Open(HKEY_CURRENT_USER, keyPath);
+  if (key.handle == nullptr) return;
+  char text[16];
+  FormatLanguageNumber(newLanguage, text, sizeof text);
+  key.WriteString(kLanguageValueName, text);
+  key.Close();
+}

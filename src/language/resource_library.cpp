@@ -1,33 +1,88 @@
-// The resource library of the interface language, and the lookups in it.
-// (Until the language issue: the library's own module always stands in.)
+// The resource library of the interface language: found beside the host
+// executable, loaded, freed, and the lookups of strings and bitmaps in it.
 #include "core/bounded_text.h"
 #include "core/logo_startup.h"
+#include "language/language_number.h"
+#include "language/resource_path.h"
 
-void LogoStartup::ResourceLibraryPath(char* path, int) { path[0] = '\0'; }
+namespace {
 
-int LogoStartup::ResourceLibraryExists(int) { return 0; }
+// The host executable's full name into `name` (kTextSize bytes), or false.
+bool HostExecutableName(char* name) {
+  DWORD length = GetModuleFileNameA(nullptr, name, MAX_PATH);
+  // A name cut at the limit would point into another directory; and an older
+  // system leaves a cut name unterminated.
+  if (length == 0 || length >= MAX_PATH) return false;
+  name[length] = '\0';
+  return true;
+}
+
+}  // namespace
+
+void LogoStartup::ResourceLibraryPath(char* path, int forLanguage) {
+  char hostName[kTextSize];
+  char drive[kTextSize];
+  char directory[kTextSize];
+  char number[16];
+  // No name at all is safer than a guessed one: the library is then looked
+  // for nowhere and the own module serves.
+  path[0] = '\0';
+  if (!HostExecutableName(hostName)) return;
+  SplitDriveAndDirectory(hostName, GetACP(), drive, directory);
+  FormatLanguageNumber(forLanguage, number, sizeof number);
+  JoinLibraryPath(path, drive, directory, ResourceBaseName(), number);
+}
+
+int LogoStartup::ResourceLibraryExists(int forLanguage) {
+  char path[kTextSize];
+  ResourceLibraryPath(path, forLanguage);
+  if (path[0] == '\0') return 0;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA(path, &found);
+  if (search == INVALID_HANDLE_VALUE) return 0;
+  FindClose(search);
+  return 1;
+}
 
 void LogoStartup::LoadResourceLibrary() {
-  resourceModule = module;
+  // A library still held would otherwise be lost.
+  FreeResourceLibrary();
+  char path[kTextSize];
+  ResourceLibraryPath(path, language);
+  HMODULE library = path[0] != '\0' ? LoadLibraryA(path) : nullptr;
+  resourceModule = library != nullptr ? library : module;
   resourceIdLookup = nullptr;
+  if (resourceModule != nullptr) {
+    FARPROC lookup = GetProcAddress(resourceModule, "GetResourceID");
+    // Through the generic function type, which converts to any other.
+    resourceIdLookup = reinterpret_cast<ResourceIdLookup>(reinterpret_cast<void (*)()>(lookup));
+  }
   LookUpString(title, "PROGRAM_TITLE");
 }
 
-void LogoStartup::FreeResourceLibrary() {}
+void LogoStartup::FreeResourceLibrary() {
+  // The own module is never freed; after a fallback it stays in place.
+  if (resourceModule == nullptr || resourceModule == module) return;
+  FreeLibrary(resourceModule);
+  resourceModule = nullptr;
+  // Its export went with it.
+  resourceIdLookup = nullptr;
+}
 
 void LogoStartup::LookUpString(char* buffer, const char* key) {
   CopyBoundedText(buffer, key, kTextSize);
-  if (resourceIdLookup == nullptr) return;
+  if (resourceIdLookup == nullptr || key == nullptr) return;
   int id = resourceIdLookup(key);
-  if (id != 0) LoadStringA(resourceModule, static_cast<UINT>(id), buffer, kTextSize);
+  if (id == 0) return;
+  // Loaded aside, so that an identifier without a string keeps the key.
+  char text[kTextSize];
+  if (LoadStringA(resourceModule, static_cast<UINT>(id), text, kTextSize) > 0) {
+    text[kTextSize - 1] = '\0';
+    CopyBoundedText(buffer, text, kTextSize);
+  }
 }
 
-HBITMAP LogoStartup::LoadResourceBitmap(const char* name) { return LoadBitmapA(resourceModule, name); }
-
-int LogoStartup::ShowMessage(const char* text, UINT style) { return MessageBoxA(nullptr, text, title, style); }
-
-int LogoStartup::ShowMessageByKey(const char* key, UINT style) {
-  char text[kTextSize];
-  LookUpString(text, key);
-  return ShowMessage(text, style);
+HBITMAP LogoStartup::LoadResourceBitmap(const char* name) {
+  if (resourceModule == nullptr || name == nullptr) return nullptr;
+  return LoadBitmapA(resourceModule, name);
 }

@@ -86,6 +86,16 @@ std::string ResourceName(LPCSTR name) {
   return ToUpperAscii(name);
 }
 
+// Key of a file path: Windows file names ignore letter case and take either
+// slash as a separator.
+std::string FileKey(const std::string& path) {
+  std::string key = ToUpperAscii(path);
+  for (char& ch : key) {
+    if (ch == '/') ch = '\\';
+  }
+  return key;
+}
+
 const std::vector<BYTE>* FindBitmap(Module* module, LPCSTR name) {
   std::string wanted = ResourceName(name);
   for (const auto& entry : module->image.bitmaps) {
@@ -103,12 +113,12 @@ void AddModuleFile(const std::string& path, ModuleImage image) {
   auto module = std::make_unique<Module>();
   module->path = path;
   module->image = std::move(image);
-  State().files[ToUpperAscii(path)] = std::move(module);
+  State().files[FileKey(path)] = std::move(module);
 }
 
-void AddFile(const std::string& path) { State().files[ToUpperAscii(path)] = nullptr; }
+void AddFile(const std::string& path) { State().files[FileKey(path)] = nullptr; }
 
-void RemoveFile(const std::string& path) { State().files.erase(ToUpperAscii(path)); }
+void RemoveFile(const std::string& path) { State().files.erase(FileKey(path)); }
 
 HMODULE AddLoadedModule(const std::string& path, ModuleImage image) {
   auto module = std::make_unique<Module>();
@@ -202,14 +212,15 @@ HMODULE WINAPI LoadLibraryA(LPCSTR fileName) {
     return nullptr;
   }
   auto& files = winsim::State().files;
-  auto found = files.find(winsim::detail::ToUpperAscii(fileName));
+  auto found = files.find(winsim::FileKey(fileName));
   if (found == files.end()) {
     SetLastError(ERROR_MOD_NOT_FOUND);
     return nullptr;
   }
   winsim::Module* module = found->second.get();
   if (module == nullptr || module->image.damaged) {
-    SetLastError(ERROR_BAD_FORMAT);
+    // What the loader reports for a file that is not a valid image.
+    SetLastError(ERROR_BAD_EXE_FORMAT);
     return nullptr;
   }
   if (module->loadCount++ == 0) winsim::detail::AdjustLiveHandles(winsim::HandleKind::Module, +1);
@@ -217,7 +228,11 @@ HMODULE WINAPI LoadLibraryA(LPCSTR fileName) {
 }
 
 BOOL WINAPI FreeLibrary(HMODULE handle) {
-  if (EnterCall("FreeLibrary")) return FALSE;
+  long error = 0;
+  if (EnterCall("FreeLibrary", &error)) {
+    SetLastError(error ? error : ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
   for (auto& entry : winsim::State().files) {
     winsim::Module* module = entry.second.get();
     if (module && module->loadCount > 0 && handle == reinterpret_cast<HMODULE>(module)) {
@@ -230,8 +245,13 @@ BOOL WINAPI FreeLibrary(HMODULE handle) {
 }
 
 FARPROC WINAPI GetProcAddress(HMODULE handle, LPCSTR procName) {
-  if (EnterCall("GetProcAddress")) return nullptr;
-  winsim::Module* module = winsim::FindLoadedModule(handle);
+  long error = 0;
+  if (EnterCall("GetProcAddress", &error)) {
+    SetLastError(error ? error : ERROR_PROC_NOT_FOUND);
+    return nullptr;
+  }
+  // A null module stands for the executable.
+  winsim::Module* module = winsim::ResourceModule(handle);
   if (!module) {
     SetLastError(ERROR_INVALID_HANDLE);
     return nullptr;
@@ -256,7 +276,7 @@ HANDLE WINAPI FindFirstFileA(LPCSTR fileName, LPWIN32_FIND_DATAA findData) {
     return INVALID_HANDLE_VALUE;
   }
   auto& files = winsim::State().files;
-  auto found = fileName ? files.find(winsim::detail::ToUpperAscii(fileName)) : files.end();
+  auto found = fileName ? files.find(winsim::FileKey(fileName)) : files.end();
   if (found == files.end()) {
     SetLastError(ERROR_FILE_NOT_FOUND);
     return INVALID_HANDLE_VALUE;
@@ -331,19 +351,26 @@ DWORD WINAPI SizeofResource(HMODULE, HRSRC resource) {
 }
 
 int WINAPI LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int bufferMax) {
-  if (EnterCall("LoadStringA")) return 0;
-  winsim::Module* module = winsim::ResourceModule(instance);
-  if (!module || buffer == nullptr || bufferMax <= 0) return 0;
-  auto found = module->image.strings.find(id);
-  if (found == module->image.strings.end()) {
-    // A missing string leaves an empty text, as the ANSI form does.
+  long error = 0;
+  bool failed = EnterCall("LoadStringA", &error);
+  if (buffer == nullptr || bufferMax <= 0) return 0;
+  winsim::Module* module = failed ? nullptr : winsim::ResourceModule(instance);
+  const std::string* text = nullptr;
+  if (module) {
+    // String tables are addressed by the low word of the identifier only.
+    auto found = module->image.strings.find(LOWORD(id));
+    if (found != module->image.strings.end()) text = &found->second;
+  }
+  if (!text) {
+    // Whatever went wrong, the ANSI form leaves an empty text.
     buffer[0] = '\0';
-    SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
+    SetLastError(error ? error : module ? ERROR_RESOURCE_NAME_NOT_FOUND : ERROR_RESOURCE_DATA_NOT_FOUND);
     return 0;
   }
-  const std::string& text = found->second;
-  size_t length = text.size() < static_cast<size_t>(bufferMax - 1) ? text.size() : static_cast<size_t>(bufferMax - 1);
-  std::memcpy(buffer, text.data(), length);
+  // A longer string is cut to the capacity less the terminator.
+  size_t capacity = static_cast<size_t>(bufferMax - 1);
+  size_t length = text->size() < capacity ? text->size() : capacity;
+  std::memcpy(buffer, text->data(), length);
   buffer[length] = '\0';
   return static_cast<int>(length);
 }

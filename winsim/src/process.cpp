@@ -162,6 +162,7 @@ UINT WINAPI GetACP() {
 
 BOOL WINAPI IsDBCSLeadByteEx(UINT codePage, BYTE testChar) {
   EnterCall("IsDBCSLeadByteEx");
+  if (codePage == 0) codePage = winsim::State().codePage;  // CP_ACP
   // Lead-byte ranges of the double-byte ANSI code pages.
   switch (codePage) {
     case 932:
@@ -170,6 +171,9 @@ BOOL WINAPI IsDBCSLeadByteEx(UINT codePage, BYTE testChar) {
     case 949:
     case 950:
       return testChar >= 0x81 && testChar <= 0xFE;
+    case 1361:
+      return (testChar >= 0x84 && testChar <= 0xD3) || (testChar >= 0xD8 && testChar <= 0xDE) ||
+             (testChar >= 0xE0 && testChar <= 0xF9);
     default:
       return FALSE;
   }
@@ -183,7 +187,12 @@ void WINAPI OutputDebugStringA(LPCSTR text) {
 }
 
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
-  if (EnterCall("MessageBoxA")) return 0;
+  long error = 0;
+  if (EnterCall("MessageBoxA", &error)) {
+    // No box could be shown (no desktop, out of memory): 0 and an error code.
+    SetLastError(error ? error : ERROR_NOT_ENOUGH_MEMORY);
+    return 0;
+  }
   winsim::ProcessState& state = winsim::State();
   int answer = (type & MB_TYPEMASK) == MB_YESNO ? IDYES : IDOK;
   if (!state.messageBoxAnswers.empty()) {

@@ -1,0 +1,130 @@
+#include <winsim/control.h>
+
+#include <climits>
+#include <cstring>
+#include <string>
+
+#include "language/language_number.h"
+#include "language_test_support.h"
+#include "startup_fixture.h"
+
+namespace {
+
+using namespace language_test;
+
+// ---- the number as text
+
+struct ParseCase {
+  const char* text;
+  int expected;
+};
+
+TEST(LanguageNumber, ParsesLikeAtoi) {
+  const ParseCase cases[] = {
+      {"4", 4},          {" 4", 4},           {"\t\n\v\f\r 12", 12}, {"3abc", 3},
+      {"abc", 0},        {"", 0},             {"-2", -2},            {"+7", 7},
+      {"- 2", 0},        {"--2", 0},          {"+-2", 0},            {"0x10", 0},
+      {"007", 7},        {"12 34", 12},       {"2147483647", INT_MAX}, {"-2147483648", INT_MIN},
+      {"2147483648", INT_MAX}, {"-99999999999999999999", INT_MIN}, {"\xA0" "5", 0},
+  };
+  for (const ParseCase& c : cases) {
+    EXPECT_EQ(ParseLanguageNumber(c.text), c.expected) << "text \"" << c.text << "\"";
+  }
+  EXPECT_EQ(ParseLanguageNumber(nullptr), 0);
+}
+
+TEST(LanguageNumber, FormatsAsDecimalText) {
+  const std::pair<int, const char*> cases[] = {
+      {0, "0"}, {5, "5"}, {-2, "-2"}, {20, "20"}, {INT_MAX, "2147483647"}, {INT_MIN, "-2147483648"}};
+  for (const auto& c : cases) {
+    char buffer[16];
+    std::memset(buffer, 0x5A, sizeof buffer);
+    size_t length = FormatLanguageNumber(c.first, buffer, 12);
+    EXPECT_STREQ(buffer, c.second) << "number " << c.first;
+    EXPECT_EQ(length, std::strlen(c.second));
+    for (size_t i = 12; i < sizeof buffer; ++i) EXPECT_EQ(buffer[i], 0x5A) << "guard byte " << i;
+  }
+}
+
+// ---- the per-user setting
+
+class LanguageSettingTest : public StartupTest {};
+
+TEST_F(LanguageSettingTest, NoKeyReadsEnglish) {
+  startup.language = 0x0deadbee;
+  EXPECT_EQ(startup.ReadLanguageSetting(), 0);
+  EXPECT_EQ(startup.language, 0x0deadbee) << "reading must not change the field";
+  EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::RegistryKey), 0);
+}
+
+TEST_F(LanguageSettingTest, StoredTextIsReadLikeAtoi) {
+  const ParseCase cases[] = {{" 4", 4}, {"3abc", 3}, {"abc", 0}, {"", 0}, {"-2", -2}, {"20", 20}};
+  for (const ParseCase& c : cases) {
+    ASSERT_TRUE(SetUserString(kMainModeKey, "InterfaceLanguage", c.text));
+    EXPECT_EQ(startup.ReadLanguageSetting(), c.expected) << "stored \"" << c.text << "\"";
+  }
+  EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::RegistryKey), 0);
+}
+
+TEST_F(LanguageSettingTest, ValuesThatAreNotTextReadAsEnglish) {
+  DWORD number = 4;
+  ASSERT_TRUE(SetUserValue(kMainModeKey, "InterfaceLanguage", REG_DWORD, &number, sizeof number));
+  EXPECT_EQ(startup.ReadLanguageSetting(), 0);
+  const char binary[] = "4";
+  ASSERT_TRUE(SetUserValue(kMainModeKey, "InterfaceLanguage", REG_BINARY, binary, sizeof binary));
+  EXPECT_EQ(startup.ReadLanguageSetting(), 0);
+}
+
+TEST_F(LanguageSettingTest, EachModeReadsItsOwnKey) {
+  ASSERT_TRUE(SetUserString(kFormsModeKey, "InterfaceLanguage", "2"));
+  startup.mode = 0;
+  EXPECT_EQ(startup.ReadLanguageSetting(), 0) << "the forms mode's setting is not the main mode's";
+  startup.mode = 1;
+  EXPECT_EQ(startup.ReadLanguageSetting(), 2);
+}
+
+TEST_F(LanguageSettingTest, WrittenNumberReadsBackAsDecimalText) {
+  for (int number : {5, -2, 0}) {
+    startup.WriteLanguageSetting(number);
+    EXPECT_EQ(startup.language, number);
+    EXPECT_EQ(startup.ReadLanguageSetting(), number);
+    UserValue stored = ReadUserValue(kMainModeKey, "InterfaceLanguage");
+    EXPECT_EQ(stored.type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(stored.data, std::to_string(number) + std::string(1, '\0')) << "stored with its terminator";
+  }
+  EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::RegistryKey), 0);
+}
+
+TEST_F(LanguageSettingTest, WriteGoesToTheCurrentModesKey) {
+  startup.mode = 1;
+  startup.WriteLanguageSetting(3);
+  EXPECT_EQ(ReadUserValue(kFormsModeKey, "InterfaceLanguage").data, std::string("3\0", 2));
+  EXPECT_EQ(ReadUserValue(kMainModeKey, "InterfaceLanguage").type, static_cast<DWORD>(REG_NONE));
+}
+
+TEST_F(LanguageSettingTest, KeyThatCannotBeOpenedForWritingStillChangesTheLanguage) {
+  ASSERT_TRUE(SetUserString(kMainModeKey, "InterfaceLanguage", "4"));
+  winsim::InjectFailure("RegCreateKeyExA", 0, -1, ERROR_ACCESS_DENIED);
+  startup.language = 4;
+  winsim::ClearCalls();
+  startup.WriteLanguageSetting(0);
+  EXPECT_EQ(startup.language, 0);
+  EXPECT_EQ(winsim::CallCount("RegSetValueExA"), 0);
+  EXPECT_EQ(startup.ReadLanguageSetting(), 4) << "the stored number is untouched";
+}
+
+// A mode without a settings key reads English and writes nothing, and the
+// root of the user's hive is never opened in its place.
+TEST_F(LanguageSettingTest, ModeWithoutKeyOpensNothing) {
+  startup.mode = 2;
+  ASSERT_EQ(startup.UserSettingsKeyPath(), nullptr);
+  winsim::ClearCalls();
+  EXPECT_EQ(startup.ReadLanguageSetting(), 0);
+  startup.WriteLanguageSetting(7);
+  EXPECT_EQ(startup.language, 7);
+  EXPECT_EQ(winsim::CallCount("RegOpenKeyExA"), 0);
+  EXPECT_EQ(winsim::CallCount("RegCreateKeyExA"), 0);
+  EXPECT_EQ(winsim::CallCount("RegSetValueExA"), 0);
+}
+
+}  // namespace
