@@ -84,6 +84,8 @@ class LogoStartup {
   // Bitmap resource name for the display class, into a buffer of kTextSize bytes.
   void LogoBitmapName(bool svga, char* name);
   void CreateLogoFont();
+  // Deletes logoPalette, which CloseLogo leaves alone; called at process detach.
+  void ReleaseLogoPalette();
 
   // ---- state, in this order
   HMODULE module;                        // the library's own module while attached

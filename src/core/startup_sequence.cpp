@@ -24,6 +24,7 @@ void LogoStartup::OnProcessAttach(HMODULE ownModule) {
 
 void LogoStartup::OnProcessDetach() {
   CloseLogo();
+  ReleaseLogoPalette();
   FreeResourceLibrary();
   RunExitCommand();
   module = nullptr;

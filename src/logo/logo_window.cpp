@@ -1,11 +1,121 @@
-// The centred logo window. (Filled in with the logo issue.)
-#include "core/logo_startup.h"
+// The centred logo window: its class, creation, painting, palette handling and
+// release.
+#include "logo/logo_window.h"
 
-void LogoStartup::CreateLogoWindow() {}
+#include "core/bounded_text.h"
+#include "core/edition_and_mode.h"
+#include "core/logo_startup.h"
+#include "logo/dib_palette.h"
+#include "logo/scoped_gdi.h"
+
+const char kLogoWindowClassName[] = "TarvexLogoWndClass";
+
+namespace {
+
+constexpr UINT kLogoClassStyle = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
+constexpr DWORD kLogoStyle = WS_POPUP | WS_DLGFRAME;
+constexpr DWORD kLogoExStyle = WS_EX_CLIENTEDGE;
+
+// Languages 1 and 4 are the two tied to the Cyrillic code page.
+DWORD LogoCharacterSet(int languageSetting) {
+  return (languageSetting == 1 || languageSetting == 4) ? RUSSIAN_CHARSET : DEFAULT_CHARSET;
+}
+
+}  // namespace
+
+bool IsSvgaDisplay() {
+  const HWND desktop = GetDesktopWindow();
+  ScopedWindowDC dc(desktop, WindowDcArea::WholeWindow);
+  if (dc.get() == nullptr) return false;
+  return GetDeviceCaps(dc.get(), BITSPIXEL) >= 8;
+}
+
+void DrawBitmap(HDC dc, int x, int y, HBITMAP bitmap) {
+  if (bitmap == nullptr) return;
+  ScopedMemoryDC memory(dc);
+  if (memory.get() == nullptr) return;
+  BITMAP size{};
+  GetObjectA(bitmap, sizeof size, &size);
+  ScopedSelectObject selected(memory.get(), bitmap);
+  BitBlt(dc, x, y, size.bmWidth, size.bmHeight, memory.get(), 0, 0, SRCCOPY);
+}
+
+int RealizeWindowPalette(HWND window, HPALETTE palette) {
+  ScopedWindowDC dc(window, WindowDcArea::Client);
+  if (palette == nullptr || dc.get() == nullptr) return 0;
+  UINT changed;
+  {
+    ScopedSelectPalette selected(dc.get(), palette, FALSE);
+    changed = RealizePalette(dc.get());
+  }
+  // GDI_ERROR counts as a change too: the window is then simply repainted.
+  return changed != 0 ? 1 : 0;
+}
+
+LogoPlacement PlaceLogoWindow(const RECT& widened, int frameWidth, int frameHeight, int screenWidth,
+                              int screenHeight) {
+  LogoPlacement placement;
+  placement.width = frameWidth + (widened.right - widened.left);
+  placement.height = frameHeight + (widened.bottom - widened.top);
+  // Integer division truncates toward zero: 1027 on 1024 pixels gives -1.
+  placement.x = (screenWidth - placement.width) / 2;
+  placement.y = (screenHeight - placement.height) / 2;
+  return placement;
+}
+
+LRESULT CALLBACK LogoWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  LogoStartup* startup = TheStartup();
+  // A message after the start-up object is gone still gets an answer.
+  if (startup == nullptr) return DefWindowProcA(window, message, wParam, lParam);
+  return startup->LogoWindowProc(window, message, wParam, lParam);
+}
+
+void LogoStartup::CreateLogoWindow() {
+  WNDCLASSA windowClass{};
+  windowClass.style = kLogoClassStyle;
+  windowClass.lpfnWndProc = LogoWindowProcedure;
+  windowClass.cbClsExtra = 0;
+  windowClass.cbWndExtra = 0;
+  windowClass.hInstance = module;
+  windowClass.hIcon = nullptr;
+  windowClass.hCursor = nullptr;
+  windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
+  windowClass.lpszMenuName = nullptr;
+  windowClass.lpszClassName = kLogoWindowClassName;
+  if (RegisterClassA(&windowClass) == 0) return;
+
+  char name[kTextSize];
+  LogoBitmapName(IsSvgaDisplay(), name);
+  if (IsSvgaDisplay()) {
+    if (LoadBitmapWithPalette(resourceModule, name, &logoBitmap, &logoPalette) == 0) return;
+  } else {
+    logoBitmap = LoadResourceBitmap(name);
+  }
+  if (logoBitmap == nullptr) return;
+
+  BITMAP size{};
+  GetObjectA(logoBitmap, sizeof size, &size);
+  // The plain form does not allow for the client edge; the extra dialog frame
+  // below makes up for part of it.
+  RECT widened{0, 0, size.bmWidth, size.bmHeight};
+  AdjustWindowRect(&widened, kLogoStyle, FALSE);
+
+  CreateLogoFont();
+
+  const LogoPlacement placement =
+      PlaceLogoWindow(widened, GetSystemMetrics(SM_CXDLGFRAME), GetSystemMetrics(SM_CYDLGFRAME),
+                      GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+  logoWindow = CreateWindowExA(kLogoExStyle, kLogoWindowClassName, title, kLogoStyle, placement.x, placement.y,
+                               placement.width, placement.height, nullptr, nullptr, module, nullptr);
+  ShowWindow(logoWindow, SW_SHOW);
+  // Paints at once, so the logo is up before the host's message loop runs.
+  UpdateWindow(logoWindow);
+}
 
 int LogoStartup::CloseLogo() {
   if (logoWindow != nullptr) {
-    DestroyWindow(logoWindow);
+    // A handle that no longer names a window may since name another one.
+    if (IsWindow(logoWindow)) DestroyWindow(logoWindow);
     logoWindow = nullptr;
   }
   if (logoBitmap != nullptr) {
@@ -18,10 +128,63 @@ int LogoStartup::CloseLogo() {
   return deleted;
 }
 
-LRESULT LogoStartup::LogoWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return DefWindowProcA(window, message, wParam, lParam);
+void LogoStartup::ReleaseLogoPalette() {
+  if (logoPalette == nullptr) return;
+  DeleteObject(logoPalette);
+  logoPalette = nullptr;
 }
 
-void LogoStartup::LogoBitmapName(bool, char* name) { name[0] = '\0'; }
+LRESULT LogoStartup::LogoWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_PAINT: {
+      ScopedPaint paint(window);
+      if (paint.dc() == nullptr) return 0;
+      ScopedSelectPalette selected(paint.dc(), logoPalette, FALSE);
+      if (logoPalette != nullptr) RealizePalette(paint.dc());
+      DrawBitmap(paint.dc(), 0, 0, logoBitmap);
+      PaintExtras(window, paint.dc());
+      return 0;
+    }
+    case WM_QUERYNEWPALETTE:
+      if (RealizeWindowPalette(window, logoPalette) != 1) return 0;
+      InvalidateRect(window, nullptr, TRUE);
+      return 1;
+    case WM_PALETTECHANGED:
+      if (reinterpret_cast<HWND>(wParam) != window && RealizeWindowPalette(window, logoPalette) == 1) {
+        InvalidateRect(window, nullptr, TRUE);
+      }
+      return 0;
+    case WM_NCDESTROY:
+      // Destroyed by other means (a WM_CLOSE, say): forget the handle so that
+      // CloseLogo never destroys a window that later reuses it.
+      if (window == logoWindow) logoWindow = nullptr;
+      return DefWindowProcA(window, message, wParam, lParam);
+    default:
+      return DefWindowProcA(window, message, wParam, lParam);
+  }
+}
 
-void LogoStartup::CreateLogoFont() {}
+void LogoStartup::LogoBitmapName(bool svga, char* name) {
+  CopyBoundedText(name, svga ? "SVGA_LOGO_" : "VGA_LOGO_", kTextSize);
+  switch (mode) {
+    case 0:
+      AppendBoundedText(name, EditionName(edition), kTextSize);
+      break;
+    case 1:
+      AppendBoundedText(name, "PELTRA", kTextSize);
+      break;
+    case 2:
+      AppendBoundedText(name, "DRUVA", kTextSize);
+      break;
+    default:  // the bare prefix
+      break;
+  }
+}
+
+void LogoStartup::CreateLogoFont() {
+  if (logoFont != nullptr) return;
+  // Read afresh: the setting, not the language field, picks the character set.
+  const DWORD charSet = LogoCharacterSet(ReadLanguageSetting());
+  logoFont = CreateFontA(11, 5, 0, 0, FW_NORMAL, 0, 0, 0, charSet, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS,
+                         DRAFT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Arial");
+}

@@ -5,6 +5,7 @@
 #include <winsim/control.h>
 
 #include <string>
+#include <vector>
 
 namespace winsim::detail {
 
@@ -23,5 +24,15 @@ void AdjustLiveHandles(HandleKind kind, int delta);
 // ASCII-only case folding, as Windows compares key, value and resource names.
 bool EqualsIgnoringCase(const std::string& a, const std::string& b);
 std::string ToUpperAscii(std::string text);
+
+// Display device contexts, for the window manager (gdi.cpp): one of `window`
+// (null: the whole screen), counted live until closed; CloseDisplayDC is false
+// for a handle that is no open display device context.
+HDC OpenDisplayDC(HWND window);
+bool CloseDisplayDC(HDC dc);
+// A stock object without a logged call.
+HGDIOBJ StockObject(int index);
+// The DIB bytes of bitmap resource `name` of a loaded module, or null (modules.cpp).
+const std::vector<BYTE>* FindBitmapResource(HMODULE handle, LPCSTR name);
 
 }  // namespace winsim::detail

@@ -1,7 +1,131 @@
-// Simulated windows, dialogs and GDI: set-up and inspection for tests.
+// Simulated windows, device contexts and GDI: set-up and inspection for tests.
+//
+// What the simulation covers: window classes; pop-up windows with their class,
+// text, styles and rectangle; message delivery to window procedures (no
+// creation messages are sent: the library handles none); update regions as
+// "needs painting" and "needs erasing" flags; display and memory device
+// contexts; palettes, device bitmaps made from DIBs, fonts and stock objects.
+// Handles are never reused within a test.
 #pragma once
 
 #include <windows.h>
 
+#include <cstddef>
+#include <string>
+#include <vector>
+
 namespace winsim {
+
+// ---- the display
+// Screen size in pixels (SM_CXSCREEN, SM_CYSCREEN); default 1024 by 768.
+void SetScreenSize(int width, int height);
+// BITSPIXEL of every display device context; default 32.
+void SetDisplayBitsPerPixel(int bitsPerPixel);
+// What RealizePalette returns from now on. By default: the number of entries
+// of the selected palette on a display of up to 8 bits per pixel when it is
+// not the default palette, else 0.
+void SetRealizePaletteResult(UINT result);
+
+// ---- window classes and windows
+struct WindowClassRecord {
+  std::string name;
+  UINT style;
+  WNDPROC windowProc;
+  int classExtra;
+  int windowExtra;
+  HINSTANCE instance;
+  HICON icon;
+  HCURSOR cursor;
+  HBRUSH background;
+  bool hasMenuName;
+};
+std::vector<WindowClassRecord> RegisteredClasses();
+
+struct WindowRecord {
+  HWND handle;
+  std::string className;
+  std::string text;
+  DWORD style;
+  DWORD exStyle;
+  RECT rect;  // screen coordinates, as given to CreateWindowExA
+  HWND parent;
+  HINSTANCE instance;
+  bool visible;
+  bool alive;  // false once destroyed
+};
+// Every window created since the last Reset, in creation order.
+std::vector<WindowRecord> WindowsCreated();
+
+// A message handed to a window procedure.
+struct MessageRecord {
+  HWND window;
+  UINT message;
+  WPARAM wParam;
+  LPARAM lParam;
+};
+const std::vector<MessageRecord>& WindowMessages();
+// Messages of `window` with number `message` delivered so far.
+int MessageCount(HWND window, UINT message);
+
+struct InvalidateRecord {
+  HWND window;
+  bool wholeClientArea;  // rect was null
+  BOOL erase;
+};
+const std::vector<InvalidateRecord>& Invalidations();
+
+// ---- GDI
+struct PaletteRecord {
+  HPALETTE handle;
+  WORD version;
+  std::vector<PALETTEENTRY> entries;
+};
+// Every palette CreatePalette made, with the entries it was given.
+const std::vector<PaletteRecord>& PalettesCreated();
+// Entries of a palette that is still alive; empty for any other handle.
+std::vector<PALETTEENTRY> PaletteEntries(HPALETTE palette);
+
+struct SelectPaletteRecord {
+  HDC dc;
+  HPALETTE palette;
+  BOOL forceBackground;
+  HPALETTE previous;  // what SelectPalette returned
+};
+const std::vector<SelectPaletteRecord>& PaletteSelections();
+
+struct BitmapRecord {
+  HBITMAP handle;
+  LONG width;             // in pixels
+  LONG height;            // in pixels, always positive
+  WORD dibBitCount;       // bits per pixel of the DIB it was made from
+  WORD deviceBitCount;    // bits per pixel of the device bitmap
+  std::ptrdiff_t bitsOffset;  // pixel bits minus header, in bytes; -1 without CBM_INIT
+  HPALETTE paletteInDc;   // palette selected in the device context at creation
+};
+// Every bitmap made by CreateDIBitmap or LoadBitmapA.
+const std::vector<BitmapRecord>& BitmapsCreated();
+
+struct BitBltRecord {
+  HDC destination;
+  HWND destinationWindow;  // window of a display device context, else null
+  int x, y, width, height;
+  HDC source;
+  HBITMAP sourceBitmap;    // bitmap selected in a memory source, else null
+  int sourceX, sourceY;
+  DWORD rop;
+  HPALETTE destinationPalette;  // palette selected in the destination then
+};
+const std::vector<BitBltRecord>& BitBlts();
+
+struct FontRecord {
+  HFONT handle;
+  int height, width, escapement, orientation, weight;
+  DWORD italic, underline, strikeOut, charSet, outputPrecision, clipPrecision, quality, pitchAndFamily;
+  std::string faceName;
+};
+const std::vector<FontRecord>& FontsCreated();
+
+// True while `object` names a GDI object that has not been deleted.
+bool IsLiveGdiObject(HGDIOBJ object);
+
 }  // namespace winsim

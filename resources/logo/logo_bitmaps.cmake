@@ -1,0 +1,47 @@
+# The logo bitmaps of every resource library, drawn at build time.
+#
+# Included from resources/CMakeLists.txt after the resource libraries are
+# defined. generate_logo_bitmaps is a host program: the win32 build is a cross
+# build, so it is compiled with the build machine's own compiler. It writes the
+# .bmp files and logo_bitmaps.rc, which each OxaRes<N>.rc includes, into this
+# folder's build folder (on the resource compiler's include path).
+
+find_program(TARVEX_HOST_CXX NAMES c++ g++ REQUIRED)
+
+set(logo_generator_source ${CMAKE_CURRENT_LIST_DIR}/generate_logo_bitmaps.cpp)
+set(logo_generator ${CMAKE_CURRENT_BINARY_DIR}/generate_logo_bitmaps)
+set(logo_bitmaps_rc ${CMAKE_CURRENT_BINARY_DIR}/logo_bitmaps.rc)
+
+set(logo_bitmap_files "")
+foreach(logo_prefix SVGA_LOGO_ VGA_LOGO_)
+  foreach(logo_suffix TAMIR MEREL ZOLT KIRVANE DRUVA PELTRA "")
+    list(APPEND logo_bitmap_files ${CMAKE_CURRENT_BINARY_DIR}/${logo_prefix}${logo_suffix}.bmp)
+  endforeach()
+endforeach()
+
+add_custom_command(
+  OUTPUT ${logo_generator}
+  COMMAND ${TARVEX_HOST_CXX} -std=c++17 -O2 -Wall -Wextra -Werror -o ${logo_generator} ${logo_generator_source}
+  DEPENDS ${logo_generator_source}
+  COMMENT "Building the logo bitmap generator with the host compiler"
+  VERBATIM)
+
+add_custom_command(
+  OUTPUT ${logo_bitmaps_rc} ${logo_bitmap_files}
+  COMMAND ${logo_generator} ${CMAKE_CURRENT_BINARY_DIR}
+  DEPENDS ${logo_generator}
+  COMMENT "Drawing the logo bitmaps"
+  VERBATIM)
+
+add_custom_target(logo_bitmaps DEPENDS ${logo_bitmaps_rc} ${logo_bitmap_files})
+
+# Every resource library waits for the pictures, and its script is compiled
+# again when they change.
+get_property(resource_targets DIRECTORY PROPERTY BUILDSYSTEM_TARGETS)
+foreach(resource_target IN LISTS resource_targets)
+  if(resource_target MATCHES "^OxaRes[0-9]+$")
+    add_dependencies(${resource_target} logo_bitmaps)
+    set_property(SOURCE ${CMAKE_CURRENT_SOURCE_DIR}/${resource_target}.rc APPEND PROPERTY
+      OBJECT_DEPENDS ${logo_bitmaps_rc} ${logo_bitmap_files})
+  endif()
+endforeach()

@@ -1,0 +1,175 @@
+// Bitmap resources with their own palette.
+#include "logo/dib_palette.h"
+
+#include <cstdint>
+
+#include "logo/scoped_gdi.h"
+
+namespace {
+
+constexpr DWORD kCoreHeaderSize = 12;
+constexpr DWORD kInfoHeaderSize = 40;
+constexpr DWORD kV4HeaderSize = 108;
+constexpr DWORD kV5HeaderSize = 124;
+// Red, green and blue masks follow a 40-byte header; the larger headers hold them.
+constexpr DWORD kBitFieldMasksSize = 12;
+
+// Resource bytes have no alignment promise: read fields byte by byte, little-endian.
+WORD ReadWord(const BYTE* at) { return static_cast<WORD>(at[0] | (at[1] << 8)); }
+DWORD ReadDword(const BYTE* at) {
+  return static_cast<DWORD>(at[0]) | (static_cast<DWORD>(at[1]) << 8) | (static_cast<DWORD>(at[2]) << 16) |
+         (static_cast<DWORD>(at[3]) << 24);
+}
+
+bool IsInfoHeaderSize(DWORD size) { return size == kInfoHeaderSize || size == kV4HeaderSize || size == kV5HeaderSize; }
+
+// The header's size field when the header is one we read and lies wholly
+// inside the view; 0 otherwise.
+DWORD HeaderSizeInside(const DibView& dib) {
+  if (dib.bytes == nullptr || dib.size < 4) return 0;
+  DWORD size = ReadDword(dib.bytes);
+  if (size != kCoreHeaderSize && !IsInfoHeaderSize(size)) return 0;
+  return size <= dib.size ? size : 0;
+}
+
+// 2 to the power `bitCount`, as a 32-bit value holds it.
+DWORD PowerOfTwo(WORD bitCount) { return bitCount < 32 ? DWORD{1} << bitCount : 0; }
+
+bool IsDrawableForm(WORD bitCount, DWORD compression) {
+  switch (bitCount) {
+    case 1:
+    case 4:
+    case 8:
+    case 24:
+      return compression == BI_RGB;
+    case 16:
+    case 32:
+      return compression == BI_RGB || compression == BI_BITFIELDS;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+DWORD DibColourCount(const DibView& dib) {
+  DWORD headerSize = HeaderSizeInside(dib);
+  if (headerSize == 0) return 0;
+  if (headerSize == kCoreHeaderSize) return PowerOfTwo(ReadWord(dib.bytes + 10));
+  DWORD used = ReadDword(dib.bytes + 32);
+  return used != 0 ? used : PowerOfTwo(ReadWord(dib.bytes + 14));
+}
+
+DWORD DibColourTableSize(const DibView& dib) {
+  DWORD entrySize = HeaderSizeInside(dib) == kCoreHeaderSize ? 3 : 4;
+  return DibColourCount(dib) * entrySize;
+}
+
+bool DescribeDib(const DibView& dib, DibLayout* layout) {
+  const DWORD headerSize = HeaderSizeInside(dib);
+  if (headerSize == 0) return false;
+  const BYTE* header = dib.bytes;
+  DibLayout found{};
+  found.coreHeader = headerSize == kCoreHeaderSize;
+  found.headerSize = headerSize;
+  if (found.coreHeader) {
+    found.width = ReadWord(header + 4);
+    found.height = ReadWord(header + 6);
+    found.bitCount = ReadWord(header + 10);
+    found.compression = BI_RGB;
+  } else {
+    found.width = static_cast<LONG>(ReadDword(header + 4));
+    found.height = static_cast<LONG>(ReadDword(header + 8));
+    found.bitCount = ReadWord(header + 14);
+    found.compression = ReadDword(header + 16);
+  }
+  if (!IsDrawableForm(found.bitCount, found.compression)) return false;
+  if (found.width <= 0 || found.height == 0) return false;
+
+  const DWORD masksSize = (found.compression == BI_BITFIELDS && headerSize == kInfoHeaderSize) ? kBitFieldMasksSize : 0;
+  found.colourCount = DibColourCount(dib);
+  found.paletteEntries = found.colourCount & 0xFFFF;
+  found.colourEntrySize = found.coreHeader ? 3 : 4;
+  found.colourTableOffset = headerSize + masksSize;
+  // The table's size counts in its low 16 bits only, so 16- and 24-bit images
+  // without biClrUsed have their pixels right behind the header (and masks).
+  found.bitsOffset = headerSize + masksSize + (DibColourTableSize(dib) & 0xFFFF);
+
+  // The colour entries read: ours for the palette, and those GDI reads for
+  // images of up to 8 bits (at most 2 to the power of the bit count).
+  std::uint64_t gdiEntries = 0;
+  if (found.bitCount <= 8) {
+    const DWORD most = PowerOfTwo(found.bitCount);
+    const DWORD used = found.coreHeader ? 0 : ReadDword(header + 32);
+    gdiEntries = (used != 0 && used < most) ? used : most;
+  }
+  const std::uint64_t entriesRead = found.paletteEntries > gdiEntries ? found.paletteEntries : gdiEntries;
+  const std::uint64_t tableEnd = std::uint64_t{found.colourTableOffset} + entriesRead * found.colourEntrySize;
+  if (tableEnd > dib.size || found.bitsOffset > dib.size) return false;
+
+  // Rows are padded to 4 bytes; compare by division so that no product overflows.
+  const std::uint64_t stride = (std::uint64_t(found.width) * found.bitCount + 31) / 32 * 4;
+  const std::int64_t signedRows = found.height;
+  const std::uint64_t rows = static_cast<std::uint64_t>(signedRows < 0 ? -signedRows : signedRows);
+  const std::uint64_t available = dib.size - found.bitsOffset;
+  if (rows > available / stride) return false;
+  found.bitsSize = static_cast<DWORD>(rows * stride);
+
+  *layout = found;
+  return true;
+}
+
+HPALETTE CreatePaletteFromDib(const DibView& resource) {
+  DibLayout layout;
+  if (!DescribeDib(resource, &layout)) return nullptr;
+  const DWORD count = layout.paletteEntries;
+  if (count == 0) return nullptr;  // 16- and 24-bit images without biClrUsed
+
+  ScopedGlobalMemory block(GMEM_MOVEABLE | GMEM_ZEROINIT, count * sizeof(PALETTEENTRY) + 8);
+  if (block.get() == nullptr) return nullptr;
+  ScopedGlobalLock lock(block.get());
+  if (lock.address() == nullptr) return nullptr;
+
+  auto* palette = static_cast<LOGPALETTE*>(lock.address());
+  palette->palVersion = 0x300;
+  palette->palNumEntries = static_cast<WORD>(count);
+  PALETTEENTRY* entries = palette->palPalEntry;
+  const BYTE* entry = resource.bytes + layout.colourTableOffset;
+  for (DWORD i = 0; i < count; ++i, entry += layout.colourEntrySize) {
+    // Blue, green, red in both entry forms.
+    entries[i].peRed = entry[2];
+    entries[i].peGreen = entry[1];
+    entries[i].peBlue = entry[0];
+    entries[i].peFlags = 0;
+  }
+  return CreatePalette(palette);
+}
+
+HBITMAP CreateBitmapFromDib(const DibView& resource, HPALETTE palette) {
+  DibLayout layout;
+  if (!DescribeDib(resource, &layout)) return nullptr;
+  ScopedWindowDC screen(nullptr, WindowDcArea::Client);
+  if (screen.get() == nullptr) return nullptr;
+  // The pixels are mapped through the logo's own colours while the bitmap is made.
+  ScopedSelectPalette selected(screen.get(), palette, FALSE);
+  if (palette != nullptr) RealizePalette(screen.get());
+  const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(resource.bytes);
+  return CreateDIBitmap(screen.get(), header, CBM_INIT, resource.bytes + layout.bitsOffset,
+                        reinterpret_cast<const BITMAPINFO*>(resource.bytes), DIB_RGB_COLORS);
+}
+
+int LoadBitmapWithPalette(HMODULE module, const char* name, HBITMAP* bitmapOut, HPALETTE* paletteOut) {
+  if (bitmapOut == nullptr || paletteOut == nullptr) return 0;
+  HRSRC found = FindResourceA(module, name, RT_BITMAP);
+  if (found == nullptr) return 0;
+  HGLOBAL loaded = LoadResource(module, found);
+  if (loaded == nullptr) return 0;
+  // The size travels with the bytes so that nothing past the resource is read.
+  DibView dib{static_cast<const BYTE*>(LockResource(loaded)), SizeofResource(module, found)};
+  if (dib.bytes == nullptr) dib.size = 0;
+  HPALETTE palette = CreatePaletteFromDib(dib);
+  *paletteOut = palette;
+  *bitmapOut = CreateBitmapFromDib(dib, palette);
+  FreeResource(loaded);
+  return 1;
+}

@@ -1,0 +1,40 @@
+// The logo window's free functions: display class, drawing, palette
+// realization, placement and the class's window procedure. The window's own
+// operations belong to the start-up object (core/logo_startup.h).
+#pragma once
+
+#include <windows.h>
+
+// Name of the logo window class.
+extern const char kLogoWindowClassName[];
+
+// True when the display has 8 or more bits per pixel; false as well when no
+// device context can be had for the desktop window.
+bool IsSvgaDisplay();
+
+// Draws the whole of `bitmap` with its top-left corner at (x, y) of `dc`, in
+// pixels; nothing when the bitmap is null or no memory device context can be had.
+void DrawBitmap(HDC dc, int x, int y, HBITMAP bitmap);
+
+// Realizes `palette` in the window's client-area device context. Returns 1 when
+// the realization changed the mapping, else 0 (always 0 for a null palette or
+// when no device context can be had).
+int RealizeWindowPalette(HWND window, HPALETTE palette);
+
+// Position and size of the logo window, in pixels.
+struct LogoPlacement {
+  int x;
+  int y;
+  int width;
+  int height;
+};
+
+// Places a window whose rectangle AdjustWindowRect widened to `widened` in the
+// middle of a screen of screenWidth by screenHeight pixels, one dialog frame
+// (frameWidth, frameHeight pixels) larger than the widened rectangle.
+LogoPlacement PlaceLogoWindow(const RECT& widened, int frameWidth, int frameHeight, int screenWidth,
+                              int screenHeight);
+
+// The class's window procedure: hands every message to the start-up object's
+// LogoWindowProc, or to DefWindowProcA when there is no start-up object.
+LRESULT CALLBACK LogoWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -1,0 +1,575 @@
+#include "logo/logo_window.h"
+
+#include <gtest/gtest.h>
+#include <winsim/control.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "startup_fixture.h"
+#include "test_dib.h"
+
+namespace {
+
+constexpr DWORD kLogoStyle = WS_POPUP | WS_DLGFRAME;
+const char* const kSuffixes[] = {"TAMIR", "MEREL", "ZOLT", "KIRVANE", "DRUVA", "PELTRA", ""};
+
+// A resource library holding every logo name: 400 by 300 pixels, 8 bits per
+// pixel under the SVGA names and 4 under the VGA names.
+winsim::ModuleImage LogoLibrary() {
+  static const std::vector<BYTE> svga = test_dib::Plain(400, 300, 8);
+  static const std::vector<BYTE> vga = test_dib::Plain(400, 300, 4);
+  winsim::ModuleImage image;
+  for (const char* suffix : kSuffixes) {
+    image.bitmaps[std::string("SVGA_LOGO_") + suffix] = svga;
+    image.bitmaps[std::string("VGA_LOGO_") + suffix] = vga;
+  }
+  return image;
+}
+
+// True when `expected` occurs in `calls` in this order, other calls between.
+bool CallsInOrder(const std::vector<std::string>& calls, const std::vector<std::string>& expected) {
+  auto at = calls.begin();
+  for (const std::string& name : expected) {
+    at = std::find(at, calls.end(), name);
+    if (at == calls.end()) return false;
+    ++at;
+  }
+  return true;
+}
+
+std::string Joined(const std::vector<std::string>& calls) {
+  std::string text;
+  for (const std::string& call : calls) text += call + " ";
+  return text;
+}
+
+class LogoWindowTest : public StartupTest {
+ protected:
+  LogoWindowTest() {
+    startup.module = ownModule;
+    resources = winsim::AddLoadedModule("C:\\Program Files\\Tarvex\\OxaRes0.dll", LogoLibrary());
+    startup.resourceModule = resources;
+    startup.mode = 0;
+    startup.edition = 15;
+  }
+
+  void ExpectNoLogo() {
+    EXPECT_EQ(startup.logoWindow, nullptr);
+    EXPECT_EQ(startup.logoBitmap, nullptr);
+    EXPECT_EQ(startup.logoFont, nullptr);
+    EXPECT_EQ(winsim::CallCount("CreateFontA"), 0);
+    EXPECT_EQ(winsim::CallCount("CreateWindowExA"), 0);
+  }
+
+  void ExpectNothingLeftAfterDetach() {
+    startup.OnProcessDetach();
+    EXPECT_EQ(startup.logoPalette, nullptr);
+    EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::Window), 0);
+    EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::GdiObject), 0);
+    EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::DeviceContext), 0);
+    EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::GlobalMemory), 0);
+  }
+
+  HMODULE resources;
+};
+
+// ---- the bitmap name
+
+struct NameCase {
+  bool svga;
+  int mode;
+  int edition;
+  const char* name;
+};
+
+class LogoBitmapNameTest : public StartupTest, public ::testing::WithParamInterface<NameCase> {};
+
+TEST_P(LogoBitmapNameTest, PrefixByDisplaySuffixByModeAndEdition) {
+  const NameCase& c = GetParam();
+  startup.mode = c.mode;
+  startup.edition = c.edition;
+  char name[kTextSize + 8];
+  std::memset(name, 0x5A, sizeof name);
+  startup.LogoBitmapName(c.svga, name);
+  EXPECT_STREQ(name, c.name);
+  for (size_t i = kTextSize; i < sizeof name; ++i) EXPECT_EQ(name[i], 0x5A) << "written past the buffer at " << i;
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, LogoBitmapNameTest,
+                         ::testing::Values(NameCase{true, 0, 15, "SVGA_LOGO_ZOLT"},
+                                           NameCase{true, 0, 14, "SVGA_LOGO_MEREL"},
+                                           NameCase{false, 0, 13, "VGA_LOGO_TAMIR"},
+                                           NameCase{true, 0, 16, "SVGA_LOGO_KIRVANE"},
+                                           NameCase{false, 0, 17, "VGA_LOGO_DRUVA"},
+                                           NameCase{true, 0, 99, "SVGA_LOGO_MEREL"},
+                                           NameCase{true, 1, 15, "SVGA_LOGO_PELTRA"},
+                                           NameCase{false, 1, 13, "VGA_LOGO_PELTRA"},
+                                           NameCase{true, 2, 15, "SVGA_LOGO_DRUVA"},
+                                           NameCase{false, 2, 14, "VGA_LOGO_DRUVA"},
+                                           NameCase{true, 3, 15, "SVGA_LOGO_"},
+                                           NameCase{false, -1, 15, "VGA_LOGO_"}));
+
+// ---- the display class and the loader it picks
+
+struct DepthCase {
+  int bitsPerPixel;
+  bool svga;
+};
+
+class DisplayDepthTest : public LogoWindowTest, public ::testing::WithParamInterface<DepthCase> {};
+
+TEST_P(DisplayDepthTest, EightBitsAndMoreLoadWithAPalette) {
+  const DepthCase& c = GetParam();
+  winsim::SetDisplayBitsPerPixel(c.bitsPerPixel);
+  EXPECT_EQ(IsSvgaDisplay(), c.svga);
+  EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::DeviceContext), 0);
+
+  startup.CreateLogoWindow();
+  ASSERT_NE(startup.logoWindow, nullptr);
+  EXPECT_EQ(winsim::CallCount("FindResourceA"), c.svga ? 1 : 0);
+  EXPECT_EQ(winsim::CallCount("LoadBitmapA"), c.svga ? 0 : 1);
+  EXPECT_EQ(startup.logoPalette != nullptr, c.svga);
+  ASSERT_EQ(winsim::BitmapsCreated().size(), 1u);
+  // The 4-bit pictures are the VGA ones.
+  EXPECT_EQ(winsim::BitmapsCreated()[0].dibBitCount, c.svga ? 8 : 4);
+  ExpectNothingLeftAfterDetach();
+}
+
+INSTANTIATE_TEST_SUITE_P(Depths, DisplayDepthTest,
+                         ::testing::Values(DepthCase{1, false}, DepthCase{4, false}, DepthCase{7, false},
+                                           DepthCase{8, true}, DepthCase{16, true}, DepthCase{32, true}));
+
+TEST_F(LogoWindowTest, NoDesktopDCMeansNoPaletteDisplay) {
+  winsim::InjectFailure("GetWindowDC");
+  EXPECT_FALSE(IsSvgaDisplay());
+}
+
+// ---- placement
+
+struct PlacementCase {
+  RECT widened;
+  int screenWidth, screenHeight;
+  LogoPlacement expected;
+};
+
+class LogoPlacementTest : public ::testing::TestWithParam<PlacementCase> {};
+
+TEST_P(LogoPlacementTest, CentredOneDialogFrameLarger) {
+  const PlacementCase& c = GetParam();
+  LogoPlacement placed = PlaceLogoWindow(c.widened, 3, 3, c.screenWidth, c.screenHeight);
+  EXPECT_EQ(placed.width, c.expected.width);
+  EXPECT_EQ(placed.height, c.expected.height);
+  EXPECT_EQ(placed.x, c.expected.x);
+  EXPECT_EQ(placed.y, c.expected.y);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, LogoPlacementTest,
+                         ::testing::Values(PlacementCase{{-3, -3, 403, 303}, 1024, 768, {307, 229, 409, 309}},
+                                           PlacementCase{{0, 0, 406, 306}, 800, 600, {195, 145, 409, 309}},
+                                           // Truncation toward zero: -3 / 2 is -1, not -2.
+                                           PlacementCase{{0, 0, 1024, 100}, 1024, 768, {-1, 332, 1027, 103}},
+                                           PlacementCase{{0, 0, 1025, 766}, 1024, 768, {-2, -0, 1028, 769}},
+                                           PlacementCase{{-3, -3, 7, 7}, 0, 0, {-6, -6, 13, 13}}));
+
+// ---- creation
+
+TEST_F(LogoWindowTest, ShowsTheCentredLogoPaintedOnce) {
+  winsim::SetDisplayBitsPerPixel(8);
+  startup.CreateLogoWindow();
+  ASSERT_NE(startup.logoWindow, nullptr);
+  ASSERT_NE(startup.logoBitmap, nullptr);
+  ASSERT_NE(startup.logoPalette, nullptr);
+  ASSERT_NE(startup.logoFont, nullptr);
+
+  std::vector<winsim::WindowClassRecord> classes = winsim::RegisteredClasses();
+  ASSERT_EQ(classes.size(), 1u);
+  EXPECT_EQ(classes[0].name, "TarvexLogoWndClass");
+  EXPECT_EQ(classes[0].style, 0x000Bu);
+  EXPECT_EQ(classes[0].windowProc, &LogoWindowProcedure);
+  EXPECT_EQ(classes[0].classExtra, 0);
+  EXPECT_EQ(classes[0].windowExtra, 0);
+  EXPECT_EQ(classes[0].instance, ownModule);
+  EXPECT_EQ(classes[0].icon, nullptr);
+  EXPECT_EQ(classes[0].cursor, nullptr);
+  EXPECT_EQ(classes[0].background, static_cast<HBRUSH>(GetStockObject(NULL_BRUSH)));
+  EXPECT_FALSE(classes[0].hasMenuName);
+
+  std::vector<winsim::WindowRecord> windows = winsim::WindowsCreated();
+  ASSERT_EQ(windows.size(), 1u);
+  const winsim::WindowRecord& logo = windows[0];
+  EXPECT_EQ(logo.handle, startup.logoWindow);
+  EXPECT_EQ(logo.className, "TarvexLogoWndClass");
+  EXPECT_EQ(logo.text, startup.title);
+  EXPECT_EQ(logo.style, 0x80400000u);
+  EXPECT_EQ(logo.exStyle, 0x200u);
+  EXPECT_EQ(logo.instance, ownModule);
+  EXPECT_EQ(logo.parent, nullptr);
+  EXPECT_TRUE(logo.visible);
+  // 400 by 300 pixels widened to 406 by 306, then one dialog frame more.
+  EXPECT_EQ(logo.rect.left, 307);
+  EXPECT_EQ(logo.rect.top, 229);
+  EXPECT_EQ(logo.rect.right - logo.rect.left, 409);
+  EXPECT_EQ(logo.rect.bottom - logo.rect.top, 309);
+
+  // Painted inside the call, with the logo's palette selected.
+  EXPECT_EQ(winsim::MessageCount(startup.logoWindow, WM_PAINT), 1);
+  ASSERT_EQ(winsim::BitBlts().size(), 1u);
+  const winsim::BitBltRecord& blit = winsim::BitBlts()[0];
+  EXPECT_EQ(blit.destinationWindow, startup.logoWindow);
+  EXPECT_EQ(blit.x, 0);
+  EXPECT_EQ(blit.y, 0);
+  EXPECT_EQ(blit.width, 400);
+  EXPECT_EQ(blit.height, 300);
+  EXPECT_EQ(blit.sourceBitmap, startup.logoBitmap);
+  EXPECT_EQ(blit.sourceX, 0);
+  EXPECT_EQ(blit.sourceY, 0);
+  EXPECT_EQ(blit.rop, static_cast<DWORD>(SRCCOPY));
+  EXPECT_EQ(blit.destinationPalette, startup.logoPalette);
+  EXPECT_TRUE(CallsInOrder(winsim::Calls(), {"RegisterClassA", "GetDesktopWindow", "FindResourceA", "GetObjectA",
+                                             "AdjustWindowRect", "CreateFontA", "CreateWindowExA", "ShowWindow",
+                                             "UpdateWindow", "BeginPaint", "BitBlt", "EndPaint"}))
+      << Joined(winsim::Calls());
+  EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::DeviceContext), 0);
+  ExpectNothingLeftAfterDetach();
+}
+
+TEST_F(LogoWindowTest, OnAVgaDisplayThePlainBitmapIsDrawnWithoutPalette) {
+  winsim::SetDisplayBitsPerPixel(4);
+  startup.CreateLogoWindow();
+  ASSERT_NE(startup.logoWindow, nullptr);
+  EXPECT_EQ(startup.logoPalette, nullptr);
+  ASSERT_EQ(winsim::BitBlts().size(), 1u);
+  EXPECT_EQ(winsim::BitBlts()[0].sourceBitmap, startup.logoBitmap);
+  EXPECT_TRUE(winsim::PaletteSelections().empty());
+  EXPECT_EQ(winsim::BitmapsCreated()[0].deviceBitCount, 4);
+  ExpectNothingLeftAfterDetach();
+}
+
+TEST_F(LogoWindowTest, TheScreenSizeCentresTheWindow) {
+  winsim::SetScreenSize(800, 600);
+  startup.CreateLogoWindow();
+  ASSERT_EQ(winsim::WindowsCreated().size(), 1u);
+  EXPECT_EQ(winsim::WindowsCreated()[0].rect.left, 195);
+  EXPECT_EQ(winsim::WindowsCreated()[0].rect.top, 145);
+  ExpectNothingLeftAfterDetach();
+}
+
+struct NoLogoCase {
+  const char* label;
+  const char* failingFunction;  // null: none
+  bool classRegisteredBefore;
+  bool bitmapsInLibrary;
+  int bitsPerPixel;
+  bool paletteKept;
+};
+
+class NoLogoTest : public LogoWindowTest, public ::testing::WithParamInterface<NoLogoCase> {};
+
+TEST_P(NoLogoTest, NoWindowAndNoFont) {
+  const NoLogoCase& c = GetParam();
+  winsim::SetDisplayBitsPerPixel(c.bitsPerPixel);
+  if (!c.bitmapsInLibrary) startup.resourceModule = ownModule;  // the library's own module holds none
+  if (c.classRegisteredBefore) {
+    WNDCLASSA earlier{};
+    earlier.lpfnWndProc = DefWindowProcA;
+    earlier.hInstance = ownModule;
+    earlier.lpszClassName = "TARVEXLOGOWNDCLASS";
+    ASSERT_NE(RegisterClassA(&earlier), 0);
+  }
+  if (c.failingFunction) winsim::InjectFailure(c.failingFunction);
+  winsim::ClearCalls();
+
+  startup.CreateLogoWindow();
+  ExpectNoLogo();
+  EXPECT_EQ(startup.logoPalette != nullptr, c.paletteKept);
+  ExpectNothingLeftAfterDetach();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, NoLogoTest,
+    ::testing::Values(NoLogoCase{"ClassAlreadyThere", nullptr, true, true, 32, false},
+                      NoLogoCase{"RegisterClassFails", "RegisterClassA", false, true, 32, false},
+                      NoLogoCase{"NoSvgaBitmap", nullptr, false, false, 32, false},
+                      NoLogoCase{"NoVgaBitmap", nullptr, false, false, 4, false},
+                      NoLogoCase{"NoDeviceBitmap", "CreateDIBitmap", false, true, 8, true},
+                      NoLogoCase{"VgaLoadFails", "LoadBitmapA", false, true, 4, false}),
+    [](const ::testing::TestParamInfo<NoLogoCase>& info) { return std::string(info.param.label); });
+
+TEST_F(LogoWindowTest, AFailedRegistrationComposesNoName) {
+  winsim::InjectFailure("RegisterClassA");
+  startup.CreateLogoWindow();
+  EXPECT_EQ(winsim::CallCount("GetDesktopWindow"), 0);
+  EXPECT_EQ(winsim::CallCount("FindResourceA"), 0);
+  EXPECT_EQ(winsim::CallCount("LoadBitmapA"), 0);
+}
+
+// ---- closing
+
+TEST_F(LogoWindowTest, CloseLogoReleasesWindowBitmapAndFontButNotThePalette) {
+  EXPECT_EQ(startup.CloseLogo(), 0) << "nothing to close yet";
+  winsim::SetDisplayBitsPerPixel(8);
+  startup.CreateLogoWindow();
+  HWND window = startup.logoWindow;
+  HBITMAP bitmap = startup.logoBitmap;
+  HFONT font = startup.logoFont;
+  HPALETTE palette = startup.logoPalette;
+
+  EXPECT_NE(startup.CloseLogo(), 0);
+  EXPECT_FALSE(IsWindow(window));
+  EXPECT_FALSE(winsim::IsLiveGdiObject(bitmap));
+  EXPECT_FALSE(winsim::IsLiveGdiObject(font));
+  EXPECT_TRUE(winsim::IsLiveGdiObject(palette));
+  EXPECT_EQ(startup.logoWindow, nullptr);
+  EXPECT_EQ(startup.logoBitmap, nullptr);
+  EXPECT_EQ(startup.logoFont, nullptr);
+  EXPECT_EQ(startup.logoPalette, palette);
+
+  EXPECT_EQ(startup.CloseLogo(), 0) << "a second close finds nothing";
+  EXPECT_EQ(winsim::CallCount("DestroyWindow"), 1);
+  ExpectNothingLeftAfterDetach();
+}
+
+TEST_F(LogoWindowTest, AFailedCreateWindowStillReleasesBitmapAndFont) {
+  winsim::InjectFailure("CreateWindowExA");
+  startup.CreateLogoWindow();
+  EXPECT_EQ(startup.logoWindow, nullptr);
+  EXPECT_NE(startup.logoBitmap, nullptr);
+  EXPECT_NE(startup.logoFont, nullptr);
+  EXPECT_NE(startup.CloseLogo(), 0);
+  EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::GdiObject), startup.logoPalette != nullptr ? 1 : 0);
+  ExpectNothingLeftAfterDetach();
+}
+
+TEST_F(LogoWindowTest, WithoutAFontTheWindowIsMadeAndCloseReturnsZero) {
+  winsim::InjectFailure("CreateFontA");
+  startup.CreateLogoWindow();
+  EXPECT_NE(startup.logoWindow, nullptr);
+  EXPECT_EQ(startup.logoFont, nullptr);
+  EXPECT_EQ(startup.CloseLogo(), 0);
+  ExpectNothingLeftAfterDetach();
+}
+
+TEST_F(LogoWindowTest, ALogoClosedByWmCloseIsNotDestroyedAgain) {
+  startup.CreateLogoWindow();
+  HWND window = startup.logoWindow;
+  SendMessageA(window, WM_CLOSE, 0, 0);
+  EXPECT_FALSE(IsWindow(window));
+  EXPECT_EQ(startup.logoWindow, nullptr) << "forgotten when the window went";
+  EXPECT_EQ(winsim::MessageCount(window, WM_NCDESTROY), 1);
+
+  EXPECT_NE(startup.CloseLogo(), 0) << "the font is still deleted";
+  EXPECT_EQ(winsim::CallCount("DestroyWindow"), 1);
+  ExpectNothingLeftAfterDetach();
+}
+
+TEST_F(LogoWindowTest, AStaleHandleIsNotDestroyed) {
+  // Another window, gone, whose handle the field still names.
+  WNDCLASSA other{};
+  other.lpfnWndProc = DefWindowProcA;
+  other.hInstance = ownModule;
+  other.lpszClassName = "Other";
+  ASSERT_NE(RegisterClassA(&other), 0);
+  HWND gone = CreateWindowExA(0, "Other", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, ownModule, nullptr);
+  ASSERT_TRUE(DestroyWindow(gone));
+  startup.logoWindow = gone;
+  winsim::ClearCalls();
+
+  EXPECT_EQ(startup.CloseLogo(), 0);
+  EXPECT_EQ(winsim::CallCount("DestroyWindow"), 0);
+  EXPECT_EQ(startup.logoWindow, nullptr);
+}
+
+TEST_F(LogoWindowTest, DetachLeavesNoWindowNoGdiObjectAndNoDC) {
+  winsim::SetDisplayBitsPerPixel(8);
+  startup.CreateLogoWindow();
+  ASSERT_NE(startup.logoPalette, nullptr);
+  EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::Window), 1);
+  EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::GdiObject), 3);
+  ExpectNothingLeftAfterDetach();
+}
+
+// ---- the message table
+
+struct PaletteMessageCase {
+  const char* label;
+  UINT message;
+  bool fromItself;   // WM_PALETTECHANGED: wParam is the logo window
+  bool withPalette;
+  UINT realized;     // what RealizePalette answers
+  LRESULT result;
+  bool realizes;
+  bool invalidates;
+};
+
+class PaletteMessageTest : public LogoWindowTest, public ::testing::WithParamInterface<PaletteMessageCase> {};
+
+TEST_P(PaletteMessageTest, RealizesAndRepaintsOnlyWhenTheMappingChanged) {
+  const PaletteMessageCase& c = GetParam();
+  winsim::SetDisplayBitsPerPixel(8);
+  startup.CreateLogoWindow();
+  ASSERT_NE(startup.logoWindow, nullptr);
+  HPALETTE palette = startup.logoPalette;
+  if (!c.withPalette) startup.logoPalette = nullptr;
+  winsim::SetRealizePaletteResult(c.realized);
+  winsim::ClearCalls();
+  const size_t invalidationsBefore = winsim::Invalidations().size();
+
+  WPARAM changer = reinterpret_cast<WPARAM>(c.fromItself ? startup.logoWindow : GetDesktopWindow());
+  EXPECT_EQ(startup.LogoWindowProc(startup.logoWindow, c.message, changer, 0), c.result);
+  EXPECT_EQ(winsim::CallCount("RealizePalette"), c.realizes ? 1 : 0);
+  ASSERT_EQ(winsim::Invalidations().size() - invalidationsBefore, c.invalidates ? 1u : 0u);
+  if (c.invalidates) {
+    const winsim::InvalidateRecord& invalidated = winsim::Invalidations().back();
+    EXPECT_EQ(invalidated.window, startup.logoWindow);
+    EXPECT_TRUE(invalidated.wholeClientArea);
+    EXPECT_EQ(invalidated.erase, TRUE);
+  }
+  if (c.realizes) {
+    // Selected as a foreground palette, then the previous one back.
+    const auto& selections = winsim::PaletteSelections();
+    ASSERT_GE(selections.size(), 2u);
+    EXPECT_EQ(selections[selections.size() - 2].palette, palette);
+    EXPECT_EQ(selections[selections.size() - 2].forceBackground, FALSE);
+    EXPECT_EQ(selections.back().palette, selections[selections.size() - 2].previous);
+  }
+  EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::DeviceContext), 0);
+  startup.logoPalette = palette;
+  ExpectNothingLeftAfterDetach();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, PaletteMessageTest,
+    ::testing::Values(
+        PaletteMessageCase{"QueryNewPaletteChanged", WM_QUERYNEWPALETTE, false, true, 12, 1, true, true},
+        PaletteMessageCase{"QueryNewPaletteUnchanged", WM_QUERYNEWPALETTE, false, true, 0, 0, true, false},
+        PaletteMessageCase{"QueryNewPaletteError", WM_QUERYNEWPALETTE, false, true, GDI_ERROR, 1, true, true},
+        PaletteMessageCase{"QueryNewPaletteWithoutPalette", WM_QUERYNEWPALETTE, false, false, 12, 0, false, false},
+        PaletteMessageCase{"ChangedByAnother", WM_PALETTECHANGED, false, true, 12, 0, true, true},
+        PaletteMessageCase{"ChangedByAnotherUnchanged", WM_PALETTECHANGED, false, true, 0, 0, true, false},
+        PaletteMessageCase{"ChangedByItself", WM_PALETTECHANGED, true, true, 12, 0, false, false},
+        PaletteMessageCase{"ChangedWithoutPalette", WM_PALETTECHANGED, false, false, 12, 0, false, false}),
+    [](const ::testing::TestParamInfo<PaletteMessageCase>& info) { return std::string(info.param.label); });
+
+TEST_F(LogoWindowTest, PaintDrawsTheBitmapWithThePaletteSelectedAndPutsItBack) {
+  winsim::SetDisplayBitsPerPixel(8);
+  startup.CreateLogoWindow();
+  ASSERT_NE(startup.logoWindow, nullptr);
+  winsim::ClearCalls();
+  const size_t selectionsBefore = winsim::PaletteSelections().size();
+
+  EXPECT_EQ(startup.LogoWindowProc(startup.logoWindow, WM_PAINT, 0, 0), 0);
+  EXPECT_TRUE(CallsInOrder(winsim::Calls(), {"BeginPaint", "SelectPalette", "RealizePalette", "CreateCompatibleDC",
+                                             "SelectObject", "BitBlt", "SelectObject", "DeleteDC", "SelectPalette",
+                                             "EndPaint"}))
+      << Joined(winsim::Calls());
+  const auto& selections = winsim::PaletteSelections();
+  ASSERT_EQ(selections.size() - selectionsBefore, 2u);
+  EXPECT_EQ(selections[selectionsBefore].palette, startup.logoPalette);
+  EXPECT_EQ(selections[selectionsBefore].forceBackground, FALSE);
+  EXPECT_EQ(selections.back().palette, selections[selectionsBefore].previous);
+  EXPECT_EQ(selections.back().forceBackground, FALSE);
+  EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::DeviceContext), 0);
+  ExpectNothingLeftAfterDetach();
+}
+
+class OtherMessageTest : public LogoWindowTest, public ::testing::WithParamInterface<UINT> {};
+
+TEST_P(OtherMessageTest, GoesToDefWindowProc) {
+  startup.CreateLogoWindow();
+  winsim::ClearCalls();
+  startup.LogoWindowProc(startup.logoWindow, GetParam(), 0, 0);
+  EXPECT_EQ(winsim::CallCount("DefWindowProcA"), 1);
+  EXPECT_EQ(winsim::CallCount("BitBlt"), 0);
+  ExpectNothingLeftAfterDetach();
+}
+
+INSTANTIATE_TEST_SUITE_P(Messages, OtherMessageTest,
+                         ::testing::Values(UINT{WM_ERASEBKGND}, UINT{WM_DESTROY}, UINT{WM_KEYDOWN}, UINT{WM_USER}));
+
+TEST(LogoWindowProcedure, AnswersWithoutAStartupObject) {
+  FreshMachine machine;
+  ASSERT_EQ(TheStartup(), nullptr);
+  winsim::ClearCalls();
+  EXPECT_EQ(LogoWindowProcedure(nullptr, WM_QUERYNEWPALETTE, 0, 0), 0);
+  EXPECT_EQ(winsim::CallCount("DefWindowProcA"), 1);
+}
+
+// A start-up object that notes when PaintExtras runs.
+class RecordingStartup : public ProductStartup {
+ public:
+  void PaintExtras(HWND window, HDC dc) override {
+    paintedWindow = window;
+    paintedDc = dc;
+    callsBefore = winsim::Calls();
+    selectionsBefore = winsim::PaletteSelections().size();
+  }
+  HWND paintedWindow = nullptr;
+  HDC paintedDc = nullptr;
+  std::vector<std::string> callsBefore;
+  size_t selectionsBefore = 0;
+};
+
+TEST(LogoPaintExtras, RunAfterTheBitmapWithThePaletteStillSelected) {
+  FreshMachine machine;
+  RecordingStartup startup;
+  startup.module = winsim::AddLoadedModule("C:\\Program Files\\Tarvex\\TarvexLogo.dll");
+  startup.resourceModule = winsim::AddLoadedModule("C:\\Program Files\\Tarvex\\OxaRes0.dll", LogoLibrary());
+  winsim::SetDisplayBitsPerPixel(8);
+  startup.CreateLogoWindow();
+  ASSERT_NE(startup.logoWindow, nullptr);
+  EXPECT_EQ(startup.paintedWindow, startup.logoWindow);
+  ASSERT_FALSE(startup.callsBefore.empty());
+  EXPECT_EQ(startup.callsBefore.back(), "DeleteDC") << "the bitmap is drawn first";
+  // Only the selection of the logo palette had happened; putting it back comes after.
+  const auto& selections = winsim::PaletteSelections();
+  ASSERT_GE(startup.selectionsBefore, 1u);
+  EXPECT_EQ(selections[startup.selectionsBefore - 1].dc, startup.paintedDc);
+  EXPECT_EQ(selections[startup.selectionsBefore - 1].palette, startup.logoPalette);
+  ASSERT_GT(selections.size(), startup.selectionsBefore);
+  EXPECT_EQ(selections[startup.selectionsBefore].dc, startup.paintedDc);
+  startup.OnProcessDetach();
+}
+
+// ---- the font
+
+struct FontCase {
+  int languageSetting;
+  DWORD charSet;
+};
+
+class LogoFontTest : public LogoWindowTest, public ::testing::WithParamInterface<FontCase> {};
+
+TEST_P(LogoFontTest, CharacterSetFollowsTheStoredLanguage) {
+  const FontCase& c = GetParam();
+  startup.WriteLanguageSetting(c.languageSetting);
+  startup.language = 0;  // the stored setting counts, not the field
+  startup.CreateLogoFont();
+  ASSERT_EQ(winsim::FontsCreated().size(), 1u);
+  const winsim::FontRecord& font = winsim::FontsCreated()[0];
+  EXPECT_EQ(font.handle, startup.logoFont);
+  EXPECT_EQ(font.charSet, c.charSet);
+  EXPECT_EQ(font.height, 11);
+  EXPECT_EQ(font.width, 5);
+  EXPECT_EQ(font.escapement, 0);
+  EXPECT_EQ(font.orientation, 0);
+  EXPECT_EQ(font.weight, 400);
+  EXPECT_EQ(font.italic + font.underline + font.strikeOut, 0u);
+  EXPECT_EQ(font.outputPrecision, 4u);
+  EXPECT_EQ(font.clipPrecision, 0u);
+  EXPECT_EQ(font.quality, 1u);
+  EXPECT_EQ(font.pitchAndFamily, 0u);
+  EXPECT_EQ(font.faceName, "Arial");
+
+  startup.CreateLogoFont();
+  EXPECT_EQ(winsim::FontsCreated().size(), 1u) << "a font in place is kept";
+  EXPECT_NE(startup.CloseLogo(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, LogoFontTest,
+                         ::testing::Values(FontCase{0, 1}, FontCase{1, 204}, FontCase{2, 1}, FontCase{4, 204},
+                                           FontCase{20, 1}));
+
+}  // namespace
