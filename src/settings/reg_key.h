@@ -20,7 +20,8 @@ constexpr DWORD kSubkeyNameSlotSize = 512;
 // A registry key held for one operation. Read-only objects open an existing
 // key for reading; writable ones create it when missing and open it for
 // reading and writing. A failed open leaves `handle` null, and every later
-// operation then gives its default result.
+// operation then gives its default result. Never copied; closed at the end of
+// its scope.
 class RegKey {
  public:
   explicit RegKey(int readOnly);
@@ -30,33 +31,39 @@ class RegKey {
   RegKey& operator=(const RegKey&) = delete;
 
   // Opens `subKeyPath` under `root` (a predefined root or another open key's
-  // handle). A key already held is closed first.
+  // handle); `handle` is null when that fails. A key already held is closed first.
   void Open(HKEY root, const char* subKeyPath);
+  // Closes the key held, if any; `handle` is null afterwards.
   void Close();
 
-  // Reads a string value into `buffer` (`bufferSize` bytes), or the default
-  // when the value is missing or not a string. Returns the length of the text
-  // in the buffer, in bytes; *defaultUsed (when given) tells whether the
-  // default was used. A value too long for the buffer counts as read and
-  // gives bufferSize - 1.
+  // Reads a REG_SZ or REG_EXPAND_SZ value (unexpanded) into `buffer`
+  // (`bufferSize` bytes), or else the default, cut to bufferSize - 1
+  // characters with the rest of the buffer zeroed. Returns the length of the
+  // terminated text in the buffer, in bytes; *defaultUsed (when given) is 1
+  // when the default was used. A value too long for the buffer counts as read:
+  // result bufferSize - 1, the buffer then holds the empty text. bufferSize 0:
+  // result 0, buffer untouched.
   int ReadString(const char* valueName, const char* defaultText, char* buffer, DWORD bufferSize,
                  int* defaultUsed);
   // The same with a buffer of 512 bytes.
   int ReadString(const char* valueName, const char* defaultText, char* buffer, int* defaultUsed);
 
-  // Stores `text` as a REG_SZ value. 1 when written, else 0.
+  // Stores `text` with its terminator as a REG_SZ value. 1 when written, else 0.
   int WriteString(const char* valueName, const char* text);
 
-  // Lists the subkey names into `list`, which has room for `slotCount` slots of
-  // kSubkeyNameSlotSize bytes (slotCount >= 1); never writes beyond them, and
-  // always ends the list with an empty slot.
+  // Lists the subkey names in enumeration order into `list`, which has room
+  // for `slotCount` slots of kSubkeyNameSlotSize bytes: at most slotCount - 1
+  // names, then an empty slot. Stops quietly at the first enumeration failure.
+  // slotCount 0: nothing is written.
   void EnumSubkeyNames(char* list, DWORD slotCount);
 
-  // Fills `info` with the key's counts, or with zeros.
+  // Fills `info` with the key's counts, or with zeros when it cannot be queried.
   void QueryInfo(RegKeyInfo* info);
 
-  // Copies this key's values and subkeys into `destination`, recursively;
-  // with `onlyMissing` non-zero only the values the destination lacks.
+  // Copies this key's values and subkeys into `destination`, recursively and
+  // depth first; with `onlyMissing` non-zero only the values the destination
+  // lacks (see key_tree_copy.cpp). Reads only this key; writes only through
+  // destination and the keys below it.
   void CopyKeyTree(RegKey& destination, int onlyMissing);
 
   HKEY handle;

@@ -1,0 +1,77 @@
+// The recursive copy of one registry key into another: values first, then
+// each subkey's whole tree, in the registry's enumeration order.
+//
+// Presence of a destination value when only missing values are copied, as the
+// 512-byte ReadString sees it:
+//   none                                              missing: written
+//   REG_SZ or REG_EXPAND_SZ of at most 512 bytes      present: kept
+//   any type of more than 512 bytes                   present: kept
+//   any other type of at most 512 bytes               missing: replaced
+//   unreadable for another reason (access denied)     missing: write tried
+#include <cstring>
+
+#include "settings/reg_key.h"
+#include "settings/subkey_list.h"
+
+#if defined(__GNUC__)
+#define TARVEX_NOINLINE __attribute__((noinline))
+#else
+#define TARVEX_NOINLINE
+#endif
+
+namespace {
+
+constexpr DWORD kValueBufferSize = 512;
+
+// The value phase of one key. Its three 512-byte buffers live in this frame
+// only, so that the walk down a deep tree does not hold them at every level.
+// Ends at the first enumeration failure: the last value, or a value whose name
+// or data do not fit 512 bytes (neither it nor any later value is copied).
+TARVEX_NOINLINE void CopyValues(HKEY source, RegKey& destination, int onlyMissing) {
+  char name[kValueBufferSize];
+  // One byte more than offered to the enumeration: Windows reads the byte
+  // after a string's data when it is written back, and takes a zero there as a
+  // forgotten terminator. A non-zero byte keeps the copy to the bytes read.
+  BYTE data[kValueBufferSize + 1];
+  char scratch[kValueBufferSize];
+  for (DWORD index = 0;; ++index) {
+    DWORD nameSize = kValueBufferSize;
+    DWORD dataSize = kValueBufferSize;
+    DWORD type = REG_NONE;
+    if (RegEnumValueA(source, index, name, &nameSize, nullptr, &type, data, &dataSize) != ERROR_SUCCESS) return;
+    if (dataSize > kValueBufferSize) return;
+    data[dataSize] = 0xFF;
+    int defaultUsed = 0;
+    destination.ReadString(name, "", scratch, &defaultUsed);
+    if (!onlyMissing || defaultUsed) RegSetValueExA(destination.handle, name, 0, type, data, dataSize);
+  }
+}
+
+}  // namespace
+
+void RegKey::CopyKeyTree(RegKey& destination, int onlyMissing) {
+  // Nothing can be written through a missing destination: the subtree is skipped.
+  if (handle == nullptr || destination.handle == nullptr || handle == destination.handle) return;
+
+  RegKeyInfo info;
+  QueryInfo(&info);
+  CopyValues(handle, destination, onlyMissing);
+
+  // Without memory for the list the subkeys are left out; the copy goes on
+  // with the parent's next sibling.
+  char* list = AllocateSubkeyList(info.subKeyCount + 1);
+  if (list == nullptr) return;
+  EnumSubkeyNames(list, info.subKeyCount + 1);
+  for (const char* name = list; *name != '\0'; name += kSubkeyNameSlotSize) {
+    RegKey sourceSubkey(1);
+    sourceSubkey.Open(handle, name);
+    // Created even when the source subkey cannot be read, so every key of
+    // the source has its namesake in the destination.
+    RegKey destinationSubkey(0);
+    destinationSubkey.Open(destination.handle, name);
+    sourceSubkey.CopyKeyTree(destinationSubkey, onlyMissing);
+    destinationSubkey.Close();
+    sourceSubkey.Close();
+  }
+  ReleaseSubkeyList(list);
+}

@@ -1,0 +1,280 @@
+// The copy of new-user defaults at start-up: what arrives, what stays, and
+// every way the registry or the heap can fail it.
+#include <winsim/control.h>
+
+#include <pthread.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "settings/reg_key.h"
+#include "settings/subkey_list.h"
+#include "startup_fixture.h"
+
+namespace {
+
+using winsim::RegistryDenial;
+using Bytes = std::vector<BYTE>;
+
+const char kDefaults[] = "Software\\Pellix\\Tarvex\\4.0\\New User Defaults";
+const char kUser[] = "Software\\Vornek";
+
+std::string Defaults(const std::string& below) { return std::string(kDefaults) + "\\" + below; }
+std::string User(const std::string& below) { return std::string(kUser) + "\\" + below; }
+
+Bytes Text(const std::string& text) {
+  Bytes bytes(text.begin(), text.end());
+  bytes.push_back(0);
+  return bytes;
+}
+
+// The user's value, or an empty value of type 0xdead when missing.
+winsim::RegistryValue UserValue(const std::string& path, const std::string& name) {
+  winsim::RegistryValue value{name, 0xdead, {}};
+  winsim::GetRegistryValue(HKEY_CURRENT_USER, path, name, &value);
+  return value;
+}
+
+// Allocations of subkey lists fail from the `failAt`-th call (0 first) on,
+// for `failCount` calls.
+int allocationCalls = 0;
+int failAt = -1;
+int failCount = 0;
+void* FailingAllocator(size_t bytes) {
+  int call = allocationCalls++;
+  if (call >= failAt && call < failAt + failCount) return nullptr;
+  return std::malloc(bytes);
+}
+
+class NewUserDefaultsTest : public StartupTest {
+ protected:
+  void SetUp() override {
+    allocationCalls = 0;
+    failAt = -1;
+    previousAllocator = SetSubkeyListAllocator(FailingAllocator);
+  }
+  void TearDown() override {
+    SetSubkeyListAllocator(previousAllocator);
+    EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::RegistryKey), 0) << "a registry key was left open";
+  }
+
+  // A small defaults tree: values at the top, two levels of keys, an empty key.
+  void SetUpDefaults() {
+    winsim::SetRegistryString(HKEY_LOCAL_MACHINE, kDefaults, "", "Tarvex 4.0 defaults");
+    winsim::SetRegistryString(HKEY_LOCAL_MACHINE, Defaults("Tarvex4\\Helmex"), "InterfaceLanguage", "0");
+    winsim::SetRegistryString(HKEY_LOCAL_MACHINE, Defaults("Tarvex4\\Helmex"), "StartPage", "Welcome");
+    winsim::SetRegistryValue(HKEY_LOCAL_MACHINE, Defaults("Tarvex4\\Helmex"), "RecentFileCount", REG_DWORD,
+                             {8, 0, 0, 0});
+    winsim::SetRegistryString(HKEY_LOCAL_MACHINE, Defaults("Tarvex4\\Helmex\\Toolbars"), "Standard", "on");
+    winsim::CreateRegistryKey(HKEY_LOCAL_MACHINE, Defaults("Tarvex4\\Plugins"));
+    winsim::SetRegistryString(HKEY_LOCAL_MACHINE, Defaults("Brindo4\\Helmex"), "FormsFolder", "%USERPROFILE%\\Forms",
+                              REG_EXPAND_SZ);
+  }
+
+  SubkeyListAllocator previousAllocator = nullptr;
+};
+
+TEST_F(NewUserDefaultsTest, WithoutDefaultsTheUserKeyIsStillCreated) {
+  startup.CopyNewUserDefaults();
+  EXPECT_EQ(winsim::DumpRegistryTree(HKEY_CURRENT_USER, ""), "key []\nkey [Software]\nkey [Software\\Vornek]\n");
+}
+
+TEST_F(NewUserDefaultsTest, FirstStartBringsTheWholeTree) {
+  SetUpDefaults();
+  startup.CopyNewUserDefaults();
+  EXPECT_EQ(winsim::DumpRegistryTree(HKEY_CURRENT_USER, kUser), winsim::DumpRegistryTree(HKEY_LOCAL_MACHINE, kDefaults));
+}
+
+TEST_F(NewUserDefaultsTest, LaterStartsKeepUserStringsAndResetOtherTypes) {
+  SetUpDefaults();
+  winsim::SetRegistryString(HKEY_CURRENT_USER, User("Tarvex4\\Helmex"), "InterfaceLanguage", "2");
+  winsim::SetRegistryString(HKEY_CURRENT_USER, User("Tarvex4\\Helmex"), "StartPage", "");
+  winsim::SetRegistryValue(HKEY_CURRENT_USER, User("Tarvex4\\Helmex"), "RecentFileCount", REG_DWORD, {12, 0, 0, 0});
+  winsim::SetRegistryValue(HKEY_CURRENT_USER, User("Tarvex4\\Helmex\\Toolbars"), "Standard", REG_BINARY,
+                           Bytes(600, 7));
+  winsim::SetRegistryString(HKEY_CURRENT_USER, User("Mine"), "Own", "kept");
+  startup.CopyNewUserDefaults();
+
+  EXPECT_EQ(UserValue(User("Tarvex4\\Helmex"), "InterfaceLanguage").data, Text("2"));
+  EXPECT_EQ(UserValue(User("Tarvex4\\Helmex"), "StartPage").data, Text(""));
+  EXPECT_EQ(UserValue(User("Tarvex4\\Helmex"), "RecentFileCount").data, (Bytes{8, 0, 0, 0}));
+  EXPECT_EQ(UserValue(User("Tarvex4\\Helmex\\Toolbars"), "Standard").data, Bytes(600, 7));
+  EXPECT_EQ(UserValue(User("Mine"), "Own").data, Text("kept"));
+  EXPECT_EQ(UserValue(User("Brindo4\\Helmex"), "FormsFolder").type, DWORD(REG_EXPAND_SZ));
+
+  // Every later start writes the REG_DWORD again, and nothing else.
+  winsim::ClearCalls();
+  startup.CopyNewUserDefaults();
+  EXPECT_EQ(winsim::CallCount("RegSetValueExA"), 1);
+}
+
+TEST_F(NewUserDefaultsTest, PresenceReadRefusedCountsAsMissing) {
+  winsim::SetRegistryString(HKEY_LOCAL_MACHINE, kDefaults, "v", "default");
+  winsim::SetRegistryString(HKEY_CURRENT_USER, kUser, "v", "mine");
+  winsim::InjectFailure("RegQueryValueExA", 0, 1, ERROR_ACCESS_DENIED);
+  startup.CopyNewUserDefaults();
+  EXPECT_EQ(UserValue(kUser, "v").data, Text("default"));
+}
+
+TEST_F(NewUserDefaultsTest, UnreadableOrMissingSourceCopiesNothing) {
+  SetUpDefaults();
+  winsim::DenyRegistryAccess(HKEY_LOCAL_MACHINE, kDefaults, RegistryDenial::All);
+  startup.CopyNewUserDefaults();
+  EXPECT_TRUE(winsim::RegistryKeyExists(HKEY_CURRENT_USER, kUser));
+  EXPECT_TRUE(winsim::RegistrySubkeyNames(HKEY_CURRENT_USER, kUser).empty());
+  EXPECT_EQ(winsim::CallCount("RegEnumValueA"), 0);
+}
+
+TEST_F(NewUserDefaultsTest, UserKeyThatCannotBeMadeGetsNothing) {
+  SetUpDefaults();
+  winsim::DenyRegistryAccess(HKEY_CURRENT_USER, "Software", RegistryDenial::Write);
+  startup.CopyNewUserDefaults();
+  EXPECT_FALSE(winsim::RegistryKeyExists(HKEY_CURRENT_USER, kUser));
+  EXPECT_EQ(winsim::CallCount("RegEnumValueA"), 0);
+  EXPECT_EQ(winsim::CallCount("RegSetValueExA"), 0);
+}
+
+TEST_F(NewUserDefaultsTest, UnreadableSourceSubkeyArrivesEmptyAndSiblingsGoOn) {
+  SetUpDefaults();
+  winsim::SetRegistryString(HKEY_LOCAL_MACHINE, Defaults("A"), "a", "1");
+  winsim::SetRegistryString(HKEY_LOCAL_MACHINE, Defaults("Tarvex4\\Helmex\\Toolbars\\Deeper"), "d", "1");
+  winsim::DenyRegistryAccess(HKEY_LOCAL_MACHINE, Defaults("Tarvex4\\Helmex"), RegistryDenial::All);
+  startup.CopyNewUserDefaults();
+  EXPECT_TRUE(winsim::RegistryKeyExists(HKEY_CURRENT_USER, User("Tarvex4\\Helmex")));
+  EXPECT_TRUE(winsim::RegistryValues(HKEY_CURRENT_USER, User("Tarvex4\\Helmex")).empty());
+  EXPECT_FALSE(winsim::RegistryKeyExists(HKEY_CURRENT_USER, User("Tarvex4\\Helmex\\Toolbars")));
+  EXPECT_TRUE(winsim::RegistryKeyExists(HKEY_CURRENT_USER, User("Tarvex4\\Plugins")));
+  EXPECT_EQ(UserValue(User("A"), "a").data, Text("1"));
+  EXPECT_EQ(UserValue(User("Brindo4\\Helmex"), "FormsFolder").type, DWORD(REG_EXPAND_SZ));
+}
+
+TEST_F(NewUserDefaultsTest, UnwritableUserSubkeyGetsNothingAndSiblingsGoOn) {
+  SetUpDefaults();
+  winsim::DenyRegistryAccess(HKEY_CURRENT_USER, User("Tarvex4\\Helmex"), RegistryDenial::Write);
+  startup.CopyNewUserDefaults();
+  EXPECT_TRUE(winsim::RegistryValues(HKEY_CURRENT_USER, User("Tarvex4\\Helmex")).empty());
+  EXPECT_FALSE(winsim::RegistryKeyExists(HKEY_CURRENT_USER, User("Tarvex4\\Helmex\\Toolbars")));
+  EXPECT_TRUE(winsim::RegistryKeyExists(HKEY_CURRENT_USER, User("Tarvex4\\Plugins")));
+  EXPECT_EQ(UserValue(User("Brindo4\\Helmex"), "FormsFolder").type, DWORD(REG_EXPAND_SZ));
+  // No write is even tried below the refused key: only the root's value and FormsFolder.
+  EXPECT_EQ(winsim::CallCount("RegSetValueExA"), 2);
+}
+
+TEST_F(NewUserDefaultsTest, AFailedWriteIsSkipped) {
+  for (const char* name : {"a", "b", "c"}) winsim::SetRegistryString(HKEY_LOCAL_MACHINE, kDefaults, name, name);
+  winsim::InjectFailure("RegSetValueExA", 1, 1, ERROR_ACCESS_DENIED);
+  startup.CopyNewUserDefaults();
+  EXPECT_EQ(UserValue(kUser, "a").data, Text("a"));
+  EXPECT_EQ(UserValue(kUser, "b").type, 0xdeadu);
+  EXPECT_EQ(UserValue(kUser, "c").data, Text("c"));
+}
+
+TEST_F(NewUserDefaultsTest, ValueEnumerationFailureEndsOnlyTheValues) {
+  SetUpDefaults();
+  winsim::SetRegistryString(HKEY_LOCAL_MACHINE, kDefaults, "second", "2");
+  winsim::InjectFailure("RegEnumValueA", 1, 1, ERROR_ACCESS_DENIED);
+  startup.CopyNewUserDefaults();
+  EXPECT_EQ(UserValue(kUser, "").data, Text("Tarvex 4.0 defaults"));
+  EXPECT_EQ(UserValue(kUser, "second").type, 0xdeadu);
+  EXPECT_EQ(UserValue(User("Tarvex4\\Helmex"), "StartPage").data, Text("Welcome"));
+}
+
+struct ListFailure {
+  const char* label;
+  const char* injectInto;  // or null
+  int skip;
+  int allocationToFail;  // or -1
+  std::vector<std::string> present;
+  std::vector<std::string> absent;
+};
+
+TEST_F(NewUserDefaultsTest, SubkeysLeftOutWhenTheirListCannotBeHad) {
+  // Enumeration order below the root: Brindo4, Tarvex4 (Helmex, Plugins).
+  const ListFailure cases[] = {
+      {"no memory for the root's list", nullptr, 0, 0, {}, {"Brindo4", "Tarvex4"}},
+      {"no memory for Brindo4's list", nullptr, 0, 1, {"Brindo4", "Tarvex4\\Helmex\\Toolbars", "Tarvex4\\Plugins"},
+       {"Brindo4\\Helmex"}},
+      {"root's count unknown", "RegQueryInfoKeyA", 0, -1, {}, {"Brindo4", "Tarvex4"}},
+      {"listing fails after one name", "RegEnumKeyExA", 1, -1, {"Brindo4\\Helmex"}, {"Tarvex4"}},
+  };
+  for (const ListFailure& c : cases) {
+    winsim::Reset();
+    SetUpDefaults();
+    allocationCalls = 0;
+    failAt = c.allocationToFail;
+    failCount = 1;
+    if (c.injectInto) winsim::InjectFailure(c.injectInto, c.skip, 1, ERROR_ACCESS_DENIED);
+    startup.CopyNewUserDefaults();
+    EXPECT_EQ(UserValue(kUser, "").data, Text("Tarvex 4.0 defaults")) << c.label;
+    for (const std::string& path : c.present) {
+      EXPECT_TRUE(winsim::RegistryKeyExists(HKEY_CURRENT_USER, User(path))) << c.label << ": " << path;
+    }
+    for (const std::string& path : c.absent) {
+      EXPECT_FALSE(winsim::RegistryKeyExists(HKEY_CURRENT_USER, User(path))) << c.label << ": " << path;
+    }
+    EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::RegistryKey), 0) << c.label;
+  }
+}
+
+// Adds subkeys to the defaults root once its list has been sized.
+void* GrowingAllocator(size_t bytes) {
+  if (allocationCalls++ == 0) {
+    for (const char* name : {"A1", "A2", "A3"}) winsim::CreateRegistryKey(HKEY_LOCAL_MACHINE, Defaults(name));
+  }
+  return std::malloc(bytes);
+}
+
+TEST_F(NewUserDefaultsTest, KeysAddedDuringTheCopyStayWithinTheList) {
+  SetUpDefaults();
+  SetSubkeyListAllocator(GrowingAllocator);
+  startup.CopyNewUserDefaults();
+  // Room for the two subkeys counted: the first two names now listed.
+  EXPECT_EQ(winsim::RegistrySubkeyNames(HKEY_CURRENT_USER, kUser), (std::vector<std::string>{"A1", "A2"}));
+}
+
+// ---- depth
+
+struct ChainCopy {
+  int levels;
+};
+
+void* CopyChain(void*) {
+  RegKey source(1);
+  source.Open(HKEY_LOCAL_MACHINE, "D");
+  RegKey destination(0);
+  destination.Open(HKEY_CURRENT_USER, "U");
+  source.CopyKeyTree(destination, 1);
+  return nullptr;
+}
+
+void RunWithOneMebibyteStack() {
+  pthread_attr_t attributes;
+  pthread_attr_init(&attributes);
+  pthread_attr_setstacksize(&attributes, 1 << 20);
+  pthread_t thread;
+  ASSERT_EQ(pthread_create(&thread, &attributes, CopyChain, nullptr), 0);
+  pthread_attr_destroy(&attributes);
+  pthread_join(thread, nullptr);
+}
+
+std::string Chain(const char* top, int levels) {
+  std::string path = top;
+  for (int level = 1; level < levels; ++level) path += "\\d";
+  return path;
+}
+
+TEST_F(NewUserDefaultsTest, The512LevelTreeCopiesOnAOneMebibyteStack) {
+  winsim::SetRegistryString(HKEY_LOCAL_MACHINE, Chain("D", winsim::kMaxRegistryDepth), "leaf", "bottom");
+  RunWithOneMebibyteStack();
+  EXPECT_EQ(UserValue(Chain("U", winsim::kMaxRegistryDepth), "leaf").data, Text("bottom"));
+}
+
+TEST_F(NewUserDefaultsTest, ATreeDeeperThanTheRegistryAllowsStopsAtItsLimit) {
+  winsim::SetRegistryString(HKEY_LOCAL_MACHINE, Chain("D", 600), "leaf", "bottom");
+  RunWithOneMebibyteStack();
+  EXPECT_TRUE(winsim::RegistryKeyExists(HKEY_CURRENT_USER, Chain("U", winsim::kMaxRegistryDepth)));
+  EXPECT_FALSE(winsim::RegistryKeyExists(HKEY_CURRENT_USER, Chain("U", winsim::kMaxRegistryDepth + 1)));
+}
+
+}  // namespace

@@ -1,0 +1,165 @@
+// RegKey when the registry refuses: failed opens, failed queries and writes,
+// listings cut short, and the machine-wide setting reader.
+#include <winsim/control.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "settings/reg_key.h"
+#include "startup_fixture.h"
+
+namespace {
+
+using winsim::RegistryDenial;
+
+const char kKey[] = "Software\\Test";
+
+class RegKeyTest : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::RegistryKey), 0) << "a registry key was left open";
+  }
+  FreshMachine machine;
+};
+
+struct OpenFailure {
+  const char* label;
+  int readOnly;
+  const char* injectInto;     // function made to fail, or null
+  const char* deniedPath;     // key given a denial, or null
+  RegistryDenial denial;
+  const char* path;           // opened below HKEY_CURRENT_USER
+  bool opens;
+};
+
+TEST_F(RegKeyTest, FailedOpensLeaveNoHandleAndCreateNothing) {
+  const OpenFailure cases[] = {
+      {"read-only, open refused", 1, "RegOpenKeyExA", nullptr, RegistryDenial::None, kKey, false},
+      {"writable, create refused", 0, "RegCreateKeyExA", nullptr, RegistryDenial::None, kKey, false},
+      {"read-only, key not openable", 1, nullptr, kKey, RegistryDenial::All, kKey, false},
+      {"writable, key not writable", 0, nullptr, kKey, RegistryDenial::Write, kKey, false},
+      {"read-only, key not writable", 1, nullptr, kKey, RegistryDenial::Write, kKey, true},
+      {"writable, parent not writable", 0, nullptr, kKey, RegistryDenial::Write, "Software\\Test\\New\\Deeper", false},
+  };
+  for (const OpenFailure& c : cases) {
+    winsim::Reset();
+    winsim::CreateRegistryKey(HKEY_CURRENT_USER, kKey);
+    if (c.injectInto) winsim::InjectFailure(c.injectInto, 0, 1, ERROR_ACCESS_DENIED);
+    if (c.deniedPath) winsim::DenyRegistryAccess(HKEY_CURRENT_USER, c.deniedPath, c.denial);
+    {
+      RegKey key(c.readOnly);
+      key.Open(HKEY_CURRENT_USER, c.path);
+      EXPECT_EQ(key.handle != nullptr, c.opens) << c.label;
+    }
+    EXPECT_FALSE(winsim::RegistryKeyExists(HKEY_CURRENT_USER, "Software\\Test\\New")) << c.label;
+    EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::RegistryKey), 0) << c.label;
+    EXPECT_EQ(winsim::CallCount("RegCloseKey"), c.opens ? 1 : 0) << c.label;
+  }
+}
+
+TEST_F(RegKeyTest, RefusedQueriesAndWritesFallBack) {
+  winsim::SetRegistryString(HKEY_CURRENT_USER, kKey, "v", "stored");
+  RegKey key(0);
+  key.Open(HKEY_CURRENT_USER, kKey);
+
+  winsim::InjectFailure("RegQueryValueExA", 0, 1, ERROR_ACCESS_DENIED);
+  char buffer[512];
+  int defaultUsed = 0x0dead;
+  EXPECT_EQ(key.ReadString("v", "dflt", buffer, &defaultUsed), 4);
+  EXPECT_STREQ(buffer, "dflt");
+  EXPECT_EQ(defaultUsed, 1);
+
+  winsim::InjectFailure("RegSetValueExA", 0, 1, ERROR_ACCESS_DENIED);
+  EXPECT_EQ(key.WriteString("v", "new"), 0);
+  EXPECT_EQ(key.ReadString("v", "dflt", buffer, nullptr), 6);
+  EXPECT_STREQ(buffer, "stored");
+}
+
+TEST_F(RegKeyTest, ListingEndsQuietlyAtTheFirstEnumerationFailure) {
+  for (const char* name : {"a", "b", "c", "d"}) winsim::CreateRegistryKey(HKEY_CURRENT_USER, std::string(kKey) + "\\" + name);
+  RegKey key(1);
+  key.Open(HKEY_CURRENT_USER, kKey);
+  winsim::InjectFailure("RegEnumKeyExA", 2, 1, ERROR_ACCESS_DENIED);
+  std::vector<char> list(5 * kSubkeyNameSlotSize, '#');
+  key.EnumSubkeyNames(list.data(), 5);
+  EXPECT_STREQ(&list[0], "a");
+  EXPECT_STREQ(&list[kSubkeyNameSlotSize], "b");
+  EXPECT_EQ(list[2 * kSubkeyNameSlotSize], '\0');
+}
+
+TEST_F(RegKeyTest, FailedQueryInfoGivesZeros) {
+  winsim::CreateRegistryKey(HKEY_CURRENT_USER, std::string(kKey) + "\\Sub");
+  RegKey key(1);
+  key.Open(HKEY_CURRENT_USER, kKey);
+  winsim::InjectFailure("RegQueryInfoKeyA", 0, 1, ERROR_ACCESS_DENIED);
+  RegKeyInfo info;
+  std::memset(&info, 0xbe, sizeof info);
+  key.QueryInfo(&info);
+  EXPECT_EQ(info.subKeyCount, 0u);
+  EXPECT_EQ(info.maxSubKeyNameLength, 0u);
+  EXPECT_EQ(info.maxClassLength, 0u);
+  EXPECT_EQ(info.valueCount, 0u);
+  EXPECT_EQ(info.maxValueNameLength, 0u);
+  EXPECT_EQ(info.maxValueDataSize, 0u);
+}
+
+TEST_F(RegKeyTest, CloseIgnoresItsResultAndRunsOnce) {
+  winsim::CreateRegistryKey(HKEY_CURRENT_USER, kKey);
+  RegKey key(1);
+  key.Open(HKEY_CURRENT_USER, kKey);
+  HKEY held = key.handle;
+  winsim::InjectFailure("RegCloseKey", 0, 1, ERROR_INVALID_HANDLE);
+  key.Close();
+  EXPECT_EQ(key.handle, nullptr);
+  key.Close();
+  EXPECT_EQ(winsim::CallCount("RegCloseKey"), 1);
+  RegCloseKey(held);  // the simulated failure kept it open
+}
+
+TEST_F(RegKeyTest, DestructionClosesTheKey) {
+  winsim::CreateRegistryKey(HKEY_CURRENT_USER, kKey);
+  {
+    RegKey key(0);
+    key.Open(HKEY_CURRENT_USER, kKey);
+    EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::RegistryKey), 1);
+  }
+  EXPECT_EQ(winsim::CallCount("RegCloseKey"), 1);
+}
+
+// ---- ReadMachineSetting
+
+struct MachineCase {
+  const char* label;
+  bool keyPresent;
+  DWORD type;
+  std::vector<BYTE> data;
+  const char* failing;
+  std::string expected;
+};
+
+TEST_F(RegKeyTest, ReadMachineSettingGivesTextOrNothing) {
+  const MachineCase cases[] = {
+      {"key missing", false, 0, {}, nullptr, ""},
+      {"value missing", true, 0, {}, nullptr, ""},
+      {"string", true, REG_SZ, {'1', 0}, nullptr, "1"},
+      {"expandable string", true, REG_EXPAND_SZ, {'0', 'x', 0}, nullptr, "0x"},
+      {"REG_DWORD", true, REG_DWORD, {1, 0, 0, 0}, nullptr, ""},
+      {"600 bytes", true, REG_SZ, std::vector<BYTE>(600, '1'), nullptr, ""},
+      {"key not openable", true, REG_SZ, {'1', 0}, "RegOpenKeyExA", ""},
+  };
+  for (const MachineCase& c : cases) {
+    winsim::Reset();
+    if (c.keyPresent) winsim::CreateRegistryKey(HKEY_LOCAL_MACHINE, "Software\\Pellix\\Tarvex\\4.0");
+    if (c.type != 0) winsim::SetRegistryValue(HKEY_LOCAL_MACHINE, "Software\\Pellix\\Tarvex\\4.0", "DisableForms", c.type, c.data);
+    if (c.failing) winsim::InjectFailure(c.failing);
+    char buffer[512 + 8];
+    std::memset(buffer, '#', sizeof buffer);
+    ReadMachineSetting(buffer, "DisableForms");
+    EXPECT_EQ(std::string(buffer), c.expected) << c.label;
+    EXPECT_EQ(std::string(buffer + 512, 8), std::string(8, '#')) << c.label;
+    EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::RegistryKey), 0) << c.label;
+  }
+}
+
+}  // namespace
