@@ -44,6 +44,13 @@ const char kUsage[] =
     "                          0 waits for ever, for a person answering by hand)\n"
     "  --relaunch LINE         start the probe again with exactly LINE as its command line,\n"
     "                          wait for it, and pass its output and exit code through\n"
+    "  --cycles N              load and unload the library N times in this process and\n"
+    "                          report the process's GDI and USER objects, kernel handles,\n"
+    "                          loaded modules and private bytes before the first cycle,\n"
+    "                          after the first and after the last (--pump-ms applies to\n"
+    "                          each cycle)\n"
+    "  --unregister-logo-class with --cycles: after each unload, remove the logo window\n"
+    "                          class the library left registered, as a host would have to\n"
     "  --help                  show this text\n"
     "\n"
     "Anything else on the command line is left for the library to see, e.g.\n"
@@ -67,6 +74,8 @@ struct Options {
   std::string expectedBitmap;
   int timeoutSeconds = 60;
   std::string relaunchLine;
+  int cycles = 0;  // 0: load once
+  bool unregisterLogoClass = false;
 };
 
 // What the watcher thread saw of the modal windows the library showed.
@@ -180,8 +189,14 @@ BOOL CALLBACK FindModal(HWND window, LPARAM param) {
 // Watches for the library's message boxes and the mode dialog, which appear
 // inside LoadLibrary under the loader lock, and answers them by script.
 DWORD WINAPI WatchModals(LPVOID started) {
-  SetEvent(static_cast<HANDLE>(started));
   SeenWindows seen;
+  // The first window calls of a thread may load the display driver, which
+  // needs the loader lock: make them before LoadLibrary takes it.
+  MSG message;
+  PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);
+  EnumWindows(FindModal, reinterpret_cast<LPARAM>(&seen));
+  LoadIcon(nullptr, IDI_HAND);
+  SetEvent(static_cast<HANDLE>(started));
   DWORD startTick = GetTickCount();
   for (;;) {
     EnumWindows(FindModal, reinterpret_cast<LPARAM>(&seen));
@@ -348,6 +363,12 @@ bool ParseOptions(int argc, char** argv, Options* options) {
       options->timeoutSeconds = std::atoi(value.c_str());
     } else if (arg == "--relaunch") {
       if (!next(&options->relaunchLine)) return false;
+    } else if (arg == "--cycles") {
+      if (!next(&value)) return false;
+      options->cycles = std::atoi(value.c_str());
+      if (options->cycles < 1) return false;
+    } else if (arg == "--unregister-logo-class") {
+      options->unregisterLogoClass = true;
     } else if (arg.compare(0, 2, "--") == 0) {
       std::fprintf(stderr, "startup-probe: unknown option %s (see --help)\n", arg.c_str());
       return false;
@@ -367,6 +388,227 @@ typedef void(__cdecl* BeforeInitHelmexFunction)(char*);
 template <typename Function>
 Function Export(HMODULE library, LPCSTR name) {
   return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(library, name)));
+}
+
+// ---- Load and unload cycles ------------------------------------------------
+
+// What the process holds, for leak checks across cycles. Where the system's
+// own count is missing (Wine answers GetGuiResources and GetProcessHandleCount
+// with 0), the objects are counted by looking at every possible handle.
+struct ProcessCounts {
+  long long gdiObjects = 0;
+  long long userObjects = 0;
+  long long kernelHandles = 0;
+  long long modules = 0;
+  long long privateBytes = 0;
+};
+
+struct CounterSources {
+  const char* gdiObjects = "GetGuiResources";
+  const char* userObjects = "GetGuiResources";
+  const char* kernelHandles = "GetProcessHandleCount";
+};
+
+CounterSources g_counterSources;
+
+long long CountGdiObjects() {
+  DWORD count = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+  if (count != 0) return count;
+  // Wine keeps a table of 65,536 GDI handles per process and accepts a handle
+  // given by its table index alone.
+  g_counterSources.gdiObjects = "handle table";
+  long long found = 0;
+  for (ULONG_PTR index = 0; index < 0x10000; ++index) {
+    if (GetObjectType(reinterpret_cast<HGDIOBJ>(index)) != 0) ++found;
+  }
+  return found;
+}
+
+BOOL CALLBACK CountChildWindow(HWND, LPARAM counter) {
+  ++*reinterpret_cast<long long*>(counter);
+  return TRUE;
+}
+
+BOOL CALLBACK CountOwnTopLevelWindow(HWND window, LPARAM counter) {
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  if (process != GetCurrentProcessId()) return TRUE;
+  ++*reinterpret_cast<long long*>(counter);
+  EnumChildWindows(window, CountChildWindow, counter);  // every descendant, once
+  return TRUE;
+}
+
+long long CountUserObjects() {
+  DWORD count = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
+  if (count != 0) return count;
+  // The windows of this process, hidden and message-only ones included: the
+  // USER objects a start-up library can leave behind.
+  g_counterSources.userObjects = "windows";
+  long long found = 0;
+  EnumWindows(CountOwnTopLevelWindow, reinterpret_cast<LPARAM>(&found));
+  for (HWND window = FindWindowExA(HWND_MESSAGE, nullptr, nullptr, nullptr); window;
+       window = FindWindowExA(HWND_MESSAGE, window, nullptr, nullptr)) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process == GetCurrentProcessId()) ++found;
+  }
+  return found;
+}
+
+long long CountKernelHandles() {
+  DWORD count = 0;
+  if (GetProcessHandleCount(GetCurrentProcess(), &count) && count != 0) return count;
+  // Kernel handles are multiples of 4, handed out lowest first; registry keys
+  // are among them.
+  g_counterSources.kernelHandles = "handle values";
+  long long found = 0;
+  for (ULONG_PTR value = 4; value < 0x40000; value += 4) {
+    DWORD flags = 0;
+    if (GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags)) ++found;
+  }
+  return found;
+}
+
+// Committed memory that belongs to this process alone (heaps, stacks, private
+// allocations), not the mapped images and files.
+long long CountPrivateBytes() {
+  long long total = 0;
+  MEMORY_BASIC_INFORMATION region;
+  for (const char* address = nullptr; VirtualQuery(address, &region, sizeof region) == sizeof region;) {
+    if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) total += region.RegionSize;
+    const char* next = static_cast<const char*>(region.BaseAddress) + region.RegionSize;
+    if (next <= address) break;
+    address = next;
+  }
+  return total;
+}
+
+ProcessCounts TakeCounts() {
+  ProcessCounts counts;
+  counts.gdiObjects = CountGdiObjects();
+  counts.userObjects = CountUserObjects();
+  counts.kernelHandles = CountKernelHandles();
+  counts.modules = static_cast<long long>(LoadedModulePaths().size());
+  counts.privateBytes = CountPrivateBytes();
+  return counts;
+}
+
+void WriteCounts(JsonWriter& json, const std::string& key, const ProcessCounts& counts) {
+  json.Key(key);
+  json.BeginObject();
+  json.Field("gdiObjects", counts.gdiObjects);
+  json.Field("userObjects", counts.userObjects);
+  json.Field("kernelHandles", counts.kernelHandles);
+  json.Field("modules", counts.modules);
+  json.Field("privateBytes", counts.privateBytes);
+  json.EndObject();
+}
+
+typedef LONG(WINAPI* RegOpenKeyExFunction)(HKEY, LPCSTR, DWORD, REGSAM, PHKEY);
+typedef LONG(WINAPI* RegCloseKeyFunction)(HKEY);
+
+// Shows that each counter sees one object of the kind it is meant to count, so
+// that "no growth" means something: a brush, a window, and a registry key
+// (the handles the library opens most).
+void WriteCalibration(JsonWriter& json, HMODULE registryLibrary) {
+  json.Key("calibration");
+  json.BeginObject();
+  long long before = CountGdiObjects();
+  HBRUSH brush = CreateSolidBrush(RGB(1, 2, 3));
+  json.Field("gdiObjects", CountGdiObjects() - before);
+  DeleteObject(brush);
+
+  before = CountUserObjects();
+  HWND window = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+  json.Field("userObjects", CountUserObjects() - before);
+  DestroyWindow(window);
+
+  auto openKey = reinterpret_cast<RegOpenKeyExFunction>(
+      reinterpret_cast<void*>(GetProcAddress(registryLibrary, "RegOpenKeyExA")));
+  auto closeKey = reinterpret_cast<RegCloseKeyFunction>(
+      reinterpret_cast<void*>(GetProcAddress(registryLibrary, "RegCloseKey")));
+  long long delta = -1;
+  HKEY key = nullptr;
+  if (openKey && closeKey) {
+    before = CountKernelHandles();
+    if (openKey(HKEY_CURRENT_USER, "Software", 0, KEY_READ, &key) == ERROR_SUCCESS) {
+      delta = CountKernelHandles() - before;
+      closeKey(key);
+    }
+  }
+  json.Field("registryKeyHandles", delta);
+  json.EndObject();
+}
+
+// Loads and unloads the library `cycles` times, as a host that reloads it
+// would, and reports what the process held before, after the first cycle and
+// after the last.
+bool RunCycles(JsonWriter& json) {
+  // A host application has the system libraries the start-up library imports
+  // loaded already; loading them here keeps them out of the module count.
+  HMODULE registryLibrary = LoadLibraryA("advapi32.dll");
+  LoadLibraryA("msvcrt.dll");
+
+  json.Key("cycles");
+  json.BeginObject();
+  json.Field("requested", static_cast<long long>(g_options.cycles));
+  WriteCalibration(json, registryLibrary);
+  const std::vector<std::string> modulesBefore = LoadedModulePaths();
+  const ProcessCounts before = TakeCounts();
+  ProcessCounts afterFirst;
+  long long completed = 0, loadFailures = 0, unloadFailures = 0, stillLoaded = 0, logoWindows = 0;
+  long long lastMode = -1, lastEdition = -1;
+  HMODULE lastModule = nullptr;
+  for (int cycle = 0; cycle < g_options.cycles; ++cycle) {
+    HMODULE library = LoadLibraryA(g_options.library.c_str());
+    if (!library) {
+      ++loadFailures;
+    } else {
+      lastModule = library;
+      if (g_options.pumpMs > 0) PumpMessages(g_options.pumpMs);
+      if (FindWindowA("TarvexLogoWndClass", nullptr)) ++logoWindows;
+      auto getMode = Export<IntQuery>(library, MAKEINTRESOURCEA(1));
+      auto getEdition = Export<IntQuery>(library, MAKEINTRESOURCEA(2));
+      lastMode = getMode ? getMode() : -1;
+      lastEdition = getEdition ? getEdition() : -1;
+      if (!FreeLibrary(library)) ++unloadFailures;
+      if (GetModuleHandleA(g_options.library.c_str())) ++stillLoaded;
+      if (g_options.unregisterLogoClass) UnregisterClassA("TarvexLogoWndClass", library);
+      ++completed;
+    }
+    if (cycle == 0) afterFirst = TakeCounts();
+  }
+  const ProcessCounts after = TakeCounts();
+  json.Field("completed", completed);
+  json.Field("loadFailures", loadFailures);
+  json.Field("unloadFailures", unloadFailures);
+  json.Field("stillLoadedAfterUnload", stillLoaded);
+  json.Field("logoWindows", logoWindows);
+  json.Field("lastMode", lastMode);
+  json.Field("lastEdition", lastEdition);
+  WNDCLASSA leftClass;
+  json.Field("logoClassAfterUnload",
+             lastModule != nullptr && GetClassInfoA(lastModule, "TarvexLogoWndClass", &leftClass) != FALSE);
+  WriteCounts(json, "before", before);
+  WriteCounts(json, "afterFirst", afterFirst);
+  WriteCounts(json, "after", after);
+  json.Key("sources");
+  json.BeginObject();
+  json.Field("gdiObjects", std::string(g_counterSources.gdiObjects));
+  json.Field("userObjects", std::string(g_counterSources.userObjects));
+  json.Field("kernelHandles", std::string(g_counterSources.kernelHandles));
+  json.EndObject();
+  // By name, so that a module left behind is named in the report.
+  json.Key("modulesAdded");
+  json.BeginArray();
+  for (const std::string& path : LoadedModulePaths()) {
+    bool known = false;
+    for (const std::string& old : modulesBefore) known = known || old == path;
+    if (!known) json.Value(path);
+  }
+  json.EndArray();
+  json.EndObject();
+  return loadFailures == 0;
 }
 
 }  // namespace
@@ -393,10 +635,18 @@ int main(int argc, char** argv) {
   json.Field("commandLine", std::string(GetCommandLineA()));
   json.Field("ansiCodePage", static_cast<long long>(GetACP()));
 
-  HMODULE library = LoadLibraryA(g_options.library.c_str());
-  DWORD loadError = library ? 0 : GetLastError();
-  json.Field("loaded", library != nullptr);
-  if (!library) {
+  HMODULE library = nullptr;
+  DWORD loadError = 0;
+  if (g_options.cycles > 0) {
+    json.Field("loaded", RunCycles(json));
+  } else {
+    library = LoadLibraryA(g_options.library.c_str());
+    loadError = library ? 0 : GetLastError();
+    json.Field("loaded", library != nullptr);
+  }
+  if (g_options.cycles > 0) {
+    // Reported above, cycle by cycle.
+  } else if (!library) {
     json.Field("loadError", static_cast<long long>(loadError));
   } else {
     auto getMode = Export<IntQuery>(library, MAKEINTRESOURCEA(1));
@@ -471,5 +721,5 @@ int main(int argc, char** argv) {
   std::fflush(stdout);
   // The watcher polls for ever; the process ends here with it.
   (void)watcher;
-  ExitProcess(library ? 0 : 1);
+  ExitProcess(library || g_options.cycles > 0 ? 0 : 1);
 }
