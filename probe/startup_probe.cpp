@@ -91,6 +91,8 @@ CRITICAL_SECTION g_lock;
 std::vector<ModalRecord> g_modals;
 Options g_options;
 size_t g_nextAnswer = 0;
+// The stop, question, exclamation and information icons, in that order.
+HICON g_systemIcons[4];
 
 std::string WindowText(HWND window) {
   char text[1024] = "";
@@ -106,10 +108,10 @@ unsigned MessageBoxStyle(HWND box) {
   HWND iconControl = GetDlgItem(box, 1088);
   if (iconControl) {
     HICON icon = reinterpret_cast<HICON>(SendMessageA(iconControl, STM_GETICON, 0, 0));
-    if (icon == LoadIcon(nullptr, IDI_HAND)) style |= MB_ICONHAND;
-    else if (icon == LoadIcon(nullptr, IDI_QUESTION)) style |= MB_ICONQUESTION;
-    else if (icon == LoadIcon(nullptr, IDI_EXCLAMATION)) style |= MB_ICONEXCLAMATION;
-    else if (icon == LoadIcon(nullptr, IDI_ASTERISK)) style |= MB_ICONASTERISK;
+    const unsigned iconStyles[4] = {MB_ICONHAND, MB_ICONQUESTION, MB_ICONEXCLAMATION, MB_ICONASTERISK};
+    for (int i = 0; i < 4; ++i) {
+      if (icon != nullptr && icon == g_systemIcons[i]) style |= iconStyles[i];
+    }
   }
   return style;
 }
@@ -195,9 +197,13 @@ DWORD WINAPI WatchModals(LPVOID started) {
   MSG message;
   PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);
   EnumWindows(FindModal, reinterpret_cast<LPARAM>(&seen));
-  LoadIcon(nullptr, IDI_HAND);
+  // Loading an icon finds a resource, which takes the loader lock too: the
+  // system icons are looked up once, here.
+  g_systemIcons[0] = LoadIconA(nullptr, IDI_HAND);
+  g_systemIcons[1] = LoadIconA(nullptr, IDI_QUESTION);
+  g_systemIcons[2] = LoadIconA(nullptr, IDI_EXCLAMATION);
+  g_systemIcons[3] = LoadIconA(nullptr, IDI_ASTERISK);
   SetEvent(static_cast<HANDLE>(started));
-  DWORD startTick = GetTickCount();
   for (;;) {
     EnumWindows(FindModal, reinterpret_cast<LPARAM>(&seen));
     // Forget windows that are gone, so a reused handle is seen again.
@@ -205,13 +211,18 @@ DWORD WINAPI WatchModals(LPVOID started) {
       if (!IsWindow(seen.handled[i])) seen.handled.erase(seen.handled.begin() + i);
       else ++i;
     }
-    if (g_options.timeoutSeconds > 0 && GetTickCount() - startTick > g_options.timeoutSeconds * 1000u) {
-      std::fprintf(stderr, "{\"event\":\"timeout\"}\n");
-      std::fflush(stderr);
-      TerminateProcess(GetCurrentProcess(), 3);
-    }
     Sleep(20);
   }
+}
+
+// Ends a stuck run. A thread of its own that makes no window calls, so that
+// nothing the library or the watcher waits for can hold it up.
+DWORD WINAPI Watchdog(LPVOID) {
+  Sleep(static_cast<DWORD>(g_options.timeoutSeconds) * 1000u);
+  std::fprintf(stderr, "{\"event\":\"timeout\"}\n");
+  std::fflush(stderr);
+  TerminateProcess(GetCurrentProcess(), 3);
+  return 0;
 }
 
 std::string ProbeDirectory() {
@@ -622,6 +633,7 @@ int main(int argc, char** argv) {
   if (g_options.library.empty()) g_options.library = ProbeDirectory() + "TarvexLogo.dll";
 
   InitializeCriticalSection(&g_lock);
+  if (g_options.timeoutSeconds > 0) CloseHandle(CreateThread(nullptr, 0, Watchdog, nullptr, 0, nullptr));
   // The watcher must be running before LoadLibrary: the library shows its
   // boxes and dialog inside the loading call.
   HANDLE started = CreateEventA(nullptr, TRUE, FALSE, nullptr);
