@@ -217,7 +217,8 @@ DWORD WINAPI WatchModals(LPVOID started) {
 
 // Ends a stuck run. A thread of its own that makes no window calls, so that
 // nothing the library or the watcher waits for can hold it up.
-DWORD WINAPI Watchdog(LPVOID) {
+DWORD WINAPI Watchdog(LPVOID started) {
+  SetEvent(static_cast<HANDLE>(started));
   Sleep(static_cast<DWORD>(g_options.timeoutSeconds) * 1000u);
   std::fprintf(stderr, "{\"event\":\"timeout\"}\n");
   std::fflush(stderr);
@@ -633,7 +634,14 @@ int main(int argc, char** argv) {
   if (g_options.library.empty()) g_options.library = ProbeDirectory() + "TarvexLogo.dll";
 
   InitializeCriticalSection(&g_lock);
-  if (g_options.timeoutSeconds > 0) CloseHandle(CreateThread(nullptr, 0, Watchdog, nullptr, 0, nullptr));
+  // Both threads must have started before LoadLibrary: a thread that starts
+  // while the loader lock is held waits for it.
+  if (g_options.timeoutSeconds > 0) {
+    HANDLE watchdogStarted = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    CloseHandle(CreateThread(nullptr, 0, Watchdog, watchdogStarted, 0, nullptr));
+    WaitForSingleObject(watchdogStarted, INFINITE);
+    CloseHandle(watchdogStarted);
+  }
   // The watcher must be running before LoadLibrary: the library shows its
   // boxes and dialog inside the loading call.
   HANDLE started = CreateEventA(nullptr, TRUE, FALSE, nullptr);
