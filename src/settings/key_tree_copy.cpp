@@ -7,7 +7,9 @@
 //   REG_SZ or REG_EXPAND_SZ of at most 512 bytes      present: kept
 //   any type of more than 512 bytes                   present: kept
 //   any other type of at most 512 bytes               missing: replaced
-//   unreadable for another reason (access denied)     missing: write tried
+//   unreadable for another reason (access denied)     present: kept, so that
+//                                                     a failing read never
+//                                                     costs the user a setting
 #include <cstring>
 
 #include "settings/reg_key.h"
@@ -22,6 +24,21 @@
 namespace {
 
 constexpr DWORD kValueBufferSize = 512;
+
+// Whether the destination lacks value `name` by the presence rules above;
+// `scratch` is a buffer of kValueBufferSize bytes.
+bool DestinationLacksValue(RegKey& destination, const char* name, char* scratch) {
+  int defaultUsed = 0;
+  destination.ReadString(name, "", scratch, &defaultUsed);
+  if (!defaultUsed) return false;
+  // The default stands for a missing value, a value of another type, or a
+  // read that failed; only the first two may be written over.
+  DWORD type = REG_NONE;
+  DWORD size = 0;
+  const LSTATUS status = RegQueryValueExA(destination.handle, name, nullptr, &type, nullptr, &size);
+  if (status == ERROR_FILE_NOT_FOUND) return true;
+  return status == ERROR_SUCCESS && type != REG_SZ && type != REG_EXPAND_SZ && size <= kValueBufferSize;
+}
 
 // The value phase of one key. Its three 512-byte buffers live in this frame
 // only, so that the walk down a deep tree does not hold them at every level.
@@ -41,9 +58,9 @@ TARVEX_NOINLINE void CopyValues(HKEY source, RegKey& destination, int onlyMissin
     if (RegEnumValueA(source, index, name, &nameSize, nullptr, &type, data, &dataSize) != ERROR_SUCCESS) return;
     if (dataSize > kValueBufferSize) return;
     data[dataSize] = 0xFF;
-    int defaultUsed = 0;
-    destination.ReadString(name, "", scratch, &defaultUsed);
-    if (!onlyMissing || defaultUsed) RegSetValueExA(destination.handle, name, 0, type, data, dataSize);
+    if (!onlyMissing || DestinationLacksValue(destination, name, scratch)) {
+      RegSetValueExA(destination.handle, name, 0, type, data, dataSize);
+    }
   }
 }
 

@@ -109,12 +109,18 @@ TEST_F(NewUserDefaultsTest, LaterStartsKeepUserStringsAndResetOtherTypes) {
   EXPECT_EQ(winsim::CallCount("RegSetValueExA"), 1);
 }
 
-TEST_F(NewUserDefaultsTest, PresenceReadRefusedCountsAsMissing) {
-  winsim::SetRegistryString(HKEY_LOCAL_MACHINE, kDefaults, "v", "default");
-  winsim::SetRegistryString(HKEY_CURRENT_USER, kUser, "v", "mine");
-  winsim::InjectFailure("RegQueryValueExA", 0, 1, ERROR_ACCESS_DENIED);
-  startup.CopyNewUserDefaults();
-  EXPECT_EQ(UserValue(kUser, "v").data, Text("default"));
+// A read refused for another reason than the value's absence must not cost
+// the user the value: it counts as present, whether the refusal is passing
+// (one failed read) or lasting.
+TEST_F(NewUserDefaultsTest, PresenceReadRefusedKeepsTheUsersValue) {
+  for (int refusals : {1, -1}) {
+    winsim::SetRegistryString(HKEY_LOCAL_MACHINE, kDefaults, "v", "default");
+    winsim::SetRegistryString(HKEY_CURRENT_USER, kUser, "v", "mine");
+    winsim::InjectFailure("RegQueryValueExA", 0, refusals, ERROR_ACCESS_DENIED);
+    startup.CopyNewUserDefaults();
+    winsim::ClearInjectedFailures();
+    EXPECT_EQ(UserValue(kUser, "v").data, Text("mine")) << "refusals " << refusals;
+  }
 }
 
 TEST_F(NewUserDefaultsTest, UnreadableOrMissingSourceCopiesNothing) {
