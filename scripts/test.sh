@@ -2,6 +2,8 @@
 # Runs every test layer from a clean or existing checkout:
 #   unit and conformance tests natively on winsim,
 #   the same under AddressSanitizer and UndefinedBehaviorSanitizer,
+#   the unit tests under valgrind memcheck,
+#   a bounded fuzzing pass over every fuzz target,
 #   the conformance and end-to-end tests of the real DLL under Wine,
 #   at 24 and at 8 bits per pixel.
 # Installs what is missing first (see scripts/install-deps.sh).
@@ -38,6 +40,20 @@ run_ctest() {
     rm -f "$log"
 }
 
+# Counts a whole step as one test.
+run_step() {
+    local name=$1
+    shift
+    echo "test.sh: $name"
+    if "$@"; then
+        passed=$((passed + 1))
+    else
+        echo "test.sh: $name FAILED" >&2
+        failed=$((failed + 1))
+        status=1
+    fi
+}
+
 build() {
     local preset=$1
     echo "test.sh: building the $preset preset"
@@ -50,6 +66,23 @@ run_ctest ctest --preset native -j "$jobs"
 
 build native-asan
 run_ctest ctest --preset native-asan -j "$jobs"
+
+# Death tests fork and end the child at once, and the random-tree property
+# test runs three of its seeds (all of them run natively and under ASan);
+# memcheck checks everything else.
+memcheck() {
+    valgrind -q --error-exitcode=1 --leak-check=full --errors-for-leak-kinds=definite \
+        --suppressions=tests/valgrind.supp "$@" --gtest_brief=1 >/dev/null
+}
+memcheck_all() {
+    memcheck build/native/tests/unit/unit_tests --gtest_filter=-*DeathTest*:*CopyPropertyTest* &&
+        memcheck build/native/tests/unit/unit_tests \
+            --gtest_filter='*CopyPropertyTest*/0:*CopyPropertyTest*/1:*CopyPropertyTest*/2' &&
+        memcheck build/native/tests/conformance/conformance_tests --gtest_filter=-*Depth*
+}
+run_step "valgrind memcheck of the unit and conformance tests" memcheck_all
+
+run_step "bounded fuzzing pass" scripts/fuzz.sh "${FUZZ_SECONDS:-20}"
 
 build win32
 # Each Wine layer gets a fresh prefix inside the build tree.
