@@ -78,7 +78,7 @@ memcheck_all() {
     memcheck build/native/tests/unit/unit_tests --gtest_filter=-*DeathTest*:*CopyPropertyTest* &&
         memcheck build/native/tests/unit/unit_tests \
             --gtest_filter='*CopyPropertyTest*/0:*CopyPropertyTest*/1:*CopyPropertyTest*/2' &&
-        memcheck build/native/tests/conformance/conformance_tests --gtest_filter=-*Depth*
+        memcheck build/native/tests/conformance/conformance_tests
 }
 run_step "valgrind memcheck of the unit and conformance tests" memcheck_all
 
