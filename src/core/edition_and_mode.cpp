@@ -3,9 +3,20 @@
 // when neither decides.
 #include "core/edition_and_mode.h"
 
+#include "core/diagnostics.h"
 #include "core/logo_startup.h"
 #include "core/product_startup.h"
 #include "settings/reg_key.h"
+
+namespace {
+
+// Reports which rule settled the mode, and passes the mode on.
+int Settled(int settled, const char* rule) {
+  Diagnose("mode %d%s", settled, rule);
+  return settled;
+}
+
+}  // namespace
 
 const char* EditionName(int edition) {
   switch (edition) {
@@ -42,9 +53,18 @@ int LogoStartup::AskMode() {
   const INT_PTR answer = DialogBoxParamA(resourceModule, MAKEINTRESOURCEA(kModeDialogTemplate), nullptr,
                                          ModeDialogProcedure, 0);
   // The user chose not to start at all; the host must not go on.
-  if (answer == IDCANCEL) ExitProcess(kModeDialogCancelledExitCode);
+  if (answer == IDCANCEL) {
+    Diagnose("mode dialog cancelled: the process ends with exit code %u", kModeDialogCancelledExitCode);
+    ExitProcess(kModeDialogCancelledExitCode);
+  }
   // 391, 397, and -1 when the dialog cannot be shown, all mean the main mode.
-  return answer == kModeDialogForms ? 1 : 0;
+  if (answer == -1) {
+    Diagnose("mode 0: the mode dialog could not be shown (error %u)", static_cast<unsigned>(GetLastError()));
+    return 0;
+  }
+  const int chosen = answer == kModeDialogForms ? 1 : 0;
+  Diagnose("mode %d from the mode dialog (control %d)", chosen, static_cast<int>(answer));
+  return chosen;
 }
 
 INT_PTR LogoStartup::ModeDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM) {
@@ -72,17 +92,21 @@ INT_PTR LogoStartup::ModeDialogProc(HWND window, UINT message, WPARAM wParam, LP
   }
 }
 
-int ProductStartup::QueryEdition() { return FormsEnabled() ? 15 : 14; }
+int ProductStartup::QueryEdition() {
+  const int settled = FormsEnabled() ? 15 : 14;
+  Diagnose("edition %d (forms %s)", settled, settled == 15 ? "enabled" : "disabled");
+  return settled;
+}
 
 int ProductStartup::QueryMode() {
   // An installation without the forms mode never asks and never reads the line.
-  if (!FormsEnabled()) return 0;
+  if (!FormsEnabled()) return Settled(0, ": forms disabled");
   // The first rule that applies decides.
-  if (HasSwitch("form")) return 1;
-  if (HasSwitch("standard")) return 0;
-  if (CommandLineHasFileType(".pac")) return 0;
-  if (CommandLineHasFileType(".frm")) return 1;
+  if (HasSwitch("form")) return Settled(1, " from the /form switch");
+  if (HasSwitch("standard")) return Settled(0, " from the /standard switch");
+  if (CommandLineHasFileType(".pac")) return Settled(0, " from a .pac file");
+  if (CommandLineHasFileType(".frm")) return Settled(1, " from a .frm file");
   // A host started for automation or without a logo must not be held up by a question.
-  if (!LogoAllowed()) return 0;
+  if (!LogoAllowed()) return Settled(0, ": logo switches forbid asking");
   return AskMode();
 }

@@ -60,7 +60,9 @@ class LogoStartup {
   void CopyNewUserDefaults();
 
   // ---- language (language/*.cpp)
-  int ReadLanguageSetting();
+  // The stored language number, 0 without one; *stored (when given) is 1 when
+  // the number came from a stored value, 0 when it is that default.
+  int ReadLanguageSetting(int* stored = nullptr);
   void WriteLanguageSetting(int newLanguage);
   // Full name of the resource library of `forLanguage`, into a buffer of kTextSize bytes.
   void ResourceLibraryPath(char* path, int forLanguage);

@@ -1,25 +1,48 @@
 // The start-up sequence at process attach and the shut-down sequence at
 // process detach.
+#include "core/diagnostics.h"
 #include "core/logo_startup.h"
+
+namespace {
+
+// Where the language came from, for the support engineer.
+void DiagnoseLanguageRead(int language, int stored, const char* keyPath) {
+  if (keyPath == nullptr || keyPath[0] == '\0') {
+    Diagnose("no language setting for this mode, English");
+  } else if (!stored) {
+    Diagnose("no language setting in HKCU\\%s, English", keyPath);
+  } else {
+    Diagnose("language %d from HKCU\\%s", language, keyPath);
+  }
+}
+
+}  // namespace
 
 void LogoStartup::OnProcessAttach(HMODULE ownModule) {
   module = ownModule;
   CopyNewUserDefaults();
   // The mode is still 0 here, so this reads the main mode's key.
-  language = ReadLanguageSetting();
+  int stored = 0;
+  language = ReadLanguageSetting(&stored);
+  DiagnoseLanguageRead(language, stored, UserSettingsKeyPath());
   CheckCodePage();
   LoadResourceLibrary();
   CheckClock();
   edition = QueryEdition();
   mode = QueryMode();
   // The settled mode may keep its own language setting.
-  int languageOfMode = ReadLanguageSetting();
+  int languageOfMode = ReadLanguageSetting(&stored);
+  DiagnoseLanguageRead(languageOfMode, stored, UserSettingsKeyPath());
   if (languageOfMode != language) {
     FreeResourceLibrary();
     language = languageOfMode;
     LoadResourceLibrary();
   }
-  if (LogoAllowed()) CreateLogoWindow();
+  if (LogoAllowed()) {
+    CreateLogoWindow();
+  } else {
+    Diagnose("no logo: an AUTOMATION, EMBEDDING or NOLOGO switch");
+  }
 }
 
 void LogoStartup::OnProcessDetach() {

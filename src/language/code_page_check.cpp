@@ -2,6 +2,7 @@
 // with the offer to fall back on English.
 #include "language/code_page_check.h"
 
+#include "core/diagnostics.h"
 #include "core/logo_startup.h"
 
 namespace {
@@ -12,6 +13,20 @@ constexpr char kLanguageNotSupported[] =
 constexpr char kOfferEnglish[] =
     "The selected interface language is not supported in current code page of the system.\n"
     "Do you want to change interface language to English?";
+
+// The answer to the question, as the support engineer reads it.
+const char* AnswerName(int answer) {
+  switch (answer) {
+    case IDYES:
+      return "Yes";
+    case IDNO:
+      return "No";
+    case 0:
+      return "none (no box could be shown)";
+    default:
+      return "other";
+  }
+}
 
 }  // namespace
 
@@ -33,15 +48,26 @@ UINT RequiredCodePage(int language) {
 void LogoStartup::CheckCodePage() {
   UINT systemCodePage = GetACP();
   UINT required = RequiredCodePage(language);
-  if (required == 0 || required == systemCodePage) return;
+  if (required == 0) {
+    Diagnose("no code-page check for language %d", language);
+    return;
+  }
+  if (required == systemCodePage) {
+    Diagnose("code page %u suits language %d", systemCodePage, language);
+    return;
+  }
+  Diagnose("language %d needs code page %u, system has %u", language, required, systemCodePage);
   ReportCodePageMismatch();
 }
 
 void LogoStartup::ReportCodePageMismatch() {
   if (!ResourceLibraryExists(0)) {
     ShowMessage(kLanguageNotSupported, MB_ICONHAND | MB_OK);
+    Diagnose("code page: no English resource library, the user was told and the language stays");
     return;
   }
   // The mode is not settled yet, so "0" goes to the main mode's key.
-  if (ShowMessage(kOfferEnglish, MB_ICONQUESTION | MB_YESNO) == IDYES) WriteLanguageSetting(0);
+  const int answer = ShowMessage(kOfferEnglish, MB_ICONQUESTION | MB_YESNO);
+  Diagnose("code page: asked to switch to English, answer %s", AnswerName(answer));
+  if (answer == IDYES) WriteLanguageSetting(0);
 }

@@ -15,7 +15,8 @@ bool HasSettingsKey(const char* keyPath) { return keyPath != nullptr && keyPath[
 
 }  // namespace
 
-int LogoStartup::ReadLanguageSetting() {
+int LogoStartup::ReadLanguageSetting(int* stored) {
+  if (stored != nullptr) *stored = 0;
   const char* keyPath = UserSettingsKeyPath();
   if (!HasSettingsKey(keyPath)) return 0;
   RegKey key(1);
@@ -23,8 +24,10 @@ int LogoStartup::ReadLanguageSetting() {
   if (key.handle == nullptr) return 0;
   char text[kTextSize];
   CopyBoundedText(text, "0", sizeof text);
-  key.ReadString(kLanguageValueName, "0", text, nullptr);
+  int defaultUsed = 1;
+  key.ReadString(kLanguageValueName, "0", text, &defaultUsed);
   key.Close();
+  if (stored != nullptr) *stored = defaultUsed ? 0 : 1;
   return ParseLanguageNumber(text);
 }
 

@@ -1,6 +1,7 @@
 // The resource library of the interface language: found beside the host
 // executable, loaded, freed, and the lookups of strings and bitmaps in it.
 #include "core/bounded_text.h"
+#include "core/diagnostics.h"
 #include "core/logo_startup.h"
 #include "language/language_number.h"
 #include "language/resource_path.h"
@@ -15,6 +16,21 @@ bool HostExecutableName(char* name) {
   if (length == 0 || length >= MAX_PATH) return false;
   name[length] = '\0';
   return true;
+}
+
+// Which library serves, or why the own module stands in; `error` is
+// GetLastError after a failed load.
+void DiagnoseResourceLibrary(const char* path, bool loaded, DWORD error, bool lookupFound) {
+  if (path[0] == '\0') {
+    Diagnose("no resource library path, own module used");
+  } else if (loaded) {
+    Diagnose("resource library %s loaded, %s", path,
+             lookupFound ? "GetResourceID found" : "no GetResourceID: keys show as themselves");
+  } else if (error == ERROR_MOD_NOT_FOUND || error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+    Diagnose("resource library %s not found, own module used", path);
+  } else {
+    Diagnose("resource library %s failed to load with error %u, own module used", path, static_cast<unsigned>(error));
+  }
 }
 
 }  // namespace
@@ -50,6 +66,7 @@ void LogoStartup::LoadResourceLibrary() {
   char path[kTextSize];
   ResourceLibraryPath(path, language);
   HMODULE library = path[0] != '\0' ? LoadLibraryA(path) : nullptr;
+  const DWORD loadError = library == nullptr ? GetLastError() : ERROR_SUCCESS;
   resourceModule = library != nullptr ? library : module;
   resourceIdLookup = nullptr;
   if (resourceModule != nullptr) {
@@ -57,6 +74,7 @@ void LogoStartup::LoadResourceLibrary() {
     // Through the generic function type, which converts to any other.
     resourceIdLookup = reinterpret_cast<ResourceIdLookup>(reinterpret_cast<void (*)()>(lookup));
   }
+  DiagnoseResourceLibrary(path, library != nullptr, loadError, resourceIdLookup != nullptr);
   LookUpString(title, "PROGRAM_TITLE");
 }
 

@@ -3,6 +3,7 @@
 #include "logo/logo_window.h"
 
 #include "core/bounded_text.h"
+#include "core/diagnostics.h"
 #include "core/edition_and_mode.h"
 #include "core/logo_startup.h"
 #include "logo/dib_palette.h"
@@ -82,16 +83,25 @@ void LogoStartup::CreateLogoWindow() {
   windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
   windowClass.lpszMenuName = nullptr;
   windowClass.lpszClassName = kLogoWindowClassName;
-  if (RegisterClassA(&windowClass) == 0) return;
+  if (RegisterClassA(&windowClass) == 0) {
+    Diagnose("no logo: window class registration failed (error %u)", static_cast<unsigned>(GetLastError()));
+    return;
+  }
 
   char name[kTextSize];
   LogoBitmapName(IsSvgaDisplay(), name);
   if (IsSvgaDisplay()) {
-    if (LoadBitmapWithPalette(resourceModule, name, &logoBitmap, &logoPalette) == 0) return;
+    if (LoadBitmapWithPalette(resourceModule, name, &logoBitmap, &logoPalette) == 0) {
+      Diagnose("no logo: bitmap %s not found", name);
+      return;
+    }
   } else {
     logoBitmap = LoadResourceBitmap(name);
   }
-  if (logoBitmap == nullptr) return;
+  if (logoBitmap == nullptr) {
+    Diagnose("no logo: bitmap %s could not be loaded", name);
+    return;
+  }
 
   BITMAP size{};
   GetObjectA(logoBitmap, sizeof size, &size);
@@ -107,9 +117,16 @@ void LogoStartup::CreateLogoWindow() {
                       GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
   logoWindow = CreateWindowExA(kLogoExStyle, kLogoWindowClassName, title, kLogoStyle, placement.x, placement.y,
                                placement.width, placement.height, nullptr, nullptr, module, nullptr);
+  if (logoWindow == nullptr) {
+    Diagnose("no logo: window for %s not created (error %u)", name, static_cast<unsigned>(GetLastError()));
+  }
   ShowWindow(logoWindow, SW_SHOW);
   // Paints at once, so the logo is up before the host's message loop runs.
   UpdateWindow(logoWindow);
+  if (logoWindow != nullptr) {
+    Diagnose("logo %s shown at %d,%d %dx%d%s", name, placement.x, placement.y, placement.width, placement.height,
+             logoPalette != nullptr ? " with its palette" : "");
+  }
 }
 
 int LogoStartup::CloseLogo() {

@@ -44,7 +44,7 @@ bool DestinationLacksValue(RegKey& destination, const char* name, char* scratch)
 // only, so that the walk down a deep tree does not hold them at every level.
 // Ends at the first enumeration failure: the last value, or a value whose name
 // or data do not fit 512 bytes (neither it nor any later value is copied).
-TARVEX_NOINLINE void CopyValues(HKEY source, RegKey& destination, int onlyMissing) {
+TARVEX_NOINLINE void CopyValues(HKEY source, RegKey& destination, int onlyMissing, KeyTreeCopyCounts* counts) {
   char name[kValueBufferSize];
   // One byte more than offered to the enumeration: Windows reads the byte
   // after a string's data when it is written back, and takes a zero there as a
@@ -55,24 +55,31 @@ TARVEX_NOINLINE void CopyValues(HKEY source, RegKey& destination, int onlyMissin
     DWORD nameSize = kValueBufferSize;
     DWORD dataSize = kValueBufferSize;
     DWORD type = REG_NONE;
-    if (RegEnumValueA(source, index, name, &nameSize, nullptr, &type, data, &dataSize) != ERROR_SUCCESS) return;
-    if (dataSize > kValueBufferSize) return;
-    data[dataSize] = 0xFF;
-    if (!onlyMissing || DestinationLacksValue(destination, name, scratch)) {
-      RegSetValueExA(destination.handle, name, 0, type, data, dataSize);
+    const LSTATUS status = RegEnumValueA(source, index, name, &nameSize, nullptr, &type, data, &dataSize);
+    if (status != ERROR_SUCCESS || dataSize > kValueBufferSize) {
+      if (counts != nullptr && status != ERROR_NO_MORE_ITEMS) ++counts->keysCutShort;
+      return;
     }
+    data[dataSize] = 0xFF;
+    if (onlyMissing && !DestinationLacksValue(destination, name, scratch)) {
+      if (counts != nullptr) ++counts->valuesKept;
+      continue;
+    }
+    const LSTATUS written = RegSetValueExA(destination.handle, name, 0, type, data, dataSize);
+    if (counts != nullptr) ++(written == ERROR_SUCCESS ? counts->valuesWritten : counts->valuesRefused);
   }
 }
 
 }  // namespace
 
-void RegKey::CopyKeyTree(RegKey& destination, int onlyMissing) {
+void RegKey::CopyKeyTree(RegKey& destination, int onlyMissing, KeyTreeCopyCounts* counts) {
   // Nothing can be written through a missing destination: the subtree is skipped.
   if (handle == nullptr || destination.handle == nullptr || handle == destination.handle) return;
 
   RegKeyInfo info;
   QueryInfo(&info);
-  CopyValues(handle, destination, onlyMissing);
+  if (counts != nullptr) ++counts->keys;
+  CopyValues(handle, destination, onlyMissing, counts);
 
   // Without memory for the list the subkeys are left out; the copy goes on
   // with the parent's next sibling.
@@ -86,7 +93,7 @@ void RegKey::CopyKeyTree(RegKey& destination, int onlyMissing) {
     // the source has its namesake in the destination.
     RegKey destinationSubkey(0);
     destinationSubkey.Open(destination.handle, name);
-    sourceSubkey.CopyKeyTree(destinationSubkey, onlyMissing);
+    sourceSubkey.CopyKeyTree(destinationSubkey, onlyMissing, counts);
     destinationSubkey.Close();
     sourceSubkey.Close();
   }

@@ -1,5 +1,6 @@
 // The copy of new-user defaults: fills the current user's settings with what
 // the machine-wide defaults hold and the user lacks.
+#include "core/diagnostics.h"
 #include "core/logo_startup.h"
 #include "settings/reg_key.h"
 
@@ -7,6 +8,22 @@ namespace {
 
 const char kNewUserDefaultsKey[] = "Software\\Pellix\\Tarvex\\4.0\\New User Defaults";
 const char kUserSettingsKey[] = "Software\\Vornek";
+
+void DiagnoseDefaultsCopy(bool sourceOpened, bool destinationOpened, const KeyTreeCopyCounts& counts) {
+  if (!destinationOpened) {
+    Diagnose("new-user defaults: user key HKCU\\%s could not be opened, nothing copied", kUserSettingsKey);
+  } else if (!sourceOpened) {
+    Diagnose("new-user defaults: HKLM\\%s missing or unreadable", kNewUserDefaultsKey);
+  } else if (counts.valuesRefused == 0 && counts.keysCutShort == 0) {
+    Diagnose("new-user defaults: %u keys, %u values copied, %u kept", static_cast<unsigned>(counts.keys),
+             static_cast<unsigned>(counts.valuesWritten), static_cast<unsigned>(counts.valuesKept));
+  } else {
+    Diagnose("new-user defaults: %u keys, %u values copied, %u kept, %u refused, %u keys cut short",
+             static_cast<unsigned>(counts.keys), static_cast<unsigned>(counts.valuesWritten),
+             static_cast<unsigned>(counts.valuesKept), static_cast<unsigned>(counts.valuesRefused),
+             static_cast<unsigned>(counts.keysCutShort));
+  }
+}
 
 }  // namespace
 
@@ -16,7 +33,9 @@ void LogoStartup::CopyNewUserDefaults() {
   source.Open(HKEY_LOCAL_MACHINE, kNewUserDefaultsKey);
   // The user's key is created at every start, with or without defaults.
   destination.Open(HKEY_CURRENT_USER, kUserSettingsKey);
-  if (source.handle != nullptr && destination.handle != nullptr) source.CopyKeyTree(destination, 1);
+  KeyTreeCopyCounts counts{};
+  if (source.handle != nullptr && destination.handle != nullptr) source.CopyKeyTree(destination, 1, &counts);
+  DiagnoseDefaultsCopy(source.handle != nullptr, destination.handle != nullptr, counts);
   destination.Close();
   source.Close();
 }

@@ -17,6 +17,17 @@ struct RegKeyInfo {
 // slots, each a zero-terminated name, ended by a slot whose first byte is zero.
 constexpr DWORD kSubkeyNameSlotSize = 512;
 
+// What one tree copy did, added up over the whole tree; for the start-up
+// diagnostics. The caller zeroes it before the copy.
+struct KeyTreeCopyCounts {
+  DWORD keys;            // source keys whose values were walked, the top one included
+  DWORD valuesWritten;   // values the destination accepted
+  DWORD valuesKept;      // values left alone because the destination has them
+  DWORD valuesRefused;   // writes the destination refused
+  DWORD keysCutShort;    // keys whose value walk stopped early: a value too long
+                         // for 512 bytes, or a failed enumeration
+};
+
 // A registry key held for one operation. Read-only objects open an existing
 // key for reading; writable ones create it when missing and open it for
 // reading and writing. A failed open leaves `handle` null, and every later
@@ -63,8 +74,8 @@ class RegKey {
   // Copies this key's values and subkeys into `destination`, recursively and
   // depth first; with `onlyMissing` non-zero only the values the destination
   // lacks (see key_tree_copy.cpp). Reads only this key; writes only through
-  // destination and the keys below it.
-  void CopyKeyTree(RegKey& destination, int onlyMissing);
+  // destination and the keys below it. Adds what it did to *counts when given.
+  void CopyKeyTree(RegKey& destination, int onlyMissing, KeyTreeCopyCounts* counts = nullptr);
 
   HKEY handle;
   const int readOnly;

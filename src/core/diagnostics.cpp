@@ -1,0 +1,35 @@
+#include "core/diagnostics.h"
+
+#include <windows.h>
+
+#include <cstdarg>
+#include <cstdio>
+
+#include "core/bounded_text.h"
+
+namespace {
+
+constexpr char kPrefix[] = "TarvexLogo: ";
+
+}  // namespace
+
+void Diagnose(const char* format, ...) {
+  // Callers test GetLastError after their own calls; a line in between must
+  // not change what they see.
+  const DWORD lastError = GetLastError();
+  char line[kDiagnosticLineSize];
+  size_t length = CopyBoundedText(line, kPrefix, sizeof line);
+  va_list arguments;
+  va_start(arguments, format);
+  // Two bytes stay free for the line feed and the terminator.
+  std::vsnprintf(line + length, sizeof line - 1 - length, format != nullptr ? format : "", arguments);
+  va_end(arguments);
+  // Some runtimes leave a cut text unterminated, or report a cut as -1: the
+  // length is taken from the buffer, never from the result.
+  line[sizeof line - 2] = '\0';
+  while (line[length] != '\0') ++length;
+  line[length] = '\n';
+  line[length + 1] = '\0';
+  OutputDebugStringA(line);
+  SetLastError(lastError);
+}

@@ -1,0 +1,24 @@
+// Start-up diagnostics: one short line per decision the start-up takes, for
+// any debug-output viewer. Nothing is written anywhere else.
+#pragma once
+
+#if defined(__MINGW32__)
+// The runtime's own printf flavour, as the C library header settles it.
+#include <cstdio>
+#define TARVEX_PRINTF_FORMAT(formatIndex, firstArgument) \
+  __attribute__((format(__MINGW_PRINTF_FORMAT, formatIndex, firstArgument)))
+#elif defined(__GNUC__)
+#define TARVEX_PRINTF_FORMAT(formatIndex, firstArgument) __attribute__((format(printf, formatIndex, firstArgument)))
+#else
+#define TARVEX_PRINTF_FORMAT(formatIndex, firstArgument)
+#endif
+
+// Size of one diagnostic line with its prefix, line feed and terminator, in bytes.
+constexpr int kDiagnosticLineSize = 512;
+
+// Writes "TarvexLogo: " and the printf-style text, ended by a line feed, through
+// OutputDebugStringA. A text too long for kDiagnosticLineSize bytes is cut
+// (keeping the line feed). Uses no heap, and leaves the thread's last-error
+// code as it found it.
+void Diagnose(const char* format, ...) TARVEX_PRINTF_FORMAT(1, 2);
+
