@@ -13,6 +13,19 @@ constexpr char kPrefix[] = "TarvexLogo: ";
 
 }  // namespace
 
+namespace {
+
+// Formats into `buffer` (`size` bytes); the caller terminates a cut text.
+void FormatText(char* buffer, size_t size, const char* format, va_list arguments) {
+#if defined(__MINGW32__)
+  _vsnprintf(buffer, size, format, arguments);
+#else
+  std::vsnprintf(buffer, size, format, arguments);
+#endif
+}
+
+}  // namespace
+
 void Diagnose(const char* format, ...) {
   // Callers test GetLastError after their own calls; a line in between must
   // not change what they see.
@@ -22,7 +35,7 @@ void Diagnose(const char* format, ...) {
   va_list arguments;
   va_start(arguments, format);
   // Two bytes stay free for the line feed and the terminator.
-  std::vsnprintf(line + length, sizeof line - 1 - length, format != nullptr ? format : "", arguments);
+  if (format != nullptr) FormatText(line + length, sizeof line - 1 - length, format, arguments);
   va_end(arguments);
   // Some runtimes leave a cut text unterminated, or report a cut as -1: the
   // length is taken from the buffer, never from the result.

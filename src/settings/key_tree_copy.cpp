@@ -1,8 +1,8 @@
 // The recursive copy of one registry key into another: values first, then
 // each subkey's whole tree, in the registry's enumeration order.
 //
-// Presence of a destination value when only missing values are copied, as the
-// 512-byte ReadString sees it:
+// Presence of a destination value when only missing values are copied, read
+// into a 512-byte buffer:
 //   none                                              missing: written
 //   REG_SZ or REG_EXPAND_SZ of at most 512 bytes      present: kept
 //   any type of more than 512 bytes                   present: kept
@@ -25,33 +25,41 @@ namespace {
 
 constexpr DWORD kValueBufferSize = 512;
 
-// Whether the destination lacks value `name` by the presence rules above;
-// `scratch` is a buffer of kValueBufferSize bytes.
-bool DestinationLacksValue(RegKey& destination, const char* name, char* scratch) {
-  int defaultUsed = 0;
-  destination.ReadString(name, "", scratch, &defaultUsed);
-  if (!defaultUsed) return false;
-  // The default stands for a missing value, a value of another type, or a
-  // read that failed; only the first two may be written over.
+// Whether the destination lacks value `name` by the presence rules above,
+// from one read into `scratch` (kValueBufferSize bytes).
+bool DestinationLacksValue(HKEY destination, const char* name, BYTE* scratch) {
   DWORD type = REG_NONE;
-  DWORD size = 0;
-  const LSTATUS status = RegQueryValueExA(destination.handle, name, nullptr, &type, nullptr, &size);
+  DWORD size = kValueBufferSize;
+  const LSTATUS status = RegQueryValueExA(destination, name, nullptr, &type, scratch, &size);
   if (status == ERROR_FILE_NOT_FOUND) return true;
-  return status == ERROR_SUCCESS && type != REG_SZ && type != REG_EXPAND_SZ && size <= kValueBufferSize;
+  // A value too long for the buffer, and a read that failed, count as present.
+  return status == ERROR_SUCCESS && type != REG_SZ && type != REG_EXPAND_SZ;
+}
+
+// Whether the destination key certainly holds no values yet (a key the copy
+// has just created): then every value is missing and needs no presence read.
+bool DestinationIsEmpty(HKEY destination) {
+  DWORD values = 0;
+  return RegQueryInfoKeyA(destination, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr,
+                          nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
+         values == 0;
 }
 
 // The value phase of one key. Its three 512-byte buffers live in this frame
 // only, so that the walk down a deep tree does not hold them at every level.
 // Ends at the first enumeration failure: the last value, or a value whose name
 // or data do not fit 512 bytes (neither it nor any later value is copied).
-TARVEX_NOINLINE void CopyValues(HKEY source, RegKey& destination, int onlyMissing, KeyTreeCopyCounts* counts) {
+// `valueCount` is the source's count when known (else 0): the walk stops there
+// without asking for the end.
+TARVEX_NOINLINE void CopyValues(HKEY source, RegKey& destination, int onlyMissing, DWORD valueCount,
+                                KeyTreeCopyCounts* counts) {
   char name[kValueBufferSize];
   // One byte more than offered to the enumeration: Windows reads the byte
   // after a string's data when it is written back, and takes a zero there as a
   // forgotten terminator. A non-zero byte keeps the copy to the bytes read.
   BYTE data[kValueBufferSize + 1];
-  char scratch[kValueBufferSize];
-  for (DWORD index = 0;; ++index) {
+  BYTE scratch[kValueBufferSize];
+  for (DWORD index = 0; valueCount == 0 || index < valueCount; ++index) {
     DWORD nameSize = kValueBufferSize;
     DWORD dataSize = kValueBufferSize;
     DWORD type = REG_NONE;
@@ -61,7 +69,7 @@ TARVEX_NOINLINE void CopyValues(HKEY source, RegKey& destination, int onlyMissin
       return;
     }
     data[dataSize] = 0xFF;
-    if (onlyMissing && !DestinationLacksValue(destination, name, scratch)) {
+    if (onlyMissing && !DestinationLacksValue(destination.handle, name, scratch)) {
       if (counts != nullptr) ++counts->valuesKept;
       continue;
     }
@@ -79,8 +87,16 @@ void RegKey::CopyKeyTree(RegKey& destination, int onlyMissing, KeyTreeCopyCounts
   RegKeyInfo info;
   QueryInfo(&info);
   if (counts != nullptr) ++counts->keys;
-  CopyValues(handle, destination, onlyMissing, counts);
+  if (info.valueCount != 0) {
+    CopyValues(handle, destination, onlyMissing && !DestinationIsEmpty(destination.handle), info.valueCount, counts);
+  } else {
+    // No count: the key may be empty or the query may have failed; the
+    // enumeration tells.
+    CopyValues(handle, destination, onlyMissing, 0, counts);
+  }
 
+  // A list with room for no name would list nothing.
+  if (info.subKeyCount == 0) return;
   // Without memory for the list the subkeys are left out; the copy goes on
   // with the parent's next sibling.
   char* list = AllocateSubkeyList(info.subKeyCount + 1);
