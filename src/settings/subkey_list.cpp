@@ -14,8 +14,10 @@ SubkeyListAllocator allocator = std::malloc;
 }  // namespace
 
 char* AllocateSubkeyList(DWORD slotCount) {
-  if (slotCount == 0 || slotCount > SIZE_MAX / kSubkeyNameSlotSize) return nullptr;
-  return static_cast<char*>(allocator(static_cast<size_t>(slotCount) * kSubkeyNameSlotSize));
+  // Counted in 64 bits: on a 32-bit system the product may not fit a size_t.
+  const std::uint64_t bytes = std::uint64_t{slotCount} * kSubkeyNameSlotSize;
+  if (slotCount == 0 || bytes != static_cast<size_t>(bytes)) return nullptr;
+  return static_cast<char*>(allocator(static_cast<size_t>(bytes)));
 }
 
 void ReleaseSubkeyList(char* list) { std::free(list); }
