@@ -88,6 +88,9 @@ class LogoStartup {
   void CreateLogoFont();
   // Deletes logoPalette, which CloseLogo leaves alone; called at process detach.
   void ReleaseLogoPalette();
+  // Removes the logo window class at unload: its window procedure goes with
+  // the library, and a later load into the same process registers it anew.
+  void UnregisterLogoWindowClass();
 
   // ---- state, in this order
   HMODULE module;                        // the library's own module while attached

@@ -48,6 +48,7 @@ void LogoStartup::OnProcessAttach(HMODULE ownModule) {
 void LogoStartup::OnProcessDetach() {
   CloseLogo();
   ReleaseLogoPalette();
+  UnregisterLogoWindowClass();
   FreeResourceLibrary();
   RunExitCommand();
   module = nullptr;

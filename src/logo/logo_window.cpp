@@ -151,6 +151,13 @@ void LogoStartup::ReleaseLogoPalette() {
   logoPalette = nullptr;
 }
 
+void LogoStartup::UnregisterLogoWindowClass() {
+  if (module == nullptr) return;
+  // Fails harmlessly when the class was never registered, or while a window
+  // of it still exists (a host that keeps one has it destroyed at its exit).
+  UnregisterClassA(kLogoWindowClassName, module);
+}
+
 LRESULT LogoStartup::LogoWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_PAINT: {
