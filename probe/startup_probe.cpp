@@ -51,6 +51,8 @@ const char kUsage[] =
     "                          each cycle)\n"
     "  --unregister-logo-class with --cycles: after each unload, remove the logo window\n"
     "                          class the library left registered, as a host would have to\n"
+    "  --preload PATH          load the library PATH into the process before the start-up\n"
+    "                          library, as a host may hold a module of the same name\n"
     "  --help                  show this text\n"
     "\n"
     "Anything else on the command line is left for the library to see, e.g.\n"
@@ -76,6 +78,7 @@ struct Options {
   std::string relaunchLine;
   int cycles = 0;  // 0: load once
   bool unregisterLogoClass = false;
+  std::vector<std::string> preloads;
 };
 
 // What the watcher thread saw of the modal windows the library showed.
@@ -381,6 +384,9 @@ bool ParseOptions(int argc, char** argv, Options* options) {
       if (options->cycles < 1) return false;
     } else if (arg == "--unregister-logo-class") {
       options->unregisterLogoClass = true;
+    } else if (arg == "--preload") {
+      if (!next(&value)) return false;
+      options->preloads.push_back(value);
     } else if (arg.compare(0, 2, "--") == 0) {
       std::fprintf(stderr, "startup-probe: unknown option %s (see --help)\n", arg.c_str());
       return false;
@@ -519,16 +525,21 @@ void WriteCounts(JsonWriter& json, const std::string& key, const ProcessCounts& 
 typedef LONG(WINAPI* RegOpenKeyExFunction)(HKEY, LPCSTR, DWORD, REGSAM, PHKEY);
 typedef LONG(WINAPI* RegCloseKeyFunction)(HKEY);
 
-// Shows that each counter sees one object of the kind it is meant to count, so
-// that "no growth" means something: a brush, a window, and a registry key
-// (the handles the library opens most).
+// Shows that each counter sees the objects of the kind it is meant to count,
+// so that "no growth" means something: brushes, a window, and registry keys
+// (the handles the library opens most). Another thread may make an object of
+// its own meanwhile, so a count may come out higher, never lower.
+const int kCalibrationObjects = 8;
+
 void WriteCalibration(JsonWriter& json, HMODULE registryLibrary) {
   json.Key("calibration");
   json.BeginObject();
+  json.Field("objects", static_cast<long long>(kCalibrationObjects));
   long long before = CountGdiObjects();
-  HBRUSH brush = CreateSolidBrush(RGB(1, 2, 3));
+  HBRUSH brushes[kCalibrationObjects];
+  for (HBRUSH& brush : brushes) brush = CreateSolidBrush(RGB(1, 2, 3));
   json.Field("gdiObjects", CountGdiObjects() - before);
-  DeleteObject(brush);
+  for (HBRUSH brush : brushes) DeleteObject(brush);
 
   before = CountUserObjects();
   HWND window = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
@@ -540,12 +551,15 @@ void WriteCalibration(JsonWriter& json, HMODULE registryLibrary) {
   auto closeKey = reinterpret_cast<RegCloseKeyFunction>(
       reinterpret_cast<void*>(GetProcAddress(registryLibrary, "RegCloseKey")));
   long long delta = -1;
-  HKEY key = nullptr;
   if (openKey && closeKey) {
+    HKEY keys[kCalibrationObjects] = {};
     before = CountKernelHandles();
-    if (openKey(HKEY_CURRENT_USER, "Software", 0, KEY_READ, &key) == ERROR_SUCCESS) {
-      delta = CountKernelHandles() - before;
-      closeKey(key);
+    for (HKEY& key : keys) {
+      if (openKey(HKEY_CURRENT_USER, "Software", 0, KEY_READ, &key) != ERROR_SUCCESS) key = nullptr;
+    }
+    delta = CountKernelHandles() - before;
+    for (HKEY key : keys) {
+      if (key) closeKey(key);
     }
   }
   json.Field("registryKeyHandles", delta);
@@ -654,6 +668,11 @@ int main(int argc, char** argv) {
   json.Field("library", g_options.library);
   json.Field("commandLine", std::string(GetCommandLineA()));
   json.Field("ansiCodePage", static_cast<long long>(GetACP()));
+
+  json.Key("preloaded");
+  json.BeginArray();
+  for (const std::string& path : g_options.preloads) json.Value(LoadLibraryA(path.c_str()) != nullptr);
+  json.EndArray();
 
   HMODULE library = nullptr;
   DWORD loadError = 0;

@@ -32,6 +32,31 @@ std::string BuildBinFolder() {
 
 std::string TestDataFile(const std::string& fileName) { return BuildBinFolder() + "\\e2e-data\\" + fileName; }
 
+std::string FakeResourceLibrary(const std::string& name) {
+  return BuildBinFolder() + "\\e2e-fakes\\" + name + ".dll";
+}
+
+std::string ComparablePath(const std::string& path) {
+  char full[MAX_PATH * 2] = "";
+  DWORD length = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
+  std::string result = length > 0 && length < sizeof full ? std::string(full, length) : path;
+  for (char& ch : result) {
+    if (ch >= 'a' && ch <= 'z') ch = static_cast<char>(ch - 'a' + 'A');
+    if (ch == '/') ch = '\\';
+  }
+  return result;
+}
+
+std::vector<std::string> LoadedResourceLibraryPaths(const ProbeResult& run) {
+  std::vector<std::string> paths;
+  for (const JsonValue& module : run.report["modules"].items) {
+    std::string name = ComparablePath(module.text);
+    name = name.substr(name.find_last_of('\\') + 1);
+    if (name.compare(0, 6, "OXARES") == 0) paths.push_back(module.text);
+  }
+  return paths;
+}
+
 InstallFolder::InstallFolder(const std::string& name, const std::vector<int>& languages) {
   std::string work = BuildBinFolder() + "\\..\\e2e-work";
   CreateDirectoryA(work.c_str(), nullptr);
@@ -50,7 +75,12 @@ ProbeResult InstallFolder::Run(const std::string& arguments, DWORD timeoutMs) co
   return RunProcess("\"" + File("startup-probe.exe") + "\" " + arguments, timeoutMs);
 }
 
-ProbeResult RunProcess(const std::string& commandLine, DWORD timeoutMs) {
+ProbeResult InstallFolder::RunIn(const std::string& currentDirectory, const std::string& arguments,
+                                 DWORD timeoutMs) const {
+  return RunProcess("\"" + File("startup-probe.exe") + "\" " + arguments, timeoutMs, currentDirectory);
+}
+
+ProbeResult RunProcess(const std::string& commandLine, DWORD timeoutMs, const std::string& currentDirectory) {
   ProbeResult result;
   SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
   HANDLE outRead, outWrite, errRead, errWrite;
@@ -67,7 +97,8 @@ ProbeResult RunProcess(const std::string& commandLine, DWORD timeoutMs) {
   startup.hStdError = errWrite;
   PROCESS_INFORMATION process = {};
   std::string line = commandLine;
-  BOOL started = CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process);
+  BOOL started = CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr,
+                                currentDirectory.empty() ? nullptr : currentDirectory.c_str(), &startup, &process);
   CloseHandle(outWrite);
   CloseHandle(errWrite);
   if (!started) {

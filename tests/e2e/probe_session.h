@@ -32,13 +32,29 @@ class InstallFolder {
 
   // Runs the probe from this folder with exactly `arguments` after its quoted path.
   ProbeResult Run(const std::string& arguments, DWORD timeoutMs = 60000) const;
+  // The same, with `currentDirectory` as the probe's current directory.
+  ProbeResult RunIn(const std::string& currentDirectory, const std::string& arguments,
+                    DWORD timeoutMs = 60000) const;
 
  private:
   std::string path_;
 };
 
-// Runs `commandLine` to its end (at most `timeoutMs`), capturing its output.
-ProbeResult RunProcess(const std::string& commandLine, DWORD timeoutMs);
+// Runs `commandLine` to its end (at most `timeoutMs`), capturing its output;
+// in `currentDirectory` when one is given, else in this process's own.
+ProbeResult RunProcess(const std::string& commandLine, DWORD timeoutMs,
+                       const std::string& currentDirectory = std::string());
+
+// The path of a deliberately faulty resource library built for the tests
+// (bin/e2e-fakes/<name>.dll).
+std::string FakeResourceLibrary(const std::string& name);
+
+// `path` made absolute, with "." and ".." resolved and in upper case, for
+// comparing paths the loader reports.
+std::string ComparablePath(const std::string& path);
+
+// The full paths of the OxaRes*.dll modules in the probe's report.
+std::vector<std::string> LoadedResourceLibraryPaths(const ProbeResult& run);
 
 // Imports a .reg file of the tests' data folder with Wine's reg.exe.
 void ImportRegFile(const std::string& fileName);
