@@ -55,6 +55,9 @@ const char kUsage[] =
     "                          library, as a host may hold a module of the same name\n"
     "  --help                  show this text\n"
     "\n"
+    "The report's \"diagnostics\" holds the lines the library wrote with\n"
+    "OutputDebugStringA (null when another debug-output viewer is running).\n"
+    "\n"
     "Anything else on the command line is left for the library to see, e.g.\n"
     "/nologo, /form, /standard or a file name ending in .frm or .pac.\n"
     "Without --answer or --dialog-* options nothing is answered: a person\n"
@@ -94,6 +97,8 @@ CRITICAL_SECTION g_lock;
 std::vector<ModalRecord> g_modals;
 Options g_options;
 size_t g_nextAnswer = 0;
+// The lines the library wrote with OutputDebugStringA, in order.
+std::vector<std::string> g_diagnostics;
 // The stop, question, exclamation and information icons, in that order.
 HICON g_systemIcons[4];
 
@@ -216,6 +221,59 @@ DWORD WINAPI WatchModals(LPVOID started) {
     }
     Sleep(20);
   }
+}
+
+// Receives the library's debug output through the system's debug-output
+// buffer, as a debug-output viewer does, and keeps the lines of this process.
+// The buffer holds the writer's process id and then the text.
+struct DebugOutputMonitor {
+  HANDLE bufferReady;
+  HANDLE dataReady;
+  HANDLE started;
+  const char* view;
+};
+
+DWORD WINAPI MonitorDebugOutput(LPVOID param) {
+  auto* monitor = static_cast<DebugOutputMonitor*>(param);
+  SetEvent(monitor->started);
+  for (;;) {
+    if (WaitForSingleObject(monitor->dataReady, INFINITE) != WAIT_OBJECT_0) return 0;
+    DWORD writer = 0;
+    std::memcpy(&writer, monitor->view, sizeof writer);
+    std::string text(monitor->view + sizeof writer, strnlen(monitor->view + sizeof writer, 4096 - sizeof writer));
+    SetEvent(monitor->bufferReady);
+    if (writer != GetCurrentProcessId()) continue;
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+    JsonWriter event;
+    event.BeginObject();
+    event.Field("event", std::string("diagnostic"));
+    event.Field("text", text);
+    event.EndObject();
+    EnterCriticalSection(&g_lock);
+    g_diagnostics.push_back(text);
+    std::fprintf(stderr, "%s\n", event.Text().c_str());
+    std::fflush(stderr);
+    LeaveCriticalSection(&g_lock);
+  }
+}
+
+// Sets up the debug-output buffer and its monitor; false when another viewer
+// already holds the buffer (its lines then go there).
+bool StartDebugOutputMonitor() {
+  static DebugOutputMonitor monitor;
+  monitor.bufferReady = CreateEventA(nullptr, FALSE, TRUE, "DBWIN_BUFFER_READY");
+  if (monitor.bufferReady == nullptr || GetLastError() == ERROR_ALREADY_EXISTS) return false;
+  monitor.dataReady = CreateEventA(nullptr, FALSE, FALSE, "DBWIN_DATA_READY");
+  HANDLE mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096, "DBWIN_BUFFER");
+  if (monitor.dataReady == nullptr || mapping == nullptr) return false;
+  monitor.view = static_cast<const char*>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 4096));
+  if (monitor.view == nullptr) return false;
+  // A thread that has not started yet would wait for the loader lock.
+  monitor.started = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  CloseHandle(CreateThread(nullptr, 0, MonitorDebugOutput, &monitor, 0, nullptr));
+  WaitForSingleObject(monitor.started, INFINITE);
+  CloseHandle(monitor.started);
+  return true;
 }
 
 // Ends a stuck run. A thread of its own that makes no window calls, so that
@@ -648,6 +706,7 @@ int main(int argc, char** argv) {
   if (g_options.library.empty()) g_options.library = ProbeDirectory() + "TarvexLogo.dll";
 
   InitializeCriticalSection(&g_lock);
+  const bool monitoringDebugOutput = StartDebugOutputMonitor();
   // Both threads must have started before LoadLibrary: a thread that starts
   // while the loader lock is held waits for it.
   if (g_options.timeoutSeconds > 0) {
@@ -753,6 +812,14 @@ int main(int argc, char** argv) {
     break;
   }
   if (!dialogShown) json.Null();
+  json.Key("diagnostics");
+  if (monitoringDebugOutput) {
+    json.BeginArray();
+    for (const std::string& line : g_diagnostics) json.Value(line);
+    json.EndArray();
+  } else {
+    json.Null();  // another debug-output viewer has the lines
+  }
   LeaveCriticalSection(&g_lock);
   json.EndObject();
 

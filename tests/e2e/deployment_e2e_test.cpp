@@ -20,6 +20,12 @@ TEST_F(DeploymentE2eTest, TemplatesSettleTheEditionAndTheNewUsersLanguage) {
   EXPECT_EQ(disabled.report["edition"].number, 14);
   EXPECT_EQ(disabled.report["mode"].number, 0);
   EXPECT_TRUE(disabled.report["modeDialog"].IsNull());
+  // The probe's report tells an administrator why: the library's own lines.
+  bool editionExplained = false;
+  for (const JsonValue& line : disabled.report["diagnostics"].items) {
+    editionExplained = editionExplained || line.text == "TarvexLogo: edition 14 (forms disabled)";
+  }
+  EXPECT_TRUE(editionExplained) << disabled.out;
   for (const char* key : {"Software\\Vornek\\Tarvex4\\Helmex", "Software\\Vornek\\Brindo4\\Helmex"}) {
     EXPECT_EQ(ReadRegistryString(HKEY_CURRENT_USER, key, "InterfaceLanguage"), "0") << key;
   }
