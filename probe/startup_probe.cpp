@@ -99,6 +99,7 @@ Options g_options;
 size_t g_nextAnswer = 0;
 // The lines the library wrote with OutputDebugStringA, in order.
 std::vector<std::string> g_diagnostics;
+long long g_diagnosticLineCount = 0;
 // The stop, question, exclamation and information icons, in that order.
 HICON g_systemIcons[4];
 
@@ -249,10 +250,15 @@ DWORD WINAPI MonitorDebugOutput(LPVOID param) {
     event.Field("event", std::string("diagnostic"));
     event.Field("text", text);
     event.EndObject();
+    // Across load cycles the lines are only counted: keeping thousands of
+    // them would grow this process and hide what the library itself holds.
     EnterCriticalSection(&g_lock);
-    g_diagnostics.push_back(text);
-    std::fprintf(stderr, "%s\n", event.Text().c_str());
-    std::fflush(stderr);
+    ++g_diagnosticLineCount;
+    if (g_options.cycles == 0) {
+      g_diagnostics.push_back(text);
+      std::fprintf(stderr, "%s\n", event.Text().c_str());
+      std::fflush(stderr);
+    }
     LeaveCriticalSection(&g_lock);
   }
 }
@@ -812,8 +818,9 @@ int main(int argc, char** argv) {
     break;
   }
   if (!dialogShown) json.Null();
+  if (monitoringDebugOutput) json.Field("diagnosticLineCount", g_diagnosticLineCount);
   json.Key("diagnostics");
-  if (monitoringDebugOutput) {
+  if (monitoringDebugOutput && g_options.cycles == 0) {
     json.BeginArray();
     for (const std::string& line : g_diagnostics) json.Value(line);
     json.EndArray();
