@@ -30,6 +30,8 @@ if [[ -n ${DEMO_BY_HAND:-} ]]; then
     exit
 fi
 scripts/wine-session.sh --prefix "$out/prefix" -- \
-    wine "$bin/startup-probe.exe" --dialog-click 391 --answer 7 --capture "$capture" "$@" | tee "$out/report.json"
+    wine "$bin/startup-probe.exe" --dialog-click 391 --answer 7 --capture "$capture" "$@" \
+    2>"$out/events.jsonl" | tee "$out/report.json"
 echo
-echo "demo: the report is in build/demo/report.json; the logo capture, when a logo was shown, in build/demo/logo.png"
+echo "demo: the report is in build/demo/report.json (its \"diagnostics\" say why the start went as it did),"
+echo "demo: the events as they happened in build/demo/events.jsonl, the logo capture in build/demo/logo.png"
