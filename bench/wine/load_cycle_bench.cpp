@@ -16,6 +16,7 @@
 
 #include "bench_stats.h"
 #include "bench_tree.h"
+#include "wine/performance_clock.h"
 
 namespace {
 
@@ -30,17 +31,6 @@ constexpr int kCycles = 400;
 enum Kind { kLibrary, kEmpty, kResources, kKindCount };
 const char* const kKindNames[kKindCount] = {"library", "empty", "resources"};
 const char* const kFileNames[kKindCount] = {"TarvexLogo.dll", "BenchEmpty.dll", "OxaRes0.dll"};
-
-double NowInMicroseconds() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
-  return static_cast<double>(now.QuadPart) * 1e6 / static_cast<double>(frequency.QuadPart);
-}
 
 std::string ExecutableDirectory() {
   char path[MAX_PATH];

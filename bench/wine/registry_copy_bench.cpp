@@ -19,6 +19,7 @@
 #include "bench_tree.h"
 #include "settings/reg_key.h"
 #include "stack_probe.h"
+#include "wine/performance_clock.h"
 
 namespace {
 
@@ -35,17 +36,6 @@ constexpr int kRuns = 31;
 constexpr int kShallowDepth = 64;
 // Below the registry's 512 levels, with the scratch path above it.
 constexpr int kDeepDepth = 448;
-
-double NowInMilliseconds() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
-  return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
 
 // The library's copy, opened as the start-up opens it.
 void LibraryCopy(const char* source, const char* destination) {
