@@ -24,7 +24,8 @@ LogoStartup::LogoStartup()
       resourceModule(nullptr),
       resourceIdLookup(nullptr),
       exitCommand(),
-      exitShowCommand(SW_SHOWNORMAL) {
+      exitShowCommand(SW_SHOWNORMAL),
+      resourcePath() {
   CopyBoundedText(title, "Tarvex 4.0", sizeof title);
   g_startup = this;
 }

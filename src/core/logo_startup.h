@@ -9,6 +9,10 @@
 // the terminating zero).
 constexpr int kTextSize = 512;
 
+// Characters of the longest full file name the system hands out (32,767),
+// with its terminator.
+constexpr int kLongPathSize = 32768;
+
 // The resource library's "GetResourceID": key text in, string identifier out
 // (0 for a key it does not know).
 typedef int(__cdecl* ResourceIdLookup)(const char* key);
@@ -64,8 +68,10 @@ class LogoStartup {
   // the number came from a stored value, 0 when it is that default.
   int ReadLanguageSetting(int* stored = nullptr);
   void WriteLanguageSetting(int newLanguage);
-  // Full name of the resource library of `forLanguage`, into a buffer of kTextSize bytes.
-  void ResourceLibraryPath(char* path, int forLanguage);
+  // Full name of the resource library of `forLanguage` beside the host
+  // executable, into `path` (kLongPathSize characters); the empty text when
+  // no whole name can be built.
+  void ResourceLibraryPath(WCHAR* path, int forLanguage);
   int ResourceLibraryExists(int forLanguage);
   void LoadResourceLibrary();
   void FreeResourceLibrary();
@@ -106,6 +112,9 @@ class LogoStartup {
   ResourceIdLookup resourceIdLookup;     // the resource module's "GetResourceID", or null
   char exitCommand[kTextSize];           // run at process detach when not empty
   int exitShowCommand;                   // show state for exitCommand
+  // Where the resource library's full name is built: a name of any folder is
+  // up to 64 KiB, too much for the stack of the loader's call.
+  WCHAR resourcePath[kLongPathSize];
 };
 
 // The one start-up object, or null before it is constructed and after it is destroyed.

@@ -3,58 +3,68 @@
 #include "core/bounded_text.h"
 #include "core/diagnostics.h"
 #include "core/logo_startup.h"
+#include "core/utf8_text.h"
 #include "language/language_number.h"
 #include "language/resource_path.h"
 
 namespace {
 
-// The host executable's full name into `name` (kTextSize bytes), or false.
-bool HostExecutableName(char* name) {
-  DWORD length = GetModuleFileNameA(nullptr, name, MAX_PATH);
-  // A name cut at the limit would point into another directory; and an older
-  // system leaves a cut name unterminated.
-  if (length == 0 || length >= MAX_PATH) return false;
-  name[length] = '\0';
+// The host executable's full name into `name` (kLongPathSize characters), or
+// false.
+bool HostExecutableName(WCHAR* name) {
+  const DWORD length = GetModuleFileNameW(nullptr, name, kLongPathSize);
+  // A name cut at the buffer's end would point into another directory; and an
+  // older system leaves a cut name unterminated.
+  if (length == 0 || length >= static_cast<DWORD>(kLongPathSize)) return false;
+  name[length] = 0;
   return true;
 }
 
 // Which library serves, or why the own module stands in; `error` is
-// GetLastError after a failed load.
-void DiagnoseResourceLibrary(const char* path, bool loaded, DWORD error, bool lookupFound) {
-  if (path[0] == '\0') {
+// GetLastError after a failed load. The name is written in UTF-8.
+void DiagnoseResourceLibrary(const WCHAR* path, bool loaded, DWORD error, bool lookupFound) {
+  if (path[0] == 0) {
     Diagnose("no resource library path, own module used");
-  } else if (loaded) {
-    Diagnose("resource library %s loaded, %s", path,
+    return;
+  }
+  char name[320];
+  CopyPathAsUtf8(name, sizeof name, path);
+  if (loaded) {
+    Diagnose("resource library %s loaded, %s", name,
              lookupFound ? "GetResourceID found" : "no GetResourceID: keys show as themselves");
   } else if (error == ERROR_MOD_NOT_FOUND || error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
-    Diagnose("resource library %s not found, own module used", path);
+    Diagnose("resource library %s not found, own module used", name);
   } else {
-    Diagnose("resource library %s failed to load with error %u, own module used", path, static_cast<unsigned>(error));
+    Diagnose("resource library %s failed to load with error %u, own module used", name, static_cast<unsigned>(error));
   }
 }
 
 }  // namespace
 
-void LogoStartup::ResourceLibraryPath(char* path, int forLanguage) {
-  char hostName[kTextSize];
-  char drive[kTextSize];
-  char directory[kTextSize];
+void LogoStartup::ResourceLibraryPath(WCHAR* path, int forLanguage) {
+  // The host's name is read into `path` itself and its folder kept there. No
+  // name at all is safer than a guessed one: the library is then looked for
+  // nowhere and the own module serves.
+  if (!HostExecutableName(path)) {
+    path[0] = 0;
+    return;
+  }
+  size_t driveLength = 0;
+  size_t directoryLength = 0;
+  SplitDriveAndDirectory(path, &driveLength, &directoryLength);
   char number[16];
-  // No name at all is safer than a guessed one: the library is then looked
-  // for nowhere and the own module serves.
-  path[0] = '\0';
-  if (!HostExecutableName(hostName)) return;
-  SplitDriveAndDirectory(hostName, GetACP(), drive, directory);
   FormatLanguageNumber(forLanguage, number, sizeof number);
-  JoinLibraryPath(path, drive, directory, ResourceBaseName(), number);
+  if (!AppendLibraryName(path, kLongPathSize, driveLength, directoryLength, ResourceBaseName(), number,
+                         FileNameCodePage())) {
+    path[0] = 0;
+  }
 }
 
 int LogoStartup::ResourceLibraryExists(int forLanguage) {
-  char path[kTextSize];
-  ResourceLibraryPath(path, forLanguage);
-  if (path[0] == '\0') return 0;
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA(path, &found);
+  ResourceLibraryPath(resourcePath, forLanguage);
+  if (resourcePath[0] == 0) return 0;
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW(resourcePath, &found);
   if (search == INVALID_HANDLE_VALUE) return 0;
   FindClose(search);
   return 1;
@@ -63,9 +73,9 @@ int LogoStartup::ResourceLibraryExists(int forLanguage) {
 void LogoStartup::LoadResourceLibrary() {
   // A library still held would otherwise be lost.
   FreeResourceLibrary();
-  char path[kTextSize];
-  ResourceLibraryPath(path, language);
-  HMODULE library = path[0] != '\0' ? LoadLibraryA(path) : nullptr;
+  ResourceLibraryPath(resourcePath, language);
+  // By its full name only, never through the DLL search path.
+  HMODULE library = resourcePath[0] != 0 ? LoadLibraryW(resourcePath) : nullptr;
   const DWORD loadError = library == nullptr ? GetLastError() : ERROR_SUCCESS;
   resourceModule = library != nullptr ? library : module;
   resourceIdLookup = nullptr;
@@ -74,7 +84,7 @@ void LogoStartup::LoadResourceLibrary() {
     // Through the generic function type, which converts to any other.
     resourceIdLookup = reinterpret_cast<ResourceIdLookup>(reinterpret_cast<void (*)()>(lookup));
   }
-  DiagnoseResourceLibrary(path, library != nullptr, loadError, resourceIdLookup != nullptr);
+  DiagnoseResourceLibrary(resourcePath, library != nullptr, loadError, resourceIdLookup != nullptr);
   LookUpString(title, "PROGRAM_TITLE");
 }
 

@@ -1,67 +1,61 @@
 #include "language/resource_path.h"
 
-#include "core/bounded_text.h"
-#include "core/logo_startup.h"
-
 namespace {
 
-bool IsSeparator(char ch) { return ch == '\\' || ch == '/'; }
+bool IsSeparator(WCHAR ch) { return ch == '\\' || ch == '/'; }
 
-// Appends `text` to the `length` characters already in `buffer` (kTextSize
-// bytes); false when it does not fit with the terminator.
-bool AppendWhole(char* buffer, size_t& length, const char* text) {
-  if (text == nullptr) return true;
-  for (; *text != '\0'; ++text) {
-    if (length + 1 >= static_cast<size_t>(kTextSize)) return false;
-    buffer[length++] = *text;
-  }
-  buffer[length] = '\0';
-  return true;
+size_t LengthOf(const char* text) {
+  size_t length = 0;
+  while (text[length] != '\0') ++length;
+  return length;
 }
 
 }  // namespace
 
-void SplitDriveAndDirectory(const char* fullName, UINT codePage, char* drive, char* directory) {
-  drive[0] = '\0';
-  directory[0] = '\0';
-  if (fullName == nullptr || fullName[0] == '\0') return;
-
-  size_t start = 0;
-  if (!IsDBCSLeadByteEx(codePage, static_cast<BYTE>(fullName[0])) && fullName[1] == ':') {
-    drive[0] = fullName[0];
-    drive[1] = ':';
-    drive[2] = '\0';
-    start = 2;
+void SplitDriveAndDirectory(const WCHAR* fullName, size_t* driveLength, size_t* directoryLength) {
+  *driveLength = 0;
+  *directoryLength = 0;
+  if (fullName == nullptr || fullName[0] == 0) return;
+  // UTF-16 needs no care for double-byte characters: no unit of a character
+  // outside ASCII equals a separator or a colon.
+  const size_t drive = fullName[1] == ':' ? 2 : 0;
+  size_t end = drive;  // one past the last separator
+  for (size_t i = drive; fullName[i] != 0; ++i) {
+    if (IsSeparator(fullName[i])) end = i + 1;
   }
-
-  size_t end = start;  // one past the last separator
-  size_t i = start;
-  while (i + 1 < static_cast<size_t>(kTextSize) && fullName[i] != '\0') {
-    if (IsSeparator(fullName[i])) {
-      end = ++i;
-    } else if (IsDBCSLeadByteEx(codePage, static_cast<BYTE>(fullName[i])) && fullName[i + 1] != '\0') {
-      i += 2;
-    } else {
-      ++i;
-    }
-  }
-  for (size_t k = start; k < end; ++k) directory[k - start] = fullName[k];
-  directory[end - start] = '\0';
+  *driveLength = drive;
+  *directoryLength = end - drive;
 }
 
-int JoinLibraryPath(char* path, const char* drive, const char* directory, const char* baseName,
-                    const char* number) {
-  char joined[kTextSize];
-  joined[0] = '\0';
-  size_t length = 0;
-  bool fits = AppendWhole(joined, length, drive);
-  if (directory != nullptr && directory[0] != '\0') {
-    fits = fits && AppendWhole(joined, length, directory);
-    if (fits && !IsSeparator(joined[length - 1])) fits = AppendWhole(joined, length, "\\");
+int AppendLibraryName(WCHAR* path, size_t pathSize, size_t driveLength, size_t directoryLength, const char* baseName,
+                      const char* number, UINT codePage) {
+  const size_t folderLength = driveLength + directoryLength;
+  if (baseName == nullptr || number == nullptr || folderLength >= pathSize) return 0;
+  // The widened base name's length first, so that nothing is written unless
+  // the whole name fits.
+  int baseLength = 0;
+  if (baseName[0] != '\0') {
+    baseLength = MultiByteToWideChar(codePage, 0, baseName, static_cast<int>(LengthOf(baseName)), nullptr, 0);
+    if (baseLength <= 0) return 0;
   }
-  fits = fits && AppendWhole(joined, length, baseName) && AppendWhole(joined, length, number) &&
-         AppendWhole(joined, length, ".dll");
-  if (!fits) return 0;
-  CopyBoundedText(path, joined, kTextSize);
+  const bool addSeparator = directoryLength > 0 && !IsSeparator(path[folderLength - 1]);
+  const size_t numberLength = LengthOf(number);
+  const size_t total = folderLength + (addSeparator ? 1 : 0) + static_cast<size_t>(baseLength) + numberLength + 4;
+  if (total + 1 > pathSize) return 0;
+
+  size_t length = folderLength + (addSeparator ? 1 : 0);
+  if (baseLength > 0 &&
+      MultiByteToWideChar(codePage, 0, baseName, static_cast<int>(LengthOf(baseName)), path + length, baseLength) !=
+          baseLength) {
+    return 0;
+  }
+  if (addSeparator) path[folderLength] = '\\';
+  length += static_cast<size_t>(baseLength);
+  // Digits and the minus sign are the same in every code page.
+  for (size_t i = 0; i < numberLength; ++i) path[length++] = static_cast<WCHAR>(static_cast<unsigned char>(number[i]));
+  for (const char* extension = ".dll"; *extension != '\0'; ++extension) path[length++] = static_cast<WCHAR>(*extension);
+  path[length] = 0;
   return 1;
 }
+
+UINT FileNameCodePage() { return AreFileApisANSI() ? CP_ACP : CP_OEMCP; }

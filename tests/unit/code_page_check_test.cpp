@@ -103,7 +103,7 @@ TEST_P(CodePageOfferTest, OnlyYesSwitchesToEnglish) {
   if (!c.switches) {
     EXPECT_EQ(winsim::CallCount("RegSetValueExA"), 0);
   }
-  EXPECT_EQ(winsim::CallCount("LoadLibraryA"), 0) << "the check only looks for the file";
+  EXPECT_EQ(winsim::CallCount("LoadLibraryW"), 0) << "the check only looks for the file";
 }
 
 INSTANTIATE_TEST_SUITE_P(Answers, CodePageOfferTest,
@@ -141,7 +141,7 @@ TEST_F(LanguageAtStartTest, SettledModeWithAnotherLanguageReloads) {
   EXPECT_EQ(startup.language, 2);
   EXPECT_STREQ(startup.title, "Titel DE");
   EXPECT_EQ(winsim::LoadedLibraryPaths(), std::vector<std::string>{LibraryPathFor(2)});
-  EXPECT_EQ(winsim::CallCount("LoadLibraryA"), 2);
+  EXPECT_EQ(winsim::CallCount("LoadLibraryW"), 2);
   startup.OnProcessDetach();
   EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::Module), 0);
 }
@@ -151,7 +151,7 @@ TEST_F(LanguageAtStartTest, SettledModeWithTheSameLanguageKeepsTheLibrary) {
   ASSERT_TRUE(SetUserString(kFormsModeKey, "InterfaceLanguage", "2"));
   startup.OnProcessAttach(ownModule);
   EXPECT_STREQ(startup.title, "Titel DE");
-  EXPECT_EQ(winsim::CallCount("LoadLibraryA"), 1);
+  EXPECT_EQ(winsim::CallCount("LoadLibraryW"), 1);
   EXPECT_EQ(winsim::CallCount("FreeLibrary"), 0);
   startup.OnProcessDetach();
 }
@@ -184,7 +184,7 @@ TEST_F(LanguageAtStartTest, YesThatCannotBeStoredStillLoadsEnglishFirst) {
   winsim::QueueMessageBoxAnswer(IDYES);
   winsim::InjectFailure("RegCreateKeyExA", 0, -1, ERROR_ACCESS_DENIED);
   startup.OnProcessAttach(ownModule);
-  EXPECT_EQ(winsim::CallCount("LoadLibraryA"), 2);
+  EXPECT_EQ(winsim::CallCount("LoadLibraryW"), 2);
   EXPECT_EQ(startup.language, 1);
   EXPECT_STREQ(startup.title, "Title RU");
   startup.OnProcessDetach();

@@ -311,6 +311,19 @@ TEST_F(CopyCountsTest, RefusedWritesAndOversizedValuesAreCounted) {
 
 // ---- the line writer
 
+// A folder named in any script reads as it is called, whatever the ANSI code page.
+TEST_F(StartupTest, ResourceLibraryLineNamesTheFolderInUtf8) {
+  const std::string folder = "C:\\Программы 程序\\";
+  winsim::SetAnsiCodePage(1252);
+  winsim::SetHostExecutablePath(folder + "host.exe");
+  startup.module = ownModule;
+  startup.LoadResourceLibrary();
+  const std::vector<std::string> lines = DiagnosticLines();
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "resource library " + folder + "OxaRes0.dll not found, own module used"),
+            lines.end())
+      << Joined(lines);
+}
+
 TEST(Diagnose, PrefixesEndsWithALineFeedAndKeepsTheLastError) {
   FreshMachine machine;
   SetLastError(0x0badf00d);

@@ -168,7 +168,7 @@ TEST(FailureSweep, EveryPlatformCallMayFailWithoutHarm) {
   }
   EXPECT_EQ(failurePoints, static_cast<int>(calls.size()));
   // The sweep reached every subsystem's platform calls.
-  for (const char* function : {"RegEnumValueA", "LoadLibraryA", "MessageBoxA", "DialogBoxParamA", "CreateWindowExA",
+  for (const char* function : {"RegEnumValueA", "LoadLibraryW", "MessageBoxA", "DialogBoxParamA", "CreateWindowExA",
                                "CreatePalette", "CreateDIBitmap", "BitBlt", "CreateFontA"}) {
     EXPECT_TRUE(functionsSwept.count(function)) << function << " was never called";
   }

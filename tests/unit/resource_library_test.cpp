@@ -1,5 +1,6 @@
 #include <winsim/control.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <string>
@@ -14,8 +15,9 @@ namespace {
 using namespace language_test;
 
 constexpr char kGuard = 0x5A;
+constexpr WCHAR kWideGuard = 0x5A5A;
 
-// A path buffer of the library's size with guard bytes behind it.
+// A text buffer of the library's size with guard bytes behind it.
 struct GuardedPath {
   char bytes[kTextSize + 16];
   GuardedPath() { std::memset(bytes, kGuard, sizeof bytes); }
@@ -27,133 +29,203 @@ struct GuardedPath {
   }
 };
 
+// A full-name buffer of the library's size with guard units behind it.
+struct GuardedWidePath {
+  WCHAR units[kLongPathSize + 16];
+  GuardedWidePath() {
+    for (WCHAR& unit : units) unit = kWideGuard;
+  }
+  bool GuardIntact() const {
+    for (size_t i = kLongPathSize; i < sizeof units / sizeof units[0]; ++i) {
+      if (units[i] != kWideGuard) return false;
+    }
+    return true;
+  }
+  std::string Utf8() const { return winsim::Utf8(units); }
+};
+
 // ---- the file name rule
 
 struct PathCase {
-  const char* host;
-  UINT codePage;
+  const char* host;  // UTF-8
   int language;
-  const char* expected;
+  const char* expected;  // UTF-8
 };
 
 class ResourceLibraryPathTest : public StartupTest {};
 
 TEST_F(ResourceLibraryPathTest, BuildsTheNameBesideTheHostExecutable) {
   const PathCase cases[] = {
-      {"C:\\Apps\\Scan\\host.exe", 1252, 7, "C:\\Apps\\Scan\\OxaRes7.dll"},
-      {"C:\\Apps\\Scan\\host.exe", 1252, 0, "C:\\Apps\\Scan\\OxaRes0.dll"},
-      {"C:\\Apps\\Scan\\host.exe", 1252, -2, "C:\\Apps\\Scan\\OxaRes-2.dll"},
-      {"C:\\Apps\\Scan\\host.exe", 1252, INT_MIN, "C:\\Apps\\Scan\\OxaRes-2147483648.dll"},
-      {"C:\\host.exe", 1252, 1, "C:\\OxaRes1.dll"},
-      {"C:host.exe", 1252, 1, "C:OxaRes1.dll"},
-      {"\\Apps\\host.exe", 1252, 0, "\\Apps\\OxaRes0.dll"},
-      {"\\\\server\\share\\host.exe", 1252, 0, "\\\\server\\share\\OxaRes0.dll"},
-      {"host.exe", 1252, 0, "OxaRes0.dll"},
-      {"C:/Apps/Scan/host.exe", 1252, 2, "C:/Apps/Scan/OxaRes2.dll"},
-      {"C:\\Apps/Scan\\host.exe", 1252, 2, "C:\\Apps/Scan\\OxaRes2.dll"},
-      {"D:\\Apps\\host.dir\\host", 1252, 0, "D:\\Apps\\host.dir\\OxaRes0.dll"},
-      // A double-byte character whose second byte is a backslash is no separator...
-      {"C:\\Apps\\\x95\\.exe", 932, 0, "C:\\Apps\\OxaRes0.dll"},
-      {"C:\\Apps\\\x81\\x.exe", 936, 0, "C:\\Apps\\OxaRes0.dll"},
-      {"C:\\\x95\\dir\\host.exe", 932, 0, "C:\\\x95\\dir\\OxaRes0.dll"},
-      // ...but in a single-byte code page the same byte is one.
-      {"C:\\Apps\\\x95\\.exe", 1252, 0, "C:\\Apps\\\x95\\OxaRes0.dll"},
-      // A lead byte as the last character ends the scan.
-      {"C:\\Apps\\host\x95", 932, 0, "C:\\Apps\\OxaRes0.dll"},
+      {"C:\\Apps\\Scan\\host.exe", 7, "C:\\Apps\\Scan\\OxaRes7.dll"},
+      {"C:\\Apps\\Scan\\host.exe", 0, "C:\\Apps\\Scan\\OxaRes0.dll"},
+      {"C:\\Apps\\Scan\\host.exe", -2, "C:\\Apps\\Scan\\OxaRes-2.dll"},
+      {"C:\\Apps\\Scan\\host.exe", INT_MIN, "C:\\Apps\\Scan\\OxaRes-2147483648.dll"},
+      {"C:\\host.exe", 1, "C:\\OxaRes1.dll"},
+      {"C:host.exe", 1, "C:OxaRes1.dll"},
+      {"\\Apps\\host.exe", 0, "\\Apps\\OxaRes0.dll"},
+      {"\\\\server\\share\\app\\host.exe", 0, "\\\\server\\share\\app\\OxaRes0.dll"},
+      {"\\\\?\\C:\\Apps\\host.exe", 0, "\\\\?\\C:\\Apps\\OxaRes0.dll"},
+      {"\\\\?\\UNC\\server\\share\\host.exe", 0, "\\\\?\\UNC\\server\\share\\OxaRes0.dll"},
+      {"host.exe", 0, "OxaRes0.dll"},
+      {"C:/Apps/Scan/host.exe", 2, "C:/Apps/Scan/OxaRes2.dll"},
+      {"C:\\Apps/Scan\\host.exe", 2, "C:\\Apps/Scan\\OxaRes2.dll"},
+      {"D:\\Apps\\host.dir\\host", 0, "D:\\Apps\\host.dir\\OxaRes0.dll"},
+      // Folders named in any script, a character beyond the 16-bit range among them.
+      {"C:\\Программы 程序\\Ελληνικά\\host.exe", 0, "C:\\Программы 程序\\Ελληνικά\\OxaRes0.dll"},
+      {"C:\\Users\\Zoë\\\xF0\x9F\x93\x81 app\\host.exe", 1, "C:\\Users\\Zoë\\\xF0\x9F\x93\x81 app\\OxaRes1.dll"},
+      // A character whose ANSI form has a backslash as its second byte is no separator.
+      {"C:\\Apps\\表\\x.exe", 0, "C:\\Apps\\表\\OxaRes0.dll"},
   };
   for (const PathCase& c : cases) {
     winsim::SetHostExecutablePath(c.host);
-    winsim::SetAnsiCodePage(c.codePage);
-    GuardedPath path;
-    startup.ResourceLibraryPath(path.bytes, c.language);
-    EXPECT_STREQ(path.bytes, c.expected) << "host \"" << c.host << "\" code page " << c.codePage;
+    GuardedWidePath path;
+    startup.ResourceLibraryPath(path.units, c.language);
+    EXPECT_EQ(path.Utf8(), c.expected) << "host \"" << c.host << "\"";
     EXPECT_TRUE(path.GuardIntact());
   }
 }
 
-TEST_F(ResourceLibraryPathTest, HostNameUpToTheLimitIsUsedWhole) {
-  std::string directory = "C:\\" + std::string(247, 'd');
-  std::string host = directory + "\\host.exe";
-  ASSERT_EQ(host.size(), 259u);
-  winsim::SetHostExecutablePath(host);
-  GuardedPath path;
-  startup.ResourceLibraryPath(path.bytes, 0);
-  EXPECT_EQ(std::string(path.bytes), directory + "\\OxaRes0.dll");
-}
+// The ANSI module name spells what the code page lacks as '?', and the
+// library beside the host was never found; the wide name finds it.
+TEST_F(ResourceLibraryPathTest, HostFolderOutsideTheCodePageFindsItsLibrary) {
+  const std::string folder = "C:\\Программы 程序\\";
+  winsim::SetAnsiCodePage(1252);
+  winsim::SetHostExecutablePath(folder + "host.exe");
+  winsim::AddModuleFile(folder + "OxaRes0.dll", ResourceLibraryImage("Title EN", "Clock EN"));
 
-// A cut host name would place the library in a directory it is not in.
-TEST_F(ResourceLibraryPathTest, HostNameBeyondTheLimitGivesNoPath) {
-  for (size_t length : {260u, 261u, 400u}) {
-    std::string host = "C:\\" + std::string(length - 12, 'd') + "\\host.exe";
-    ASSERT_EQ(host.size(), length);
-    winsim::SetHostExecutablePath(host);
-    GuardedPath path;
-    startup.ResourceLibraryPath(path.bytes, 0);
-    EXPECT_STREQ(path.bytes, "") << "host name of " << length << " characters";
-    EXPECT_TRUE(path.GuardIntact());
-  }
-}
-
-TEST_F(ResourceLibraryPathTest, FailedHostNameGivesNoPathAndTheOwnModule) {
-  winsim::AddModuleFile(kEnglishLibrary, ResourceLibraryImage("Title EN", "Clock EN"));
-  winsim::InjectFailure("GetModuleFileNameA", 0, -1);
-  GuardedPath path;
-  startup.ResourceLibraryPath(path.bytes, 0);
-  EXPECT_STREQ(path.bytes, "");
-  EXPECT_EQ(startup.ResourceLibraryExists(0), 0);
-  EXPECT_EQ(winsim::CallCount("FindFirstFileA"), 0);
+  char ansiName[MAX_PATH];
+  ASSERT_GT(GetModuleFileNameA(nullptr, ansiName, MAX_PATH), 0u);
+  EXPECT_STREQ(ansiName, "C:\\????????? ??\\host.exe");
+  EXPECT_EQ(LoadLibraryA("C:\\????????? ??\\OxaRes0.dll"), nullptr);
 
   startup.module = ownModule;
+  EXPECT_EQ(startup.ResourceLibraryExists(0), 1);
   startup.LoadResourceLibrary();
-  EXPECT_EQ(winsim::CallCount("LoadLibraryA"), 0);
-  EXPECT_EQ(startup.resourceModule, ownModule);
-  EXPECT_STREQ(startup.title, "PROGRAM_TITLE");
+  EXPECT_STREQ(startup.title, "Title EN");
+  EXPECT_NE(startup.resourceModule, ownModule);
+  EXPECT_EQ(winsim::LoadedLibraryPaths(), std::vector<std::string>{folder + "OxaRes0.dll"});
+  startup.FreeResourceLibrary();
 }
 
-class LongBaseNameStartup : public ProductStartup {
- public:
-  const char* ResourceBaseName() override { return name.c_str(); }
-  std::string name;
-};
-
-// A name that does not fit is not cut: without its ".dll" the loader would
-// look for another file.
-TEST(ResourceLibraryPathJoin, NameThatDoesNotFitGivesNoPath) {
-  FreshMachine machine;
-  LongBaseNameStartup startup;
-  winsim::SetHostExecutablePath("C:\\Apps\\host.exe");
-  const std::string fixed = "C:\\Apps\\" + std::string("0.dll");
-  for (size_t baseLength : {511 - fixed.size(), 512 - fixed.size(), size_t{600}}) {
-    startup.name = std::string(baseLength, 'n');
-    GuardedPath path;
-    startup.ResourceLibraryPath(path.bytes, 0);
-    if (fixed.size() + baseLength <= 511) {
-      EXPECT_EQ(std::strlen(path.bytes), 511u);
+// The longest name the system gives is read whole; one unit more is cut by
+// the buffer and gives no name at all, never one in another folder.
+TEST_F(ResourceLibraryPathTest, HostNameUpToTheLongestIsUsedWhole) {
+  const std::string file = "\\long-host-name.exe";
+  for (size_t length : {size_t{kLongPathSize} - 1, size_t{kLongPathSize}, size_t{kLongPathSize} + 40}) {
+    const std::string directory = "C:\\" + std::string(length - 3 - file.size(), 'd');
+    winsim::SetHostExecutablePath(directory + file);
+    GuardedWidePath path;
+    startup.ResourceLibraryPath(path.units, 0);
+    if (length < size_t{kLongPathSize}) {
+      EXPECT_EQ(path.Utf8(), directory + "\\OxaRes0.dll");
     } else {
-      EXPECT_STREQ(path.bytes, "") << "base name of " << baseLength << " characters";
+      EXPECT_EQ(path.Utf8(), "") << "host name of " << length << " characters";
     }
     EXPECT_TRUE(path.GuardIntact());
   }
 }
 
-TEST(SplitDriveAndDirectory, StopsAtTheTerminatorAfterALeadByte) {
-  winsim::Reset();
-  // Bytes behind the terminator must not be scanned.
-  const char name[] = "C:\\A\\b\x95\0\\zz\\";
-  char drive[kTextSize];
-  char directory[kTextSize];
-  SplitDriveAndDirectory(name, 932, drive, directory);
-  EXPECT_STREQ(drive, "C:");
-  EXPECT_STREQ(directory, "\\A\\");
+TEST_F(ResourceLibraryPathTest, LibraryNameLongerThanTheLongestGivesNoPath) {
+  // The host's name fits, but the library's would pass the system's limit.
+  const std::string directory = "C:\\" + std::string(kLongPathSize - 12, 'd');
+  winsim::SetHostExecutablePath(directory + "\\h.exe");
+  GuardedWidePath path;
+  startup.ResourceLibraryPath(path.units, 0);
+  EXPECT_EQ(path.Utf8(), "");
+  EXPECT_TRUE(path.GuardIntact());
 }
 
-TEST(JoinLibraryPath, LeavesThePathUntouchedWhenItDoesNotFit) {
-  char path[kTextSize] = "previous";
-  std::string directory(kTextSize, 'd');
-  EXPECT_EQ(JoinLibraryPath(path, "C:", directory.c_str(), "OxaRes", "0"), 0);
-  EXPECT_STREQ(path, "previous");
-  EXPECT_EQ(JoinLibraryPath(path, "", "dir", "OxaRes", "0"), 1);
-  EXPECT_STREQ(path, "dir\\OxaRes0.dll");
+TEST_F(ResourceLibraryPathTest, FailedHostNameGivesNoPathAndTheOwnModule) {
+  winsim::AddModuleFile(kEnglishLibrary, ResourceLibraryImage("Title EN", "Clock EN"));
+  winsim::InjectFailure("GetModuleFileNameW", 0, -1);
+  GuardedWidePath path;
+  startup.ResourceLibraryPath(path.units, 0);
+  EXPECT_EQ(path.Utf8(), "");
+  EXPECT_EQ(startup.ResourceLibraryExists(0), 0);
+  EXPECT_EQ(winsim::CallCount("FindFirstFileW"), 0);
+
+  startup.module = ownModule;
+  startup.LoadResourceLibrary();
+  EXPECT_EQ(winsim::CallCount("LoadLibraryW"), 0);
+  EXPECT_EQ(startup.resourceModule, ownModule);
+  EXPECT_STREQ(startup.title, "PROGRAM_TITLE");
+  ASSERT_FALSE(winsim::DebugOutput().empty());
+  EXPECT_EQ(winsim::DebugOutput().back(), "TarvexLogo: no resource library path, own module used\n");
+}
+
+class NamedStartup : public ProductStartup {
+ public:
+  const char* ResourceBaseName() override { return name.c_str(); }
+  std::string name;
+};
+
+// The base name is ANSI text: it is read in the code page of file names.
+TEST(ResourceLibraryPathBaseName, IsWidenedInTheAnsiCodePage) {
+  FreshMachine machine;
+  NamedStartup startup;
+  winsim::SetHostExecutablePath("C:\\Apps\\host.exe");
+  startup.name = "\xC0Res";
+  const struct {
+    UINT codePage;
+    const char* expected;
+  } cases[] = {{1252, "C:\\Apps\\ÀRes0.dll"}, {1251, "C:\\Apps\\АRes0.dll"}};
+  for (const auto& c : cases) {
+    winsim::SetAnsiCodePage(c.codePage);
+    GuardedWidePath path;
+    startup.ResourceLibraryPath(path.units, 0);
+    EXPECT_EQ(path.Utf8(), c.expected) << "code page " << c.codePage;
+  }
+}
+
+// A name that does not fit is not cut: without its ".dll" the loader would
+// look for another file.
+TEST(ResourceLibraryPathBaseName, NameThatDoesNotFitGivesNoPath) {
+  FreshMachine machine;
+  NamedStartup startup;
+  winsim::SetHostExecutablePath("C:\\Apps\\host.exe");
+  const size_t fixed = std::string("C:\\Apps\\0.dll").size();
+  for (size_t baseLength : {kLongPathSize - 1 - fixed, kLongPathSize - fixed, size_t{kLongPathSize} + 5}) {
+    startup.name = std::string(baseLength, 'n');
+    GuardedWidePath path;
+    startup.ResourceLibraryPath(path.units, 0);
+    if (fixed + baseLength < size_t{kLongPathSize}) {
+      EXPECT_EQ(path.Utf8().size(), kLongPathSize - 1u);
+    } else {
+      EXPECT_EQ(path.Utf8(), "") << "base name of " << baseLength << " characters";
+    }
+    EXPECT_TRUE(path.GuardIntact());
+  }
+}
+
+TEST(SplitDriveAndDirectory, NullOrEmptyNameHasNeither) {
+  for (const WCHAR* name : {static_cast<const WCHAR*>(nullptr), u""}) {
+    size_t drive = 77;
+    size_t directory = 77;
+    SplitDriveAndDirectory(name, &drive, &directory);
+    EXPECT_EQ(drive, 0u);
+    EXPECT_EQ(directory, 0u);
+  }
+}
+
+TEST(SplitDriveAndDirectory, StopsAtTheTerminator) {
+  // Units behind the terminator must not be scanned.
+  const WCHAR name[] = u"C:\\A\\b\0\\zz\\";
+  size_t drive = 77;
+  size_t directory = 77;
+  SplitDriveAndDirectory(name, &drive, &directory);
+  EXPECT_EQ(drive, 2u);
+  EXPECT_EQ(directory, 3u);
+}
+
+TEST(AppendLibraryName, LeavesThePathUntouchedWhenItDoesNotFit) {
+  winsim::Reset();
+  WCHAR path[24];
+  std::u16string previous = u"C:\\dir\\host.exe";
+  std::copy(previous.c_str(), previous.c_str() + previous.size() + 1, path);
+  EXPECT_EQ(AppendLibraryName(path, 24, 2, 5, "OxaResOxaRes", "-12", CP_ACP), 0);
+  EXPECT_EQ(std::u16string(path), previous);
+  EXPECT_EQ(AppendLibraryName(path, 24, 2, 4, "OxaRes", "-12", CP_ACP), 1);
+  EXPECT_EQ(std::u16string(path), u"C:\\dir\\OxaRes-12.dll") << "the separator is added";
 }
 
 // ---- presence of a library file
@@ -170,7 +242,7 @@ TEST_F(ResourceLibraryTest, ExistsFindsTheFileWithoutLoadingIt) {
   winsim::AddModuleFile(kEnglishLibrary, damaged);
   EXPECT_EQ(startup.ResourceLibraryExists(0), 1) << "a damaged library still counts as present";
   EXPECT_EQ(startup.ResourceLibraryExists(1), 0);
-  EXPECT_EQ(winsim::CallCount("LoadLibraryA"), 0);
+  EXPECT_EQ(winsim::CallCount("LoadLibraryW"), 0);
   EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::FindHandle), 0);
 }
 

@@ -22,6 +22,8 @@ typedef unsigned int UINT;
 typedef int INT;
 typedef int BOOL;
 typedef char CHAR;
+// UTF-16 code units, 16 bits as on Windows (wchar_t is 32 bits on Linux).
+typedef char16_t WCHAR;
 typedef short SHORT;
 typedef std::int64_t LONGLONG;
 typedef BYTE* LPBYTE;
@@ -30,6 +32,8 @@ typedef DWORD* LPDWORD;
 typedef LONG* PLONG;
 typedef char* LPSTR;
 typedef const char* LPCSTR;
+typedef WCHAR* LPWSTR;
+typedef const WCHAR* LPCWSTR;
 typedef void* LPVOID;
 typedef const void* LPCVOID;
 typedef std::intptr_t INT_PTR;
@@ -112,6 +116,7 @@ typedef INT_PTR(CALLBACK* DLGPROC)(HWND, UINT, WPARAM, LPARAM);
 #define ERROR_CLASS_ALREADY_EXISTS 1410L
 #define ERROR_CLASS_DOES_NOT_EXIST 1411L
 #define ERROR_KEY_DELETED 1018L
+#define ERROR_NO_UNICODE_TRANSLATION 1113L
 
 DWORD WINAPI GetLastError();
 void WINAPI SetLastError(DWORD error);
@@ -147,10 +152,22 @@ BOOL WINAPI IsDBCSLeadByteEx(UINT codePage, BYTE testChar);
 BOOL WINAPI IsDBCSLeadByte(BYTE testChar);
 void WINAPI OutputDebugStringA(LPCSTR text);
 
+// ---------------------------------------------------------------- code pages
+#define CP_ACP 0
+#define CP_OEMCP 1
+#define CP_UTF8 65001
+#define MB_ERR_INVALID_CHARS 0x00000008
+
+int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int length, LPWSTR wide, int wideLength);
+// TRUE while the file functions take ANSI names (the default), FALSE after SetFileApisToOEM.
+BOOL WINAPI AreFileApisANSI();
+
 // ---------------------------------------------------------------- modules, files, resources
 HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName);
 DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size);
+DWORD WINAPI GetModuleFileNameW(HMODULE module, LPWSTR fileName, DWORD size);
 HMODULE WINAPI LoadLibraryA(LPCSTR fileName);
+HMODULE WINAPI LoadLibraryW(LPCWSTR fileName);
 BOOL WINAPI FreeLibrary(HMODULE module);
 FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR procName);
 
@@ -170,7 +187,21 @@ typedef struct _WIN32_FIND_DATAA {
   CHAR cAlternateFileName[14];
 } WIN32_FIND_DATAA, *LPWIN32_FIND_DATAA;
 
+typedef struct _WIN32_FIND_DATAW {
+  DWORD dwFileAttributes;
+  FILETIME ftCreationTime;
+  FILETIME ftLastAccessTime;
+  FILETIME ftLastWriteTime;
+  DWORD nFileSizeHigh;
+  DWORD nFileSizeLow;
+  DWORD dwReserved0;
+  DWORD dwReserved1;
+  WCHAR cFileName[MAX_PATH];
+  WCHAR cAlternateFileName[14];
+} WIN32_FIND_DATAW, *LPWIN32_FIND_DATAW;
+
 HANDLE WINAPI FindFirstFileA(LPCSTR fileName, LPWIN32_FIND_DATAA findData);
+HANDLE WINAPI FindFirstFileW(LPCWSTR fileName, LPWIN32_FIND_DATAW findData);
 BOOL WINAPI FindClose(HANDLE findFile);
 
 #define RT_STRING MAKEINTRESOURCEA(6)

@@ -30,6 +30,16 @@ std::string ToUpperAscii(std::string text);
 // for a handle that is no open display device context.
 HDC OpenDisplayDC(HWND window);
 bool CloseDisplayDC(HDC dc);
+// The simulated ANSI code page (SetAnsiCodePage).
+UINT AnsiCodePage();
+// Text in `codePage` (CP_ACP: the simulated ANSI code page) as UTF-16, and
+// back; a character the code page lacks becomes '?', as the ANSI functions
+// of the system show it (code_pages.cpp).
+std::u16string AnsiToWide(const std::string& text, UINT codePage = CP_ACP);
+std::string WideToAnsi(const std::u16string& wide, UINT codePage = CP_ACP);
+// The tests name files in UTF-8.
+std::u16string Utf8ToWide(const std::string& text);
+std::string WideToUtf8(const std::u16string& wide);
 // A stock object without a logged call.
 HGDIOBJ StockObject(int index);
 // The DIB bytes of bitmap resource `name` of a loaded module, or null (modules.cpp).

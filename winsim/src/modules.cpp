@@ -8,11 +8,10 @@ namespace winsim {
 namespace {
 
 using detail::EnterCall;
-using detail::EqualsIgnoringCase;
 using detail::ToUpperAscii;
 
 struct Module {
-  std::string path;
+  std::u16string path;  // the full name, as the wide functions give it
   ModuleImage image;
   int loadCount = 0;   // LoadLibraryA references
   bool preloaded = false;
@@ -34,9 +33,9 @@ struct GlobalBlock {
 };
 
 struct ModuleState {
-  std::string hostPath = "C:\\Program Files\\Tarvex\\host.exe";
+  std::u16string hostPath = u"C:\\Program Files\\Tarvex\\host.exe";
   std::unique_ptr<Module> host;
-  std::map<std::string, std::unique_ptr<Module>> files;  // by upper-case path; null image: a plain file
+  std::map<std::u16string, std::unique_ptr<Module>> files;  // by FileKey; null: a plain file
   std::vector<std::unique_ptr<Module>> preloaded;
   std::vector<std::unique_ptr<Resource>> resources;
   std::vector<std::unique_ptr<FindHandle>> findHandles;
@@ -87,13 +86,96 @@ std::string ResourceName(LPCSTR name) {
 }
 
 // Key of a file path: Windows file names ignore letter case and take either
-// slash as a separator.
-std::string FileKey(const std::string& path) {
-  std::string key = ToUpperAscii(path);
-  for (char& ch : key) {
-    if (ch == '/') ch = '\\';
+// slash as a separator. Only ASCII letters are folded here; the product never
+// depends on the case of other letters.
+std::u16string FileKey(const std::u16string& path) {
+  std::u16string key = path;
+  for (char16_t& ch : key) {
+    if (ch >= u'a' && ch <= u'z') ch = static_cast<char16_t>(ch - u'a' + u'A');
+    if (ch == u'/') ch = u'\\';
   }
   return key;
+}
+
+std::u16string BaseName(const std::u16string& path) { return path.substr(path.find_last_of(u"\\/") + 1); }
+
+// What LoadLibraryA and LoadLibraryW share: the module of `path`, loaded, or
+// null with the loader's error code.
+HMODULE LoadModule(const std::u16string& path) {
+  auto& files = State().files;
+  auto found = files.find(FileKey(path));
+  if (found == files.end()) {
+    SetLastError(ERROR_MOD_NOT_FOUND);
+    return nullptr;
+  }
+  Module* module = found->second.get();
+  if (module == nullptr || module->image.damaged) {
+    // What the loader reports for a file that is not a valid image.
+    SetLastError(ERROR_BAD_EXE_FORMAT);
+    return nullptr;
+  }
+  if (module->loadCount++ == 0) detail::AdjustLiveHandles(HandleKind::Module, +1);
+  return reinterpret_cast<HMODULE>(module);
+}
+
+// A folder exists while a file, or the host executable, lies in it or below
+// it; `folderKey` is a FileKey ending in a backslash.
+bool FolderExists(const std::u16string& folderKey) {
+  if (folderKey.empty() || FileKey(State().hostPath).compare(0, folderKey.size(), folderKey) == 0) return true;
+  for (const auto& entry : State().files) {
+    if (entry.first.compare(0, folderKey.size(), folderKey) == 0) return true;
+  }
+  return false;
+}
+
+// What FindFirstFileA and FindFirstFileW share: a search handle for an exact
+// name, or INVALID_HANDLE_VALUE.
+HANDLE FindFile(const std::u16string& path) {
+  auto& files = State().files;
+  const std::u16string key = FileKey(path);
+  if (files.find(key) == files.end()) {
+    SetLastError(FolderExists(key.substr(0, key.find_last_of(u'\\') + 1)) ? ERROR_FILE_NOT_FOUND
+                                                                            : ERROR_PATH_NOT_FOUND);
+    return INVALID_HANDLE_VALUE;
+  }
+  State().findHandles.push_back(std::make_unique<FindHandle>());
+  detail::AdjustLiveHandles(HandleKind::FindHandle, +1);
+  return State().findHandles.back().get();
+}
+
+// The module name cut to fit `size` characters as GetModuleFileName cuts it
+// under Wine: `size` characters and no terminator (Windows ends them with one),
+// the result `size`.
+template <typename Char>
+DWORD CopyModuleName(const std::basic_string<Char>& name, Char* buffer, DWORD size) {
+  if (name.size() < size) {
+    std::memcpy(buffer, name.c_str(), (name.size() + 1) * sizeof(Char));
+    SetLastError(ERROR_SUCCESS);
+    return static_cast<DWORD>(name.size());
+  }
+  std::memcpy(buffer, name.c_str(), size * sizeof(Char));
+  SetLastError(ERROR_INSUFFICIENT_BUFFER);
+  return size;
+}
+
+// What both GetModuleFileName forms share: the module's record, or null with
+// the error set.
+Module* ModuleForName(const char* function, HMODULE module, DWORD size) {
+  long error = 0;
+  if (detail::EnterCall(function, &error)) {
+    SetLastError(error ? error : ERROR_INVALID_HANDLE);
+    return nullptr;
+  }
+  Module* record = module == nullptr ? HostModuleRecord() : FindLoadedModule(module);
+  if (!record) {
+    SetLastError(ERROR_MOD_NOT_FOUND);
+    return nullptr;
+  }
+  if (size == 0) {
+    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return nullptr;
+  }
+  return record;
 }
 
 const std::vector<BYTE>* FindBitmap(Module* module, LPCSTR name) {
@@ -106,33 +188,36 @@ const std::vector<BYTE>* FindBitmap(Module* module, LPCSTR name) {
 
 }  // namespace
 
-void SetHostExecutablePath(const std::string& path) { State().hostPath = path; }
+void SetHostExecutablePath(const std::string& path) { State().hostPath = detail::Utf8ToWide(path); }
 HMODULE HostModule() { return reinterpret_cast<HMODULE>(HostModuleRecord()); }
 
 void AddModuleFile(const std::string& path, ModuleImage image) {
   auto module = std::make_unique<Module>();
-  module->path = path;
+  module->path = detail::Utf8ToWide(path);
   module->image = std::move(image);
-  State().files[FileKey(path)] = std::move(module);
+  State().files[FileKey(module->path)] = std::move(module);
 }
 
-void AddFile(const std::string& path) { State().files[FileKey(path)] = nullptr; }
+void AddFile(const std::string& path) { State().files[FileKey(detail::Utf8ToWide(path))] = nullptr; }
 
-void RemoveFile(const std::string& path) { State().files.erase(FileKey(path)); }
+void RemoveFile(const std::string& path) { State().files.erase(FileKey(detail::Utf8ToWide(path))); }
 
 HMODULE AddLoadedModule(const std::string& path, ModuleImage image) {
   auto module = std::make_unique<Module>();
-  module->path = path;
+  module->path = detail::Utf8ToWide(path);
   module->image = std::move(image);
   module->preloaded = true;
   State().preloaded.push_back(std::move(module));
   return reinterpret_cast<HMODULE>(State().preloaded.back().get());
 }
 
+std::u16string Utf16(const std::string& utf8) { return detail::Utf8ToWide(utf8); }
+std::string Utf8(const std::u16string& utf16) { return detail::WideToUtf8(utf16); }
+
 std::vector<std::string> LoadedLibraryPaths() {
   std::vector<std::string> paths;
   for (auto& entry : State().files) {
-    if (entry.second && entry.second->loadCount > 0) paths.push_back(entry.second->path);
+    if (entry.second && entry.second->loadCount > 0) paths.push_back(detail::WideToUtf8(entry.second->path));
   }
   return paths;
 }
@@ -160,12 +245,9 @@ using winsim::detail::EnterCall;
 HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName) {
   EnterCall("GetModuleHandleA");
   if (moduleName == nullptr) return winsim::HostModule();
-  winsim::ModuleState& state = winsim::State();
-  for (auto& module : state.preloaded) {
-    const std::string& path = module->path;
-    std::string base = path.substr(path.find_last_of("\\/") + 1);
-    if (winsim::detail::EqualsIgnoringCase(base, moduleName) ||
-        winsim::detail::EqualsIgnoringCase(path, moduleName)) {
+  const std::u16string wanted = winsim::FileKey(winsim::detail::AnsiToWide(moduleName));
+  for (auto& module : winsim::State().preloaded) {
+    if (winsim::FileKey(winsim::BaseName(module->path)) == wanted || winsim::FileKey(module->path) == wanted) {
       return reinterpret_cast<HMODULE>(module.get());
     }
   }
@@ -174,31 +256,16 @@ HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName) {
 }
 
 DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) {
-  long error = 0;
-  if (EnterCall("GetModuleFileNameA", &error)) {
-    SetLastError(error ? error : ERROR_INVALID_HANDLE);
-    return 0;
-  }
-  winsim::Module* record = module == nullptr ? winsim::HostModuleRecord() : winsim::FindLoadedModule(module);
-  if (!record) {
-    SetLastError(ERROR_MOD_NOT_FOUND);
-    return 0;
-  }
-  if (size == 0) {
-    SetLastError(ERROR_INSUFFICIENT_BUFFER);
-    return 0;
-  }
-  const std::string& path = record->path;
-  if (path.size() < size) {
-    std::memcpy(fileName, path.c_str(), path.size() + 1);
-    SetLastError(ERROR_SUCCESS);
-    return static_cast<DWORD>(path.size());
-  }
-  // Too long: cut to size - 1 characters, terminated, and the size is returned.
-  std::memcpy(fileName, path.c_str(), size - 1);
-  fileName[size - 1] = '\0';
-  SetLastError(ERROR_INSUFFICIENT_BUFFER);
-  return size;
+  winsim::Module* record = winsim::ModuleForName("GetModuleFileNameA", module, size);
+  if (!record) return 0;
+  // Characters the ANSI code page lacks come out as '?'.
+  return winsim::CopyModuleName(winsim::detail::WideToAnsi(record->path), fileName, size);
+}
+
+DWORD WINAPI GetModuleFileNameW(HMODULE module, LPWSTR fileName, DWORD size) {
+  winsim::Module* record = winsim::ModuleForName("GetModuleFileNameW", module, size);
+  if (!record) return 0;
+  return winsim::CopyModuleName(record->path, fileName, size);
 }
 
 HMODULE WINAPI LoadLibraryA(LPCSTR fileName) {
@@ -211,20 +278,20 @@ HMODULE WINAPI LoadLibraryA(LPCSTR fileName) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
-  auto& files = winsim::State().files;
-  auto found = files.find(winsim::FileKey(fileName));
-  if (found == files.end()) {
-    SetLastError(ERROR_MOD_NOT_FOUND);
+  return winsim::LoadModule(winsim::detail::AnsiToWide(fileName));
+}
+
+HMODULE WINAPI LoadLibraryW(LPCWSTR fileName) {
+  long error = 0;
+  if (EnterCall("LoadLibraryW", &error)) {
+    SetLastError(error ? error : ERROR_MOD_NOT_FOUND);
     return nullptr;
   }
-  winsim::Module* module = found->second.get();
-  if (module == nullptr || module->image.damaged) {
-    // What the loader reports for a file that is not a valid image.
-    SetLastError(ERROR_BAD_EXE_FORMAT);
+  if (fileName == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
-  if (module->loadCount++ == 0) winsim::detail::AdjustLiveHandles(winsim::HandleKind::Module, +1);
-  return reinterpret_cast<HMODULE>(module);
+  return winsim::LoadModule(fileName);
 }
 
 BOOL WINAPI FreeLibrary(HMODULE handle) {
@@ -275,20 +342,29 @@ HANDLE WINAPI FindFirstFileA(LPCSTR fileName, LPWIN32_FIND_DATAA findData) {
     SetLastError(error ? error : ERROR_FILE_NOT_FOUND);
     return INVALID_HANDLE_VALUE;
   }
-  auto& files = winsim::State().files;
-  auto found = fileName ? files.find(winsim::FileKey(fileName)) : files.end();
-  if (found == files.end()) {
-    SetLastError(ERROR_FILE_NOT_FOUND);
-    return INVALID_HANDLE_VALUE;
-  }
+  const std::u16string path = winsim::detail::AnsiToWide(fileName ? fileName : "");
+  HANDLE search = winsim::FindFile(path);
+  if (search == INVALID_HANDLE_VALUE) return search;
   std::memset(findData, 0, sizeof *findData);
   findData->dwFileAttributes = FILE_ATTRIBUTE_NORMAL;
-  std::string path = fileName;
-  std::string base = path.substr(path.find_last_of("\\/") + 1);
-  std::strncpy(findData->cFileName, base.c_str(), MAX_PATH - 1);
-  winsim::State().findHandles.push_back(std::make_unique<winsim::FindHandle>());
-  winsim::detail::AdjustLiveHandles(winsim::HandleKind::FindHandle, +1);
-  return winsim::State().findHandles.back().get();
+  std::strncpy(findData->cFileName, winsim::detail::WideToAnsi(winsim::BaseName(path)).c_str(), MAX_PATH - 1);
+  return search;
+}
+
+HANDLE WINAPI FindFirstFileW(LPCWSTR fileName, LPWIN32_FIND_DATAW findData) {
+  long error = 0;
+  if (EnterCall("FindFirstFileW", &error)) {
+    SetLastError(error ? error : ERROR_FILE_NOT_FOUND);
+    return INVALID_HANDLE_VALUE;
+  }
+  const std::u16string path = fileName ? fileName : u"";
+  HANDLE search = winsim::FindFile(path);
+  if (search == INVALID_HANDLE_VALUE) return search;
+  std::memset(findData, 0, sizeof *findData);
+  findData->dwFileAttributes = FILE_ATTRIBUTE_NORMAL;
+  const std::u16string base = winsim::BaseName(path).substr(0, MAX_PATH - 1);
+  std::memcpy(findData->cFileName, base.c_str(), (base.size() + 1) * sizeof(WCHAR));
+  return search;
 }
 
 BOOL WINAPI FindClose(HANDLE findFile) {

@@ -66,6 +66,8 @@ bool EnterCall(const char* function, long* error) {
   return true;
 }
 
+UINT AnsiCodePage() { return State().codePage; }
+
 ResetHook::ResetHook(void (*reset)()) { ResetHooks().push_back(reset); }
 
 void AdjustLiveHandles(HandleKind kind, int delta) { State().live[static_cast<int>(kind)] += delta; }

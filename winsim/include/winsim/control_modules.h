@@ -1,5 +1,10 @@
 // Simulated files and modules: the host executable, the library's own module,
 // and resource libraries registered as in-memory images.
+//
+// Paths are given and returned in UTF-8; the simulated file system keeps them
+// in UTF-16, as the wide functions see them. The ANSI functions see them
+// through the ANSI code page (SetAnsiCodePage), every character it lacks as
+// '?', as Windows shows them.
 #pragma once
 
 #include <windows.h>
@@ -26,12 +31,12 @@ struct ModuleImage {
   bool damaged = false;                                  // the file exists but LoadLibrary fails on it
 };
 
-// Sets the full path of the process's executable (GetModuleFileNameA(NULL)).
+// Sets the full path of the process's executable (GetModuleFileNameW(NULL)).
 // Default "C:\\Program Files\\Tarvex\\host.exe".
 void SetHostExecutablePath(const std::string& path);
 HMODULE HostModule();
 
-// Puts a module file at `path`: FindFirstFileA finds it, LoadLibraryA loads it.
+// Puts a module file at `path`: FindFirstFile finds it, LoadLibrary loads it.
 void AddModuleFile(const std::string& path, ModuleImage image);
 // Puts a plain file (not loadable) at `path`.
 void AddFile(const std::string& path);
@@ -41,7 +46,11 @@ void RemoveFile(const std::string& path);
 // hands it to the entry). Not counted among LoadLibraryA's live modules.
 HMODULE AddLoadedModule(const std::string& path, ModuleImage image = {});
 
-// Full paths of the modules LoadLibraryA has loaded and not yet freed.
+// Full paths of the modules LoadLibrary has loaded and not yet freed.
 std::vector<std::string> LoadedLibraryPaths();
+
+// UTF-8 and UTF-16, as the tests name files (no API call, nothing logged).
+std::u16string Utf16(const std::string& utf8);
+std::string Utf8(const std::u16string& utf16);
 
 }  // namespace winsim

@@ -1,0 +1,63 @@
+// UTF-16 names written as UTF-8 for the diagnostics lines: whole, cut at a
+// character's end, and long file names kept readable at both ends.
+#include "core/utf8_text.h"
+
+#include <gtest/gtest.h>
+#include <winsim/control.h>
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+constexpr char kGuard = 0x5A;
+
+struct Utf8Case {
+  std::u16string text;
+  size_t size;
+  std::string expected;
+  int whole;
+};
+
+TEST(CopyUtf16AsUtf8, WritesWholeCharactersOnlyAndTerminates) {
+  const Utf8Case cases[] = {
+      {u"C:\\app", 16, "C:\\app", 1},
+      {u"Программы", 32, "Программы", 1},
+      {u"程序", 7, "程序", 1},
+      {u"程序", 6, "程", 0},                           // the second character needs 3 more bytes
+      {u"\U0001F4C1x", 5, "\xF0\x9F\x93\x81", 0},      // a pair is one character of 4 bytes
+      {u"\U0001F4C1", 4, "", 0},                       // never half of it
+      {std::u16string(1, char16_t(0xD800)) + u"a", 8, "\xEF\xBF\xBD" "a", 1},  // unpaired surrogates
+      {std::u16string(1, char16_t(0xDC00)), 8, "\xEF\xBF\xBD", 1},
+      {u"abc", 1, "", 0},
+  };
+  for (const Utf8Case& c : cases) {
+    char buffer[64];
+    std::memset(buffer, kGuard, sizeof buffer);
+    EXPECT_EQ(CopyUtf16AsUtf8(buffer, c.size, c.text.c_str()), c.whole) << winsim::Utf8(c.text);
+    EXPECT_EQ(std::string(buffer), c.expected) << winsim::Utf8(c.text);
+    for (size_t i = c.size; i < sizeof buffer; ++i) ASSERT_EQ(buffer[i], kGuard) << winsim::Utf8(c.text);
+  }
+  char buffer[4] = "xx";
+  EXPECT_EQ(CopyUtf16AsUtf8(buffer, sizeof buffer, nullptr), 1);
+  EXPECT_STREQ(buffer, "");
+}
+
+TEST(CopyPathAsUtf8, LongNameKeepsItsBeginningAndItsFileName) {
+  const std::u16string path = u"C:\\Программы\\" + std::u16string(300, u'д') + u"\\OxaRes0.dll";
+  char buffer[64 + 8];
+  std::memset(buffer, kGuard, sizeof buffer);
+  CopyPathAsUtf8(buffer, 64, path.c_str());
+  const std::string text = buffer;
+  EXPECT_LE(text.size(), 63u);
+  EXPECT_EQ(text.compare(0, 3, "C:\\"), 0) << text;
+  EXPECT_NE(text.find("..."), std::string::npos) << text;
+  EXPECT_EQ(text.substr(text.size() - 12), "\\OxaRes0.dll") << text;
+  EXPECT_EQ(winsim::Utf8(winsim::Utf16(text)), text) << "only whole characters";
+  for (size_t i = 64; i < sizeof buffer; ++i) EXPECT_EQ(buffer[i], kGuard);
+
+  CopyPathAsUtf8(buffer, 64, u"C:\\Программы\\OxaRes0.dll");
+  EXPECT_STREQ(buffer, "C:\\Программы\\OxaRes0.dll") << "a name that fits is whole";
+}
+
+}  // namespace
