@@ -1,6 +1,7 @@
-// A small JSON writer for the probe's report: objects, arrays, strings (bytes
-// of 128 and more escaped as \u00XX so any ANSI text stays valid JSON),
-// integers, booleans and null.
+// A small JSON writer for the probe's report: objects, arrays, strings
+// (UTF-8, written as they are; a byte that begins no valid UTF-8 character
+// becomes U+FFFD, so the report is always valid JSON), integers, booleans
+// and null.
 #pragma once
 
 #include <cstdio>
@@ -61,9 +62,28 @@ class JsonWriter {
     if (!first_ && !text_.empty()) text_ += ',';
     first_ = false;
   }
+  // The length of the valid UTF-8 character at value[i], or 0.
+  static size_t Utf8Length(const std::string& value, size_t i) {
+    const auto lead = static_cast<unsigned char>(value[i]);
+    const size_t length = lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3
+                          : lead >= 0xF0 && lead <= 0xF4                                   ? 4
+                                                                                            : 0;
+    if (length == 0 || i + length > value.size()) return 0;
+    unsigned code = lead & (0x7F >> length);
+    for (size_t k = 1; k < length; ++k) {
+      const auto next = static_cast<unsigned char>(value[i + k]);
+      if ((next & 0xC0) != 0x80) return 0;
+      code = (code << 6) | (next & 0x3F);
+    }
+    const bool overlong = (length == 3 && code < 0x800) || (length == 4 && code < 0x10000);
+    const bool outOfRange = code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF);
+    return overlong || outOfRange ? 0 : length;
+  }
+
   void AppendString(const std::string& value) {
     text_ += '"';
-    for (unsigned char ch : value) {
+    for (size_t i = 0; i < value.size(); ++i) {
+      const auto ch = static_cast<unsigned char>(value[i]);
       if (ch == '"' || ch == '\\') {
         text_ += '\\';
         text_ += static_cast<char>(ch);
@@ -73,12 +93,17 @@ class JsonWriter {
         text_ += "\\r";
       } else if (ch == '\t') {
         text_ += "\\t";
-      } else if (ch < 0x20 || ch >= 0x7F) {
+      } else if (ch < 0x20 || ch == 0x7F) {
         char escaped[8];
         std::snprintf(escaped, sizeof escaped, "\\u%04x", ch);
         text_ += escaped;
-      } else {
+      } else if (ch < 0x80) {
         text_ += static_cast<char>(ch);
+      } else if (const size_t length = Utf8Length(value, i)) {
+        text_.append(value, i, length);
+        i += length - 1;
+      } else {
+        text_ += "\\ufffd";
       }
     }
     text_ += '"';

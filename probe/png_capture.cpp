@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "wide_text.h"
+
 namespace {
 
 std::uint32_t Crc32(const std::uint8_t* data, size_t size, std::uint32_t crc = 0) {
@@ -108,7 +110,7 @@ bool CaptureWindowToPng(HWND window, const std::string& path) {
   PutChunk(png, "IDAT", StoredZlib(raw));
   PutChunk(png, "IEND", {});
 
-  FILE* file = std::fopen(path.c_str(), "wb");
+  FILE* file = _wfopen(Utf16(path).c_str(), L"wb");
   if (!file) return false;
   bool written = std::fwrite(png.data(), 1, png.size(), file) == png.size();
   written = std::fclose(file) == 0 && written;

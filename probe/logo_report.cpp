@@ -1,0 +1,45 @@
+#include "logo_report.h"
+
+#include <windows.h>
+
+#include "png_capture.h"
+#include "process_modules.h"
+#include "wide_text.h"
+
+void ReportLogoWindow(JsonWriter& json, const Options& options) {
+  HWND logo = FindWindowA("TarvexLogoWndClass", nullptr);
+  json.Key("logoWindow");
+  if (!logo) {
+    json.Null();
+    return;
+  }
+  RECT rect = {};
+  GetWindowRect(logo, &rect);
+  RECT client = {};
+  GetClientRect(logo, &client);
+  char className[64] = "";
+  GetClassNameA(logo, className, sizeof className);
+  json.BeginObject();
+  json.Field("className", std::string(className));
+  wchar_t text[1024] = L"";
+  GetWindowTextW(logo, text, 1024);
+  json.Field("text", Utf8(text));
+  json.Field("x", static_cast<long long>(rect.left));
+  json.Field("y", static_cast<long long>(rect.top));
+  json.Field("width", static_cast<long long>(rect.right - rect.left));
+  json.Field("height", static_cast<long long>(rect.bottom - rect.top));
+  json.Field("clientWidth", static_cast<long long>(client.right));
+  json.Field("clientHeight", static_cast<long long>(client.bottom));
+  json.Field("visible", IsWindowVisible(logo) != FALSE);
+  json.Field("style", static_cast<long long>(static_cast<DWORD>(GetWindowLongA(logo, GWL_STYLE))));
+  json.Field("exStyle", static_cast<long long>(static_cast<DWORD>(GetWindowLongA(logo, GWL_EXSTYLE))));
+  if (!options.capturePath.empty()) {
+    json.Field("capture", CaptureWindowToPng(logo, options.capturePath) ? options.capturePath : std::string());
+  }
+  if (!options.expectedBitmap.empty()) {
+    HMODULE resources = LoadedResourceLibrary();
+    json.Field("bitmapMatchPercent",
+               static_cast<long long>(resources ? ClientMatchesBitmap(logo, resources, options.expectedBitmap) : -1));
+  }
+  json.EndObject();
+}

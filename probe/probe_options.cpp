@@ -1,0 +1,116 @@
+#include "probe_options.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+const char kUsage[] =
+    "Usage: startup-probe.exe [options] [switches for the library...]\n"
+    "\n"
+    "Loads the start-up library the way the host application does and prints\n"
+    "one JSON object describing what the library settled.\n"
+    "\n"
+    "Options:\n"
+    "  --library PATH          library to load (default: TarvexLogo.dll beside the probe)\n"
+    "  --answer ID             answer the next message box with button ID\n"
+    "                          (1 OK, 6 Yes, 7 No); repeat for later boxes\n"
+    "  --dialog-click ID       answer the mode dialog by clicking control ID\n"
+    "                          (392 forms mode, 391 or 397 main mode, 2 Cancel)\n"
+    "  --dialog-close          answer the mode dialog with its close box\n"
+    "  --dialog-escape         answer the mode dialog with the Escape key\n"
+    "  --exit-command TEXT     leave TEXT as the command to run at unload\n"
+    "  --exit-show N           show state for the exit command (default 0, hidden)\n"
+    "  --close-logo            close the logo through the export (twice) before unloading\n"
+    "  --pump-ms N             run the message loop N ms after loading (default 200)\n"
+    "  --capture FILE.png      save a picture of the logo window\n"
+    "  --expect-bitmap NAME    compare the logo window's client area with bitmap NAME\n"
+    "                          of the loaded resource library (reports the share of\n"
+    "                          matching pixels)\n"
+    "  --timeout S             end the probe with exit code 3 after S seconds (default 60;\n"
+    "                          0 waits for ever, for a person answering by hand)\n"
+    "  --relaunch LINE         start the probe again with exactly LINE as its command line,\n"
+    "                          wait for it, and pass its output and exit code through\n"
+    "  --cycles N              load and unload the library N times in this process and\n"
+    "                          report the process's GDI and USER objects, kernel handles,\n"
+    "                          loaded modules and private bytes before the first cycle,\n"
+    "                          after the first and after the last (--pump-ms applies to\n"
+    "                          each cycle)\n"
+    "  --unregister-logo-class with --cycles: after each unload, try to remove the logo\n"
+    "                          window class too (the library removes it itself at unload)\n"
+    "  --preload PATH          load the library PATH into the process before the start-up\n"
+    "                          library, as a host may hold a module of the same name\n"
+    "  --help                  show this text\n"
+    "\n"
+    "The report's \"diagnostics\" holds the lines the library wrote with\n"
+    "OutputDebugStringA (null when another debug-output viewer is running).\n"
+    "\n"
+    "Anything else on the command line is left for the library to see, e.g.\n"
+    "/nologo, /form, /standard or a file name ending in .frm or .pac.\n"
+    "Without --answer or --dialog-* options nothing is answered: a person\n"
+    "answers the boxes and the dialog on the screen.\n";
+
+}  // namespace
+
+bool ParseOptions(const std::vector<std::string>& arguments, Options* options) {
+  const size_t count = arguments.size();
+  for (size_t i = 1; i < count; ++i) {
+    const std::string& arg = arguments[i];
+    auto next = [&](std::string* value) {
+      if (i + 1 >= count) return false;
+      *value = arguments[++i];
+      return true;
+    };
+    std::string value;
+    if (arg == "--help" || arg == "-h" || arg == "/?") {
+      std::fputs(kUsage, stdout);
+      std::exit(0);
+    } else if (arg == "--library") {
+      if (!next(&options->library)) return false;
+    } else if (arg == "--answer") {
+      if (!next(&value)) return false;
+      options->answers.push_back(std::atoi(value.c_str()));
+    } else if (arg == "--dialog-click") {
+      if (!next(&value)) return false;
+      options->dialogClick = std::atoi(value.c_str());
+    } else if (arg == "--dialog-close") {
+      options->dialogClick = kDialogCloseBox;
+    } else if (arg == "--dialog-escape") {
+      options->dialogClick = kDialogEscapeKey;
+    } else if (arg == "--expect-bitmap") {
+      if (!next(&options->expectedBitmap)) return false;
+    } else if (arg == "--exit-command") {
+      if (!next(&options->exitCommand)) return false;
+      options->haveExitCommand = true;
+    } else if (arg == "--exit-show") {
+      if (!next(&value)) return false;
+      options->exitShow = std::atoi(value.c_str());
+    } else if (arg == "--close-logo") {
+      options->closeLogo = true;
+    } else if (arg == "--pump-ms") {
+      if (!next(&value)) return false;
+      options->pumpMs = std::atoi(value.c_str());
+    } else if (arg == "--capture") {
+      if (!next(&options->capturePath)) return false;
+    } else if (arg == "--timeout") {
+      if (!next(&value)) return false;
+      options->timeoutSeconds = std::atoi(value.c_str());
+    } else if (arg == "--relaunch") {
+      if (!next(&options->relaunchLine)) return false;
+    } else if (arg == "--cycles") {
+      if (!next(&value)) return false;
+      options->cycles = std::atoi(value.c_str());
+      if (options->cycles < 1) return false;
+    } else if (arg == "--unregister-logo-class") {
+      options->unregisterLogoClass = true;
+    } else if (arg == "--preload") {
+      if (!next(&value)) return false;
+      options->preloads.push_back(value);
+    } else if (arg.compare(0, 2, "--") == 0) {
+      std::fprintf(stderr, "startup-probe: unknown option %s (see --help)\n", arg.c_str());
+      return false;
+    }
+    // Anything else is for the library's command-line tests.
+  }
+  return true;
+}

@@ -1,0 +1,33 @@
+// The probe's command-line options. Every text is UTF-8.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// How the mode dialog is answered, besides a click on a control.
+constexpr int kDialogCloseBox = -1;
+constexpr int kDialogEscapeKey = -2;
+
+struct Options {
+  std::string library;  // empty: TarvexLogo.dll beside the probe
+  std::vector<int> answers;
+  int dialogClick = 0;  // 0: not scripted; kDialogCloseBox, kDialogEscapeKey, or a control to click
+  std::string exitCommand;
+  bool haveExitCommand = false;
+  int exitShow = 0;  // SW_HIDE
+  bool closeLogo = false;
+  int pumpMs = 200;
+  std::string capturePath;
+  std::string expectedBitmap;
+  int timeoutSeconds = 60;
+  std::string relaunchLine;
+  int cycles = 0;  // 0: load once
+  bool unregisterLogoClass = false;
+  std::vector<std::string> preloads;
+};
+
+// Reads the options from the arguments (UTF-8, the program's own first);
+// anything that is not an option is left for the library's command-line
+// tests. --help prints the usage and ends the process. False, with a message
+// on stderr, for an unknown option or a missing value.
+bool ParseOptions(const std::vector<std::string>& arguments, Options* options);
