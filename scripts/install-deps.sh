@@ -27,6 +27,7 @@ needed=(
     "valgrind|memory checks of the native build"
     "clang|builds the fuzz targets"
     "libclang-rt-14-dev|libFuzzer and the sanitizer runtimes for clang"
+    "locales|generates the ru_RU.UTF-8 locale, so Wine reads UTF-8 file names under code page 1251"
 )
 
 missing=()
@@ -66,3 +67,11 @@ for tool in i686-w64-mingw32-g++ i686-w64-mingw32-gcc; do
         "${sudo[@]}" update-alternatives --set "$tool" "$posix"
     fi
 done
+
+# Wine converts file names with the C library's locale and takes the ANSI code
+# page from its name: a folder in any script under code page 1251 needs
+# ru_RU.UTF-8 to exist, and a fresh machine has only C.UTF-8.
+if ! locale -a 2>/dev/null | grep -qix 'ru_RU.utf8'; then
+    echo "install-deps: generating the ru_RU.UTF-8 locale (file names in any script under code page 1251)"
+    "${sudo[@]}" localedef -i ru_RU -c -f UTF-8 ru_RU.UTF-8
+fi

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "probe_session.h"
+#include "wide_text.h"
 
 namespace {
 
@@ -103,22 +104,26 @@ TEST_F(HostileInputsE2eTest, TheLongestCommandLineIsScannedToItsEnd) {
       {"signs everywhere", "- / -/ ", " -FORM"},
       {"near-miss switches", "/forms -formx /nologos ", " /form"},
       {"rejected file types", ".frm.frmx a.frm.tif ", " a.frm"},
-      {"bytes above 127", "\xE9\xE8\xFF\x80 ", " /form"},
+      // Bytes 0xE9, 0xE8, 0xFF and 0x80 of the library's ANSI line (code page 1252).
+      {"bytes above 127", "éèÿ€ ", " /form"},
   };
   InstallFolder install("hostile-long-line", {0});
-  const std::string head = "\"" + install.File("startup-probe.exe") + "\" /nologo --pump-ms 0 ";
+  const std::wstring head = Utf16("\"" + install.File("startup-probe.exe") + "\" /nologo --pump-ms 0 ");
   for (const LineCase& lineCase : cases) {
     SCOPED_TRACE(lineCase.what);
-    std::string line = head;
-    while (line.size() + lineCase.padding.size() + lineCase.tail.size() <= kLongestLine) line += lineCase.padding;
-    line.append(kLongestLine - line.size() - lineCase.tail.size(), ' ');
-    line += lineCase.tail;
+    // Built in characters, as the system counts them; the probe reports UTF-8.
+    const std::wstring padding = Utf16(lineCase.padding);
+    const std::wstring tail = Utf16(lineCase.tail);
+    std::wstring line = head;
+    while (line.size() + padding.size() + tail.size() <= kLongestLine) line += padding;
+    line.append(kLongestLine - line.size() - tail.size(), L' ');
+    line += tail;
     ASSERT_EQ(line.size(), kLongestLine);
 
-    ProbeResult run = RunProcess(line, 60000);
+    ProbeResult run = RunProcess(Utf8(line), 60000);
     ExpectSurvived(run);
-    EXPECT_EQ(run.report["commandLine"].text.size(), kLongestLine) << "the line did not reach the probe whole";
-    const std::string& seen = run.report["commandLine"].text;
+    const std::wstring seen = Utf16(run.report["commandLine"].text);
+    EXPECT_EQ(seen.size(), kLongestLine) << "the line did not reach the probe whole";
     size_t differs = 0;
     while (differs < seen.size() && differs < line.size() && seen[differs] == line[differs]) ++differs;
     EXPECT_EQ(differs, line.size()) << "the line the probe saw differs from character " << differs;

@@ -37,6 +37,23 @@ class Parser {
     at_ += w.size();
     return true;
   }
+  static void AppendUtf8(unsigned code, std::string* out) {
+    if (code < 0x80) {
+      *out += static_cast<char>(code);
+    } else if (code < 0x800) {
+      *out += static_cast<char>(0xC0 | (code >> 6));
+      *out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+      *out += static_cast<char>(0xE0 | (code >> 12));
+      *out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+      *out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+      *out += static_cast<char>(0xF0 | (code >> 18));
+      *out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+      *out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+      *out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+  }
   bool ParseString(std::string* out) {
     if (!Consume('"')) return false;
     while (at_ < text_.size() && text_[at_] != '"') {
@@ -53,9 +70,17 @@ class Parser {
         case 't': *out += '\t'; break;
         case 'u': {
           if (at_ + 4 > text_.size()) return false;
-          long code = std::strtol(text_.substr(at_, 4).c_str(), nullptr, 16);
+          unsigned long code = std::strtoul(text_.substr(at_, 4).c_str(), nullptr, 16);
           at_ += 4;
-          *out += static_cast<char>(code & 0xFF);
+          // A surrogate pair arrives as two escapes.
+          if (code >= 0xD800 && code <= 0xDBFF && text_.compare(at_, 2, "\\u") == 0 && at_ + 6 <= text_.size()) {
+            const unsigned long low = std::strtoul(text_.substr(at_ + 2, 4).c_str(), nullptr, 16);
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+              code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
+              at_ += 6;
+            }
+          }
+          AppendUtf8(static_cast<unsigned>(code), out);
           break;
         }
         default: *out += escape; break;

@@ -1,5 +1,6 @@
 // A minimal JSON reader for the probe's report: enough for objects, arrays,
-// strings (with \uXXXX for bytes up to 0xFF), integers, booleans and null.
+// strings (UTF-8; \uXXXX escapes decoded to UTF-8), integers, booleans and
+// null.
 #pragma once
 
 #include <map>

@@ -2,6 +2,8 @@
 
 #include <sstream>
 
+#include "wide_text.h"
+
 namespace {
 
 std::string FolderOf(const std::string& path) {
@@ -36,6 +38,12 @@ std::string FakeResourceLibrary(const std::string& name) {
   return BuildBinFolder() + "\\e2e-fakes\\" + name + ".dll";
 }
 
+std::string ComparableName(const std::string& path) {
+  std::wstring full(32768, L'\0');
+  const DWORD length = GetFullPathNameW(Utf16(path).c_str(), static_cast<DWORD>(full.size()), &full[0], nullptr);
+  return length > 0 && length < full.size() ? Utf8(full.substr(0, length)) : path;
+}
+
 std::string ComparablePath(const std::string& path) {
   char full[MAX_PATH * 2] = "";
   DWORD length = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
@@ -45,6 +53,17 @@ std::string ComparablePath(const std::string& path) {
     if (ch == '/') ch = '\\';
   }
   return result;
+}
+
+std::string ResourceLibraryTitle(int language) {
+  HMODULE resources = LoadLibraryExA((BuildBinFolder() + "\\OxaRes" + std::to_string(language) + ".dll").c_str(),
+                                     nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  if (!resources) return "";
+  // Every resource library of the build keeps its title under identifier 1.
+  wchar_t title[512] = L"";
+  LoadStringW(resources, 1, title, 512);
+  FreeLibrary(resources);
+  return Utf8(title);
 }
 
 std::vector<std::string> LoadedResourceLibraryPaths(const ProbeResult& run) {
@@ -58,16 +77,21 @@ std::vector<std::string> LoadedResourceLibraryPaths(const ProbeResult& run) {
 }
 
 InstallFolder::InstallFolder(const std::string& name, const std::vector<int>& languages) {
-  std::string work = BuildBinFolder() + "\\..\\e2e-work";
+  // The full name without "..", as the loader reports the files in it.
+  std::string work = ComparableName(BuildBinFolder() + "\\..\\e2e-work");
   CreateDirectoryA(work.c_str(), nullptr);
   path_ = work + "\\" + name;
   // A fresh folder: what an earlier run left is removed first.
   RunProcess("cmd.exe /c rmdir /s /q \"" + path_ + "\"", 30000);
-  CreateDirectoryA(path_.c_str(), nullptr);
+  // Each level of a name with backslashes in turn.
+  for (size_t end = work.size() + 1; end != std::string::npos;) {
+    end = path_.find('\\', end + 1);
+    CreateDirectoryW(Utf16(path_.substr(0, end)).c_str(), nullptr);
+  }
   std::vector<std::string> files = {"startup-probe.exe", "TarvexLogo.dll"};
   for (int language : languages) files.push_back("OxaRes" + std::to_string(language) + ".dll");
   for (const std::string& file : files) {
-    CopyFileA((BuildBinFolder() + "\\" + file).c_str(), File(file).c_str(), FALSE);
+    CopyFileW(Utf16(BuildBinFolder() + "\\" + file).c_str(), Utf16(File(file)).c_str(), FALSE);
   }
 }
 
@@ -89,16 +113,17 @@ ProbeResult RunProcess(const std::string& commandLine, DWORD timeoutMs, const st
   SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
   SetHandleInformation(errRead, HANDLE_FLAG_INHERIT, 0);
 
-  STARTUPINFOA startup = {};
+  STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
   startup.hStdOutput = outWrite;
   startup.hStdError = errWrite;
   PROCESS_INFORMATION process = {};
-  std::string line = commandLine;
-  BOOL started = CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr,
-                                currentDirectory.empty() ? nullptr : currentDirectory.c_str(), &startup, &process);
+  std::wstring line = Utf16(commandLine);
+  const std::wstring directory = Utf16(currentDirectory);
+  BOOL started = CreateProcessW(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr,
+                                directory.empty() ? nullptr : directory.c_str(), &startup, &process);
   CloseHandle(outWrite);
   CloseHandle(errWrite);
   if (!started) {
@@ -133,6 +158,16 @@ ProbeResult RunProcess(const std::string& commandLine, DWORD timeoutMs, const st
     if (!errLine.empty() && errLine[0] == '{' && ParseJson(errLine, &event)) result.events.push_back(event);
   }
   return result;
+}
+
+bool ReadWholeFile(const std::string& path, std::string* text) {
+  HANDLE file = CreateFileW(Utf16(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  char buffer[4096];
+  DWORD read = 0;
+  while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) text->append(buffer, read);
+  CloseHandle(file);
+  return true;
 }
 
 void ImportRegFile(const std::string& fileName) {

@@ -24,8 +24,9 @@ std::string BuildBinFolder();
 
 class InstallFolder {
  public:
-  // A fresh folder named `name` with the probe, TarvexLogo.dll and the
-  // resource libraries OxaRes<N>.dll of `languages`, copied from the build.
+  // A fresh folder named `name` (UTF-8, any script; backslashes make levels)
+  // with the probe, TarvexLogo.dll and the resource libraries OxaRes<N>.dll
+  // of `languages`, copied from the build. Paths here are UTF-8.
   InstallFolder(const std::string& name, const std::vector<int>& languages);
   const std::string& Path() const { return path_; }
   std::string File(const std::string& name) const { return path_ + "\\" + name; }
@@ -40,7 +41,7 @@ class InstallFolder {
   std::string path_;
 };
 
-// Runs `commandLine` to its end (at most `timeoutMs`), capturing its output;
+// Runs `commandLine` (UTF-8) to its end (at most `timeoutMs`), capturing its output;
 // in `currentDirectory` when one is given, else in this process's own.
 ProbeResult RunProcess(const std::string& commandLine, DWORD timeoutMs,
                        const std::string& currentDirectory = std::string());
@@ -49,9 +50,15 @@ ProbeResult RunProcess(const std::string& commandLine, DWORD timeoutMs,
 // (bin/e2e-fakes/<name>.dll).
 std::string FakeResourceLibrary(const std::string& name);
 
+// `path` (UTF-8) made absolute, with "." and ".." resolved.
+std::string ComparableName(const std::string& path);
+
 // `path` made absolute, with "." and ".." resolved and in upper case, for
 // comparing paths the loader reports.
 std::string ComparablePath(const std::string& path);
+
+// The product title of the build's resource library of `language`, in UTF-8.
+std::string ResourceLibraryTitle(int language);
 
 // The full paths of the OxaRes*.dll modules in the probe's report.
 std::vector<std::string> LoadedResourceLibraryPaths(const ProbeResult& run);
@@ -71,6 +78,9 @@ void WriteRegistryString(HKEY root, const std::string& path, const std::string& 
 bool RegistryKeyExists(HKEY root, const std::string& path);
 // The REG_DWORD value, or `missing` when there is no such DWORD value.
 DWORD ReadRegistryDword(HKEY root, const std::string& path, const std::string& name, DWORD missing = 0xdeadbeef);
+
+// Appends the bytes of the file `path` (UTF-8) to *text; false when it cannot be read.
+bool ReadWholeFile(const std::string& path, std::string* text);
 
 // Waits up to `timeoutMs` for a file to appear.
 bool WaitForFile(const std::string& path, DWORD timeoutMs);
