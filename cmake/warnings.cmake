@@ -1,6 +1,10 @@
-# Product code: warnings are errors, no exceptions and no RTTI.
+# Product code: warnings are errors, no exceptions and no RTTI. -Wconversion
+# and -Wsign-conversion catch a pointer-sized value (LRESULT, INT_PTR, WPARAM,
+# SIZE_T) narrowed into an int or a DWORD, which the 64-bit build would cut;
+# a cast of a pointer to a smaller integer is an error in C++ already.
 function(tarvex_product_options target)
-  target_compile_options(${target} PRIVATE -Wall -Wextra -Werror -fno-exceptions -fno-rtti)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wconversion -Wsign-conversion -Werror -fno-exceptions
+    -fno-rtti)
 endfunction()
 
 # Test code may use exceptions (GoogleTest does), but keeps the warnings. It

@@ -5,8 +5,10 @@
  * Loading the library runs the whole start-up (settings, language, edition,
  * mode, logo) inside LoadLibrary; these functions then tell the host what was
  * settled. All use the C calling convention (__cdecl: the caller removes the
- * arguments). Four are exported by ordinal only; link against the import
- * library (libTarvexLogo.dll.a), which imports them by ordinal, or use
+ * arguments); in the 64-bit library (x64), which has one calling convention,
+ * __cdecl has no effect and the same prototypes serve. Four are exported by
+ * ordinal only; link against the import library of the host's bitness
+ * (libTarvexLogo.dll.a), which imports them by ordinal, or use
  * GetProcAddress(module, MAKEINTRESOURCEA(ordinal)).
  *
  * Usable from C and C++.

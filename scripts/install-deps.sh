@@ -14,9 +14,12 @@ fi
 needed=(
     "g++-mingw-w64-i686-posix|cross-compiles the 32-bit DLL and probe, posix thread model for std::thread"
     "binutils-mingw-w64-i686|links and inspects the 32-bit DLL"
+    "g++-mingw-w64-x86-64-posix|cross-compiles the 64-bit DLL and probe, posix thread model for std::thread"
+    "binutils-mingw-w64-x86-64|links and inspects the 64-bit DLL"
     "mingw-w64-tools|widl and friends for the cross build"
     "wine|runs the cross-built tests"
-    "wine32:i386|runs the 32-bit library and probe"
+    "wine32:i386|runs the 32-bit library and probe, under WOW64 in a 64-bit prefix"
+    "wine64|runs the 64-bit library and probe, and makes the 64-bit prefix every Wine test runs in"
     "xvfb|gives Wine a private X display at a chosen depth"
     "x11-utils|xdpyinfo, used to wait for the X server"
     "cmake|configures every build"
@@ -58,7 +61,7 @@ fi
 # The cross toolchain file calls the plain compiler names. The win32 thread
 # model behind them has no std::thread or std::mutex (GoogleTest and our code
 # need them), so if both models are installed, point the names at posix.
-for tool in i686-w64-mingw32-g++ i686-w64-mingw32-gcc; do
+for tool in i686-w64-mingw32-g++ i686-w64-mingw32-gcc x86_64-w64-mingw32-g++ x86_64-w64-mingw32-gcc; do
     posix=/usr/bin/$tool-posix
     query=$(update-alternatives --query "$tool" 2>/dev/null) || continue
     current=$(sed -n 's/^Value: //p' <<<"$query")

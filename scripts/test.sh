@@ -4,8 +4,8 @@
 #   the same under AddressSanitizer and UndefinedBehaviorSanitizer,
 #   the unit tests under valgrind memcheck,
 #   a bounded fuzzing pass over every fuzz target,
-#   the conformance and end-to-end tests of the real DLL under Wine,
-#   at 24 and at 8 bits per pixel.
+#   the conformance and end-to-end tests of the real 32-bit and 64-bit DLLs
+#   under Wine, in a 64-bit prefix, at 24 and at 8 bits per pixel.
 # Installs what is missing first (see scripts/install-deps.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -85,12 +85,18 @@ run_step "valgrind memcheck of the unit and conformance tests" memcheck_all
 run_step "bounded fuzzing pass" scripts/fuzz.sh "${FUZZ_SECONDS:-20}"
 
 build win32
-# Each Wine layer gets a fresh prefix inside the build tree.
-rm -rf build/win32/wine
-run_ctest scripts/wine-session.sh --depth 24 --prefix "$PWD/build/win32/wine/prefix" -- \
-    ctest --preset win32 -LE display8
-run_ctest scripts/wine-session.sh --depth 8 --prefix "$PWD/build/win32/wine/prefix" -- \
-    ctest --preset win32 -L display8
+build win64
+# Every Wine layer runs in one 64-bit prefix, made fresh for this run, as on
+# nearly every Windows machine: the 64-bit build natively, the 32-bit one
+# under WOW64.
+rm -rf build/wine
+prefix=$PWD/build/wine/prefix
+for preset in win32 win64; do
+    run_ctest scripts/wine-session.sh --depth 24 --prefix "$prefix" -- ctest --preset "$preset" -LE display8
+done
+for preset in win32 win64; do
+    run_ctest scripts/wine-session.sh --depth 8 --prefix "$prefix" -- ctest --preset "$preset" -L display8
+done
 
 echo
 echo "summary: $passed passed, $failed failed"

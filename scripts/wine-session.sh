@@ -5,6 +5,10 @@
 # first use), its own Xvfb display at the chosen depth, and a fresh
 # wineserver. Everything it started is stopped again on the way out, and it
 # exits with COMMAND's status.
+#
+# The prefix is a 64-bit one, as on nearly every Windows machine: 64-bit
+# programs run there, and 32-bit ones under WOW64, with the registry split
+# into the two views 64-bit Windows has.
 set -euo pipefail
 
 me=wine-session
@@ -125,7 +129,7 @@ done
 # --- environment for Wine and COMMAND --------------------------------------
 export DISPLAY=$display
 export WINEPREFIX=$prefix
-export WINEARCH=win32
+export WINEARCH=win64
 export WINEDEBUG=${WINEDEBUG--all}
 # No Mono or Gecko install prompts; the caller's own overrides still apply.
 export WINEDLLOVERRIDES="mscoree,mshtml=${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"

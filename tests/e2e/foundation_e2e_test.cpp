@@ -1,9 +1,16 @@
 // The real library under Wine, loaded by the probe as the host does.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "probe_session.h"
 
 namespace {
+
+BOOL CALLBACK CollectResourceType(HMODULE, LPSTR type, LONG_PTR found) {
+  reinterpret_cast<std::vector<ULONG_PTR>*>(found)->push_back(reinterpret_cast<ULONG_PTR>(type));
+  return TRUE;
+}
 
 class FoundationE2eTest : public ::testing::Test {
  protected:
@@ -56,8 +63,10 @@ TEST_F(FoundationE2eTest, TheDllImportsOnlyFromTheSystem) {
   ASSERT_NE(library, nullptr);
   auto* base = reinterpret_cast<const BYTE*>(library);
   auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
-  auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(base + dos->e_lfanew);
-  EXPECT_EQ(nt->FileHeader.Machine, IMAGE_FILE_MACHINE_I386);
+  // The headers of this build's bitness: PE32 for i386, PE32+ for x86-64.
+  auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+  EXPECT_EQ(nt->FileHeader.Machine, sizeof(void*) == 8 ? IMAGE_FILE_MACHINE_AMD64 : IMAGE_FILE_MACHINE_I386);
+  EXPECT_EQ(nt->OptionalHeader.Magic, sizeof(void*) == 8 ? IMAGE_NT_OPTIONAL_HDR64_MAGIC : IMAGE_NT_OPTIONAL_HDR32_MAGIC);
   const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
   ASSERT_NE(imports.VirtualAddress, 0u);
   const char* allowed[] = {"KERNEL32.dll", "USER32.dll", "GDI32.dll", "ADVAPI32.dll", "msvcrt.dll"};
@@ -78,6 +87,10 @@ TEST_F(FoundationE2eTest, TheDllImportsOnlyFromTheSystem) {
   for (int ordinal : {1, 2, 6, 8, 12, 13}) {
     EXPECT_NE(GetProcAddress(library, MAKEINTRESOURCEA(ordinal)), nullptr) << "ordinal " << ordinal;
   }
+  // Its only resource is its version record.
+  std::vector<ULONG_PTR> types;
+  EnumResourceTypesA(library, CollectResourceType, reinterpret_cast<LONG_PTR>(&types));
+  EXPECT_EQ(types, std::vector<ULONG_PTR>{reinterpret_cast<ULONG_PTR>(RT_VERSION)});
   FreeLibrary(library);
 }
 

@@ -170,13 +170,25 @@ bool ReadWholeFile(const std::string& path, std::string* text) {
   return true;
 }
 
+const char* OwnRegistryView() { return sizeof(void*) == 8 ? "/reg:64" : "/reg:32"; }
+
+REGSAM OtherViewAccess() { return sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY; }
+
 void ImportRegFile(const std::string& fileName) {
-  RunProcess("reg.exe import \"" + TestDataFile(fileName) + "\"", 60000);
+  // As the README tells an administrator: into the view of this build.
+  RunProcess("reg.exe import \"" + TestDataFile(fileName) + "\" " + OwnRegistryView(), 60000);
 }
 
 void ResetProductRegistry() {
   RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Vornek");
-  RegDeleteTreeA(HKEY_LOCAL_MACHINE, "Software\\Pellix\\Tarvex");
+  // Both views of HKLM\SOFTWARE: a test may write into the other one.
+  for (REGSAM view : {REGSAM(KEY_WOW64_32KEY), REGSAM(KEY_WOW64_64KEY)}) {
+    HKEY pellix = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Pellix", 0, KEY_ALL_ACCESS | view, &pellix) == ERROR_SUCCESS) {
+      RegDeleteTreeA(pellix, "Tarvex");
+      RegCloseKey(pellix);
+    }
+  }
 }
 
 std::string ReadRegistryString(HKEY root, const std::string& path, const std::string& name,
@@ -193,9 +205,12 @@ std::string ReadRegistryString(HKEY root, const std::string& path, const std::st
   return data;
 }
 
-void WriteRegistryString(HKEY root, const std::string& path, const std::string& name, const std::string& value) {
+void WriteRegistryString(HKEY root, const std::string& path, const std::string& name, const std::string& value,
+                         REGSAM view) {
   HKEY key;
-  if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS) return;
+  if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_WRITE | view, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+    return;
+  }
   RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                  static_cast<DWORD>(value.size() + 1));
   RegCloseKey(key);

@@ -63,18 +63,30 @@ std::string ResourceLibraryTitle(int language);
 // The full paths of the OxaRes*.dll modules in the probe's report.
 std::vector<std::string> LoadedResourceLibraryPaths(const ProbeResult& run);
 
-// Imports a .reg file of the tests' data folder with Wine's reg.exe.
+// The reg.exe switch for the registry view this build's programs read:
+// "/reg:32" for the 32-bit build (WOW6432Node on 64-bit Windows), "/reg:64"
+// for the 64-bit one.
+const char* OwnRegistryView();
+// The access flag that reaches the other view of HKLM\SOFTWARE.
+REGSAM OtherViewAccess();
+
+// Imports a .reg file of the tests' data folder with reg.exe, into the view
+// of this build.
 void ImportRegFile(const std::string& fileName);
 // The path of a file in the tests' data folder.
 std::string TestDataFile(const std::string& fileName);
 
-// Removes everything the library reads or writes from the prefix's registry.
+// Removes everything the library reads or writes from the prefix's
+// registry, in both views.
 void ResetProductRegistry();
 
 // The REG_SZ value, or `missing` when there is no such string value.
 std::string ReadRegistryString(HKEY root, const std::string& path, const std::string& name,
                                const std::string& missing = "<missing>");
-void WriteRegistryString(HKEY root, const std::string& path, const std::string& name, const std::string& value);
+// Writes a REG_SZ value, creating its key; `view` may name a registry view
+// (KEY_WOW64_32KEY or KEY_WOW64_64KEY), else this build's own.
+void WriteRegistryString(HKEY root, const std::string& path, const std::string& name, const std::string& value,
+                         REGSAM view = 0);
 bool RegistryKeyExists(HKEY root, const std::string& path);
 // The REG_DWORD value, or `missing` when there is no such DWORD value.
 DWORD ReadRegistryDword(HKEY root, const std::string& path, const std::string& name, DWORD missing = 0xdeadbeef);
