@@ -36,15 +36,6 @@ bool DestinationLacksValue(HKEY destination, const char* name, BYTE* scratch) {
   return status == ERROR_SUCCESS && type != REG_SZ && type != REG_EXPAND_SZ;
 }
 
-// Whether the destination key certainly holds no values yet (a key the copy
-// has just created): then every value is missing and needs no presence read.
-bool DestinationIsEmpty(HKEY destination) {
-  DWORD values = 0;
-  return RegQueryInfoKeyA(destination, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr,
-                          nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
-         values == 0;
-}
-
 // The value phase of one key. Its three 512-byte buffers live in this frame
 // only, so that the walk down a deep tree does not hold them at every level.
 // Ends at the first enumeration failure: the last value, or a value whose name
@@ -85,15 +76,16 @@ void RegKey::CopyKeyTree(RegKey& destination, int onlyMissing, KeyTreeCopyCounts
   if (handle == nullptr || destination.handle == nullptr || handle == destination.handle) return;
 
   RegKeyInfo info;
-  QueryInfo(&info);
+  const bool counted = QueryInfo(&info) != 0;
   if (counts != nullptr) ++counts->keys;
-  if (info.valueCount != 0) {
-    CopyValues(handle, destination, onlyMissing && !DestinationIsEmpty(destination.handle), info.valueCount, counts);
-  } else {
-    // No count: the key may be empty or the query may have failed; the
-    // enumeration tells.
-    CopyValues(handle, destination, onlyMissing, 0, counts);
+  // A key this copy has just created holds no values: every value is missing
+  // and needs no presence read. A key counted empty has no values to walk;
+  // without a count (a failed query) the enumeration tells where they end.
+  if (!counted || info.valueCount != 0) {
+    CopyValues(handle, destination, onlyMissing && !destination.created, info.valueCount, counts);
   }
+  // It may hold values now: a second copy into it reads before it writes.
+  destination.created = 0;
 
   // A list with room for no name would list nothing.
   if (info.subKeyCount == 0) return;
@@ -109,6 +101,7 @@ void RegKey::CopyKeyTree(RegKey& destination, int onlyMissing, KeyTreeCopyCounts
     // the source has its namesake in the destination.
     RegKey destinationSubkey(0);
     destinationSubkey.Open(destination.handle, name);
+    if (counts != nullptr && destinationSubkey.created) ++counts->keysCreated;
     sourceSubkey.CopyKeyTree(destinationSubkey, onlyMissing, counts);
     destinationSubkey.Close();
     sourceSubkey.Close();

@@ -13,7 +13,7 @@ const char kMachineSettingsKey[] = "SOFTWARE\\Pellix\\Tarvex\\4.0";
 
 }  // namespace
 
-RegKey::RegKey(int readOnlyKey) : handle(nullptr), readOnly(readOnlyKey) {}
+RegKey::RegKey(int readOnlyKey) : handle(nullptr), readOnly(readOnlyKey), created(0) {}
 
 RegKey::~RegKey() { Close(); }
 
@@ -27,11 +27,14 @@ void RegKey::Open(HKEY root, const char* subKeyPath) {
     DWORD disposition = 0;
     status = RegCreateKeyExA(root, subKeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE, nullptr,
                              &opened, &disposition);
+    // Kept, so that a copy into a key just made needs no presence reads.
+    created = status == ERROR_SUCCESS && disposition == REG_CREATED_NEW_KEY ? 1 : 0;
   }
   handle = status == ERROR_SUCCESS ? opened : nullptr;
 }
 
 void RegKey::Close() {
+  created = 0;
   if (handle == nullptr) return;
   RegCloseKey(handle);
   handle = nullptr;
@@ -94,15 +97,17 @@ void RegKey::EnumSubkeyNames(char* list, DWORD slotCount) {
   list[static_cast<size_t>(count) * kSubkeyNameSlotSize] = '\0';
 }
 
-void RegKey::QueryInfo(RegKeyInfo* info) {
-  if (info == nullptr) return;
+int RegKey::QueryInfo(RegKeyInfo* info) {
+  if (info == nullptr) return 0;
   *info = RegKeyInfo{};
-  if (handle == nullptr) return;
+  if (handle == nullptr) return 0;
   if (RegQueryInfoKeyA(handle, nullptr, nullptr, nullptr, &info->subKeyCount, &info->maxSubKeyNameLength,
                        &info->maxClassLength, &info->valueCount, &info->maxValueNameLength,
                        &info->maxValueDataSize, nullptr, nullptr) != ERROR_SUCCESS) {
     *info = RegKeyInfo{};
+    return 0;
   }
+  return 1;
 }
 
 void ReadMachineSetting(char* buffer, const char* valueName) {

@@ -21,6 +21,7 @@ constexpr DWORD kSubkeyNameSlotSize = 512;
 // diagnostics. The caller zeroes it before the copy.
 struct KeyTreeCopyCounts {
   DWORD keys;            // source keys whose values were walked, the top one included
+  DWORD keysCreated;     // destination subkeys the copy created (the top one is its caller's)
   DWORD valuesWritten;   // values the destination accepted
   DWORD valuesKept;      // values left alone because the destination has them
   DWORD valuesRefused;   // writes the destination refused
@@ -42,7 +43,8 @@ class RegKey {
   RegKey& operator=(const RegKey&) = delete;
 
   // Opens `subKeyPath` under `root` (a predefined root or another open key's
-  // handle); `handle` is null when that fails. A key already held is closed first.
+  // handle); `handle` is null when that fails. A key already held is closed
+  // first. A writable object keeps in `created` whether the key was made now.
   void Open(HKEY root, const char* subKeyPath);
   // Closes the key held, if any; `handle` is null afterwards.
   void Close();
@@ -68,8 +70,10 @@ class RegKey {
   // slotCount 0: nothing is written.
   void EnumSubkeyNames(char* list, DWORD slotCount);
 
-  // Fills `info` with the key's counts, or with zeros when it cannot be queried.
-  void QueryInfo(RegKeyInfo* info);
+  // Fills `info` with the key's counts, or with zeros when it cannot be
+  // queried. Returns 1 when the counts are the key's, 0 when they are zeros
+  // for want of an answer.
+  int QueryInfo(RegKeyInfo* info);
 
   // Copies this key's values and subkeys into `destination`, recursively and
   // depth first; with `onlyMissing` non-zero only the values the destination
@@ -79,6 +83,10 @@ class RegKey {
 
   HKEY handle;
   const int readOnly;
+  // 1 when the last Open created the key (REG_CREATED_NEW_KEY) and nothing
+  // has been copied into it since: it holds no values. 0 for a key that
+  // existed, a failed open, a read-only key, and after CopyKeyTree into it.
+  int created;
 };
 
 // Reads `valueName` of "SOFTWARE\Pellix\Tarvex\4.0" in HKEY_LOCAL_MACHINE into

@@ -75,6 +75,45 @@ class NewUserDefaultsTest : public StartupTest {
   SubkeyListAllocator previousAllocator = nullptr;
 };
 
+// What the copy asks of the destination: presence reads only in keys that
+// existed, none for the end of a source key counted empty; the same result.
+struct ReadCase {
+  const char* label;
+  bool userHasTree;   // the user's keys exist (with a REG_SZ of their own) before the copy
+  int copies;         // copies through the same destination object
+  int presenceReads;  // RegQueryValueExA calls
+  int enumerations;   // RegEnumValueA calls
+};
+
+TEST_F(NewUserDefaultsTest, PresenceReadsOnlyInKeysThatExisted) {
+  const ReadCase cases[] = {
+      {"first start: every key made now", false, 1, 0, 6},
+      {"returning user: every key there", true, 1, 6, 6},
+      {"a second copy into the same object reads first", false, 2, 6, 12},
+  };
+  for (const ReadCase& c : cases) {
+    winsim::Reset();
+    SetUpDefaults();
+    if (c.userHasTree) {
+      winsim::SetRegistryString(HKEY_CURRENT_USER, User("Tarvex4\\Helmex"), "StartPage", "Mine");
+      for (const char* key : {"Tarvex4\\Helmex\\Toolbars", "Tarvex4\\Plugins", "Brindo4\\Helmex"}) {
+        winsim::CreateRegistryKey(HKEY_CURRENT_USER, User(key));
+      }
+    }
+    RegKey source(1);
+    RegKey destination(0);
+    source.Open(HKEY_LOCAL_MACHINE, kDefaults);
+    destination.Open(HKEY_CURRENT_USER, kUser);
+    winsim::ClearCalls();
+    for (int copy = 0; copy < c.copies; ++copy) source.CopyKeyTree(destination, 1);
+    EXPECT_EQ(winsim::CallCount("RegQueryValueExA"), c.presenceReads) << c.label;
+    EXPECT_EQ(winsim::CallCount("RegEnumValueA"), c.enumerations) << c.label << ": none for Plugins, counted empty";
+    EXPECT_EQ(UserValue(User("Tarvex4\\Helmex"), "StartPage").data, Text(c.userHasTree ? "Mine" : "Welcome"))
+        << c.label;
+    EXPECT_EQ(UserValue(User("Tarvex4\\Helmex"), "RecentFileCount").data, (Bytes{8, 0, 0, 0})) << c.label;
+  }
+}
+
 TEST_F(NewUserDefaultsTest, WithoutDefaultsTheUserKeyIsStillCreated) {
   startup.CopyNewUserDefaults();
   EXPECT_EQ(winsim::DumpRegistryTree(HKEY_CURRENT_USER, ""), "key []\nkey [Software]\nkey [Software\\Vornek]\n");

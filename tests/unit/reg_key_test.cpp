@@ -95,13 +95,34 @@ TEST_F(RegKeyTest, FailedQueryInfoGivesZeros) {
   winsim::InjectFailure("RegQueryInfoKeyA", 0, 1, ERROR_ACCESS_DENIED);
   RegKeyInfo info;
   std::memset(&info, 0xbe, sizeof info);
-  key.QueryInfo(&info);
+  EXPECT_EQ(key.QueryInfo(&info), 0) << "zeros for want of an answer are not the key's counts";
   EXPECT_EQ(info.subKeyCount, 0u);
   EXPECT_EQ(info.maxSubKeyNameLength, 0u);
   EXPECT_EQ(info.maxClassLength, 0u);
   EXPECT_EQ(info.valueCount, 0u);
   EXPECT_EQ(info.maxValueNameLength, 0u);
   EXPECT_EQ(info.maxValueDataSize, 0u);
+}
+
+// A writable key says whether it was made now; a read-only one never does.
+TEST_F(RegKeyTest, CreatedTellsANewKeyFromOneThatExisted) {
+  RegKey made(0);
+  made.Open(HKEY_CURRENT_USER, kKey);
+  EXPECT_EQ(made.created, 1);
+  RegKeyInfo info;
+  EXPECT_EQ(made.QueryInfo(&info), 1);
+  made.Close();
+  EXPECT_EQ(made.created, 0);
+  RegKey again(0);
+  again.Open(HKEY_CURRENT_USER, kKey);
+  EXPECT_EQ(again.created, 0);
+  RegKey reader(1);
+  reader.Open(HKEY_CURRENT_USER, kKey);
+  EXPECT_EQ(reader.created, 0);
+  winsim::InjectFailure("RegCreateKeyExA", 0, 1, ERROR_ACCESS_DENIED);
+  RegKey refused(0);
+  refused.Open(HKEY_CURRENT_USER, "Software\\Other");
+  EXPECT_EQ(refused.created, 0);
 }
 
 TEST_F(RegKeyTest, CloseIgnoresItsResultAndRunsOnce) {
