@@ -31,6 +31,9 @@ needed=(
     "clang|builds the fuzz targets"
     "libclang-rt-14-dev|libFuzzer and the sanitizer runtimes for clang"
     "locales|generates the ru_RU.UTF-8 locale, so Wine reads UTF-8 file names under code page 1251"
+    "llvm|llvm-dlltool makes the import libraries for Visual Studio's linker, llvm-readobj checks them"
+    "osslsigncode|signs the release's binaries with Authenticode and verifies the signatures"
+    "openssl|makes the throwaway code-signing certificate of the signing test"
 )
 
 missing=()
