@@ -1,10 +1,12 @@
-# Compiles the example host of the README exactly as the README shows it:
-# the C block after the "example-host" marker, built with the command given
-# below it. Run by ctest with -DREADME, -DWORK, -DCOMPILER, -DINCLUDE, -DLIBDIR.
+# Compiles an example host of the README exactly as the README shows it: the
+# C block after the marker <!-- MARKER -->, built as NAME.c with the command
+# the README gives (FLAGS are the command's own options). Run by ctest with
+# -DREADME, -DWORK, -DCOMPILER, -DINCLUDE, -DLIBDIR, -DMARKER, -DNAME and
+# optionally -DFLAGS.
 file(READ ${README} text)
-string(FIND "${text}" "<!-- example-host -->" marker)
+string(FIND "${text}" "<!-- ${MARKER} -->" marker)
 if(marker EQUAL -1)
-  message(FATAL_ERROR "the README has no example-host block")
+  message(FATAL_ERROR "the README has no ${MARKER} block")
 endif()
 string(SUBSTRING "${text}" ${marker} -1 text)
 string(FIND "${text}" "```c\n" start)
@@ -13,11 +15,12 @@ math(EXPR start "${start} + 5")
 math(EXPR length "${end} - ${start} + 1")
 string(SUBSTRING "${text}" ${start} ${length} source)
 file(MAKE_DIRECTORY ${WORK})
-file(WRITE ${WORK}/host.c "${source}")
+file(WRITE ${WORK}/${NAME}.c "${source}")
+separate_arguments(flags UNIX_COMMAND "${FLAGS}")
 execute_process(
-  COMMAND ${COMPILER} -Wall -Werror -I${INCLUDE} host.c -L${LIBDIR} -lTarvexLogo -o host.exe
+  COMMAND ${COMPILER} -Wall -Wextra -Werror ${flags} -I${INCLUDE} ${NAME}.c -L${LIBDIR} -lTarvexLogo -o ${NAME}.exe
   WORKING_DIRECTORY ${WORK} RESULT_VARIABLE result)
 if(NOT result EQUAL 0)
-  message(FATAL_ERROR "the README's example host does not compile")
+  message(FATAL_ERROR "the README's ${MARKER} does not compile")
 endif()
-message(STATUS "the README's example host compiles and links against the import library")
+message(STATUS "the README's ${MARKER} compiles and links against the import library")

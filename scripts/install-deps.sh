@@ -51,14 +51,25 @@ done
 if ((${#missing[@]} == 0)); then
     echo "install-deps: everything needed is installed"
 else
+    # apt's progress (database reading, unpacking, triggers) goes to a log;
+    # all of it is shown when apt fails.
+    log=$(mktemp "${TMPDIR:-/tmp}/install-deps.XXXXXX.log")
+    echo "install-deps: apt's output goes to $log"
+    apt_quietly() {
+        if ! "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive "$@" </dev/null >>"$log" 2>&1; then
+            cat "$log" >&2
+            echo "install-deps: $* failed (the log above is $log)" >&2
+            exit 1
+        fi
+    }
     # wine32 is an i386 package; apt cannot see it until the architecture is added.
     if ! dpkg --print-foreign-architectures | grep -qx i386; then
-        "${sudo[@]}" dpkg --add-architecture i386
+        apt_quietly dpkg --add-architecture i386
     fi
     # CI runs with no stdin: keep apt and debconf from asking anything.
-    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update </dev/null
-    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive \
-        apt-get install -y --no-install-recommends "${missing[@]}" </dev/null
+    apt_quietly apt-get update
+    apt_quietly apt-get install -y --no-install-recommends "${missing[@]}"
+    echo "install-deps: installed ${#missing[@]} packages"
 fi
 
 # The cross toolchain file calls the plain compiler names. The win32 thread
