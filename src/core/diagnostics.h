@@ -2,6 +2,8 @@
 // any debug-output viewer. Nothing is written anywhere else.
 #pragma once
 
+#include <cstddef>
+
 #if defined(__MINGW32__)
 // The lines are formatted by the system C runtime (msvcrt), whose printf
 // knows %d, %u and %s as used here; mingw's own printf would add 28 KiB.
@@ -21,4 +23,9 @@ constexpr int kDiagnosticLineSize = 512;
 // (keeping the line feed). Uses no heap, and leaves the thread's last-error
 // code as it found it.
 void Diagnose(const char* format, ...) TARVEX_PRINTF_FORMAT(1, 2);
+
+// The system's message for `error` in UTF-8, without its line end, into
+// `text` (`size` bytes, size > 0); "no message" when the system has none.
+// Leaves the thread's last-error code as it found it.
+void SystemErrorText(unsigned long error, char* text, size_t size);
 

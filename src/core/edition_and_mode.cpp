@@ -16,6 +16,71 @@ int Settled(int settled, const char* rule) {
   return settled;
 }
 
+// Why the mode dialog could not be shown, in words: its template comes from
+// the resource library.
+void DiagnoseDialogFailure(bool ownModuleServes, DWORD error) {
+  if (ownModuleServes) {
+    Diagnose("mode 0: the mode dialog could not be shown: no resource library was loaded, and dialog %d comes from it",
+             kModeDialogTemplate);
+  } else if (error == ERROR_RESOURCE_NAME_NOT_FOUND || error == ERROR_RESOURCE_TYPE_NOT_FOUND) {
+    Diagnose("mode 0: the mode dialog could not be shown: the resource library has no dialog template %d",
+             kModeDialogTemplate);
+  } else {
+    char text[160];
+    SystemErrorText(error, text, sizeof text);
+    Diagnose("mode 0: the mode dialog could not be shown: %s (error %u)", text, static_cast<unsigned>(error));
+  }
+}
+
+// Each build reads the registry view of its own bitness; on 64-bit Windows
+// a 32-bit program's HKLM\SOFTWARE is WOW6432Node.
+const char* RegistryView() { return sizeof(void*) == 8 ? "64-bit" : "32-bit"; }
+
+// The edition, and where and how "DisableForms" was found, so that a wrong
+// edition points at the value to mend.
+void DiagnoseEdition(int settled, StoredString found, char first) {
+  const char* forms = settled == 15 ? "enabled" : "disabled";
+  switch (found) {
+    case StoredString::NoKey:
+      Diagnose("edition %d (forms %s): no key HKLM\\%s in the %s registry view", settled, forms,
+               kMachineSettingsKey, RegistryView());
+      break;
+    case StoredString::Missing:
+      Diagnose("edition %d (forms %s): \"DisableForms\" absent from HKLM\\%s (%s registry view)", settled, forms,
+               kMachineSettingsKey, RegistryView());
+      break;
+    case StoredString::Text:
+      if (first == '\0') {
+        Diagnose("edition %d (forms %s): \"DisableForms\" in HKLM\\%s (%s registry view) is empty", settled, forms,
+                 kMachineSettingsKey, RegistryView());
+      } else {
+        // A printable ASCII character is shown as it is; any other byte (a
+        // blank, a control, an ANSI letter) by its value, so the line stays UTF-8.
+        const auto byte = static_cast<unsigned char>(first);
+        if (byte > 0x20 && byte < 0x7F && byte != '"') {
+          Diagnose("edition %d (forms %s): \"DisableForms\" in HKLM\\%s (%s registry view) begins with \"%c\"", settled,
+                   forms, kMachineSettingsKey, RegistryView(), first);
+        } else {
+          Diagnose("edition %d (forms %s): \"DisableForms\" in HKLM\\%s (%s registry view) begins with byte 0x%02X",
+                   settled, forms, kMachineSettingsKey, RegistryView(), static_cast<unsigned>(byte));
+        }
+      }
+      break;
+    case StoredString::TooLong:
+      Diagnose("edition %d (forms %s): \"DisableForms\" in HKLM\\%s (%s registry view) is longer than 511 bytes",
+               settled, forms, kMachineSettingsKey, RegistryView());
+      break;
+    case StoredString::NotText:
+      Diagnose("edition %d (forms %s): \"DisableForms\" in HKLM\\%s (%s registry view) is not text", settled, forms,
+               kMachineSettingsKey, RegistryView());
+      break;
+    case StoredString::Unreadable:
+      Diagnose("edition %d (forms %s): \"DisableForms\" in HKLM\\%s (%s registry view) could not be read", settled,
+               forms, kMachineSettingsKey, RegistryView());
+      break;
+  }
+}
+
 }  // namespace
 
 const char* EditionName(int edition) {
@@ -39,12 +104,13 @@ INT_PTR CALLBACK ModeDialogProcedure(HWND window, UINT message, WPARAM wParam, L
   return TheStartup()->ModeDialogProc(window, message, wParam, lParam);
 }
 
-int LogoStartup::FormsEnabled() const {
+int LogoStartup::FormsEnabled(StoredString* found, char* first) const {
   char setting[kTextSize];
   // Empty unless the reader fills it, so a reader that gives up leaves the
   // forms mode enabled.
   setting[0] = '\0';
-  ReadMachineSetting(setting, "DisableForms");
+  ReadMachineSetting(setting, "DisableForms", found);
+  if (first) *first = setting[0];
   // Only the first character counts: "1", "10" and "1 yes" all disable.
   return setting[0] == '1' ? 0 : 1;
 }
@@ -59,7 +125,7 @@ int LogoStartup::AskMode() {
   }
   // 391, 397, and -1 when the dialog cannot be shown, all mean the main mode.
   if (answer == -1) {
-    Diagnose("mode 0: the mode dialog could not be shown (error %u)", static_cast<unsigned>(GetLastError()));
+    DiagnoseDialogFailure(resourceModule == module, GetLastError());
     return 0;
   }
   const int chosen = answer == kModeDialogForms ? 1 : 0;
@@ -93,8 +159,10 @@ INT_PTR LogoStartup::ModeDialogProc(HWND window, UINT message, WPARAM wParam, LP
 }
 
 int ProductStartup::QueryEdition() {
-  const int settled = FormsEnabled() ? 15 : 14;
-  Diagnose("edition %d (forms %s)", settled, settled == 15 ? "enabled" : "disabled");
+  StoredString found = StoredString::NoKey;
+  char first = '\0';
+  const int settled = FormsEnabled(&found, &first) ? 15 : 14;
+  DiagnoseEdition(settled, found, first);
   return settled;
 }
 

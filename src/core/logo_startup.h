@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include "settings/reg_key.h"
+
 // Size of every fixed text buffer of the library, in bytes (511 characters and
 // the terminating zero).
 constexpr int kTextSize = 512;
@@ -55,7 +57,9 @@ class LogoStartup {
   int CommandLineHasFileType(const char* extension) const;
 
   // ---- edition and mode (core/edition_and_mode.cpp)
-  int FormsEnabled() const;
+  // 1 unless "DisableForms" begins with "1"; *found and *first (when given)
+  // say what the read found and the value's first character.
+  int FormsEnabled(StoredString* found = nullptr, char* first = nullptr) const;
   // 1 for the forms mode, 0 for the main mode; a cancelled dialog ends the process.
   int AskMode();
   INT_PTR ModeDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

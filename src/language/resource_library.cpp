@@ -35,7 +35,10 @@ void DiagnoseResourceLibrary(const WCHAR* path, bool loaded, DWORD error, bool l
   } else if (error == ERROR_MOD_NOT_FOUND || error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
     Diagnose("resource library %s not found, own module used", name);
   } else {
-    Diagnose("resource library %s failed to load with error %u, own module used", name, static_cast<unsigned>(error));
+    char text[160];
+    SystemErrorText(error, text, sizeof text);
+    Diagnose("resource library %s failed to load: %s (error %u), own module used", name, text,
+             static_cast<unsigned>(error));
   }
 }
 

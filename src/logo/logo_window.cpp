@@ -22,6 +22,16 @@ DWORD LogoCharacterSet(int languageSetting) {
   return (languageSetting == 1 || languageSetting == 4) ? RUSSIAN_CHARSET : DEFAULT_CHARSET;
 }
 
+// Why there is no bitmap: the logo's bitmaps come from the resource library,
+// and without one the library's own module, which holds none, stands in.
+void DiagnoseMissingBitmap(bool ownModuleServes, const char* name) {
+  if (ownModuleServes) {
+    Diagnose("no logo: no resource library was loaded, and the logo's bitmap %s comes from it", name);
+  } else {
+    Diagnose("no logo: the resource library has no bitmap %s", name);
+  }
+}
+
 }  // namespace
 
 bool IsSvgaDisplay() {
@@ -84,7 +94,10 @@ void LogoStartup::CreateLogoWindow() {
   windowClass.lpszMenuName = nullptr;
   windowClass.lpszClassName = kLogoWindowClassName;
   if (RegisterClassA(&windowClass) == 0) {
-    Diagnose("no logo: window class registration failed (error %u)", static_cast<unsigned>(GetLastError()));
+    const DWORD error = GetLastError();
+    char text[160];
+    SystemErrorText(error, text, sizeof text);
+    Diagnose("no logo: the window class could not be registered: %s (error %u)", text, static_cast<unsigned>(error));
     return;
   }
 
@@ -92,14 +105,18 @@ void LogoStartup::CreateLogoWindow() {
   LogoBitmapName(IsSvgaDisplay(), name);
   if (IsSvgaDisplay()) {
     if (LoadBitmapWithPalette(resourceModule, name, &logoBitmap, &logoPalette) == 0) {
-      Diagnose("no logo: bitmap %s not found", name);
+      DiagnoseMissingBitmap(resourceModule == module, name);
       return;
     }
   } else {
     logoBitmap = LoadResourceBitmap(name);
+    if (logoBitmap == nullptr) {
+      DiagnoseMissingBitmap(resourceModule == module, name);
+      return;
+    }
   }
   if (logoBitmap == nullptr) {
-    Diagnose("no logo: bitmap %s could not be loaded", name);
+    Diagnose("no logo: bitmap %s of the resource library could not be made into a picture", name);
     return;
   }
 
@@ -118,7 +135,11 @@ void LogoStartup::CreateLogoWindow() {
   logoWindow = CreateWindowExA(kLogoExStyle, kLogoWindowClassName, title, kLogoStyle, placement.x, placement.y,
                                placement.width, placement.height, nullptr, nullptr, module, nullptr);
   if (logoWindow == nullptr) {
-    Diagnose("no logo: window for %s not created (error %u)", name, static_cast<unsigned>(GetLastError()));
+    const DWORD error = GetLastError();
+    char text[160];
+    SystemErrorText(error, text, sizeof text);
+    Diagnose("no logo: the window for %s could not be created: %s (error %u)", name, text,
+             static_cast<unsigned>(error));
   }
   ShowWindow(logoWindow, SW_SHOW);
   // Paints at once, so the logo is up before the host's message loop runs.

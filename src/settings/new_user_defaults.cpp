@@ -15,13 +15,15 @@ void DiagnoseDefaultsCopy(bool sourceOpened, bool destinationOpened, const KeyTr
   } else if (!sourceOpened) {
     Diagnose("new-user defaults: HKLM\\%s missing or unreadable", kNewUserDefaultsKey);
   } else if (counts.valuesRefused == 0 && counts.keysCutShort == 0) {
-    Diagnose("new-user defaults: %u keys, %u values copied, %u kept", static_cast<unsigned>(counts.keys),
+    Diagnose("new-user defaults: %u keys walked, %u created for the user; %u values copied, %u kept",
+             static_cast<unsigned>(counts.keys), static_cast<unsigned>(counts.keysCreated),
              static_cast<unsigned>(counts.valuesWritten), static_cast<unsigned>(counts.valuesKept));
   } else {
-    Diagnose("new-user defaults: %u keys, %u values copied, %u kept, %u refused, %u keys cut short",
-             static_cast<unsigned>(counts.keys), static_cast<unsigned>(counts.valuesWritten),
-             static_cast<unsigned>(counts.valuesKept), static_cast<unsigned>(counts.valuesRefused),
-             static_cast<unsigned>(counts.keysCutShort));
+    Diagnose("new-user defaults: %u keys walked, %u created for the user; %u values copied, %u kept, %u refused, "
+             "%u keys cut short",
+             static_cast<unsigned>(counts.keys), static_cast<unsigned>(counts.keysCreated),
+             static_cast<unsigned>(counts.valuesWritten), static_cast<unsigned>(counts.valuesKept),
+             static_cast<unsigned>(counts.valuesRefused), static_cast<unsigned>(counts.keysCutShort));
   }
 }
 
@@ -34,6 +36,8 @@ void LogoStartup::CopyNewUserDefaults() {
   // The user's key is created at every start, with or without defaults.
   destination.Open(HKEY_CURRENT_USER, kUserSettingsKey);
   KeyTreeCopyCounts counts{};
+  // The user's key itself counts among the keys made for the user.
+  if (destination.created) ++counts.keysCreated;
   if (source.handle != nullptr && destination.handle != nullptr) source.CopyKeyTree(destination, 1, &counts);
   DiagnoseDefaultsCopy(source.handle != nullptr, destination.handle != nullptr, counts);
   destination.Close();

@@ -9,9 +9,10 @@
 namespace {
 
 constexpr DWORD kStringBufferSize = 512;
-const char kMachineSettingsKey[] = "SOFTWARE\\Pellix\\Tarvex\\4.0";
 
 }  // namespace
+
+const char kMachineSettingsKey[] = "SOFTWARE\\Pellix\\Tarvex\\4.0";
 
 RegKey::RegKey(int readOnlyKey) : handle(nullptr), readOnly(readOnlyKey), created(0) {}
 
@@ -41,13 +42,21 @@ void RegKey::Close() {
 }
 
 int RegKey::ReadString(const char* valueName, const char* defaultText, char* buffer, DWORD bufferSize,
-                       int* defaultUsed) {
+                       int* defaultUsed, StoredString* found) {
   if (defaultUsed) *defaultUsed = 0;
+  if (found) *found = StoredString::NoKey;
   if (bufferSize == 0 || buffer == nullptr) return 0;
   if (handle != nullptr) {
     DWORD type = REG_NONE;
     DWORD size = bufferSize;
     LSTATUS status = RegQueryValueExA(handle, valueName, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
+    if (found) {
+      *found = status == ERROR_FILE_NOT_FOUND ? StoredString::Missing
+               : status == ERROR_MORE_DATA    ? StoredString::TooLong
+               : status != ERROR_SUCCESS      ? StoredString::Unreadable
+               : type == REG_SZ || type == REG_EXPAND_SZ ? StoredString::Text
+                                                         : StoredString::NotText;
+    }
     if (status == ERROR_SUCCESS && (type == REG_SZ || type == REG_EXPAND_SZ)) {
       // A stored text may lack its terminator and may fill the whole buffer:
       // end it within the data, and within the buffer.
@@ -110,11 +119,12 @@ int RegKey::QueryInfo(RegKeyInfo* info) {
   return 1;
 }
 
-void ReadMachineSetting(char* buffer, const char* valueName) {
+void ReadMachineSetting(char* buffer, const char* valueName, StoredString* found) {
+  if (found) *found = StoredString::NoKey;
   if (buffer == nullptr) return;
   buffer[0] = '\0';
   RegKey key(1);
   key.Open(HKEY_LOCAL_MACHINE, kMachineSettingsKey);
-  if (key.handle != nullptr) key.ReadString(valueName, "", buffer, nullptr);
+  if (key.handle != nullptr) key.ReadString(valueName, "", buffer, kStringBufferSize, nullptr, found);
   key.Close();
 }

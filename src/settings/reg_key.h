@@ -29,6 +29,16 @@ struct KeyTreeCopyCounts {
                          // for 512 bytes, or a failed enumeration
 };
 
+// What a string read found, for a caller that tells why it used a default.
+enum class StoredString {
+  NoKey,       // the key is not open
+  Missing,     // no value of that name
+  Text,        // a REG_SZ or REG_EXPAND_SZ value, read
+  TooLong,     // a value too long for the buffer, of any type
+  NotText,     // a value of another type
+  Unreadable,  // the read failed for another reason
+};
+
 // A registry key held for one operation. Read-only objects open an existing
 // key for reading; writable ones create it when missing and open it for
 // reading and writing. A failed open leaves `handle` null, and every later
@@ -55,9 +65,9 @@ class RegKey {
   // terminated text in the buffer, in bytes; *defaultUsed (when given) is 1
   // when the default was used. A value too long for the buffer counts as read:
   // result bufferSize - 1, the buffer then holds the empty text. bufferSize 0:
-  // result 0, buffer untouched.
+  // result 0, buffer untouched. *found (when given) says what the read found.
   int ReadString(const char* valueName, const char* defaultText, char* buffer, DWORD bufferSize,
-                 int* defaultUsed);
+                 int* defaultUsed, StoredString* found = nullptr);
   // The same with a buffer of 512 bytes.
   int ReadString(const char* valueName, const char* defaultText, char* buffer, int* defaultUsed);
 
@@ -89,7 +99,11 @@ class RegKey {
   int created;
 };
 
+// The machine-wide product key, under HKEY_LOCAL_MACHINE, in the registry
+// view of this build's bitness.
+extern const char kMachineSettingsKey[];
+
 // Reads `valueName` of "SOFTWARE\Pellix\Tarvex\4.0" in HKEY_LOCAL_MACHINE into
 // `buffer` (512 bytes): the value's text, or the empty text when the key or
-// value is missing or not a string.
-void ReadMachineSetting(char* buffer, const char* valueName);
+// value is missing or not a string. *found (when given) says which.
+void ReadMachineSetting(char* buffer, const char* valueName, StoredString* found = nullptr);

@@ -93,7 +93,12 @@ TEST_P(StartDiagnosticsTest, OneLinePerDecisionInTheOrderTaken) {
 const std::string kNoDefaults = "new-user defaults: HKLM\\" + kDefaults + " missing or unreadable";
 const std::string kNoMainSetting = "no language setting in HKCU\\Software\\Vornek\\Tarvex4\\Helmex, English";
 const std::string kNoCheck = "no code-page check for language 0";
-const std::string kFormsEnabled = "edition 15 (forms enabled)";
+// The registry view this build reads, as the edition line names it.
+const std::string kView = sizeof(void*) == 8 ? "64-bit registry view" : "32-bit registry view";
+const std::string kFormsEnabled =
+    "edition 15 (forms enabled): no key HKLM\\SOFTWARE\\Pellix\\Tarvex\\4.0 in the " + kView;
+const std::string kFormsEnabledAbsent =
+    "edition 15 (forms enabled): \"DisableForms\" absent from HKLM\\SOFTWARE\\Pellix\\Tarvex\\4.0 (" + kView + ")";
 const std::string kNoLogoSwitch = "no logo: an AUTOMATION, EMBEDDING or NOLOGO switch";
 
 std::string MainLanguage(int language) {
@@ -119,10 +124,10 @@ INSTANTIATE_TEST_SUITE_P(
                     AddResourceLibrary(2);
                     winsim::SetCommandLine("host.exe /form");
                   },
-                  {"new-user defaults: 5 keys, 3 values copied, 0 kept",
+                  {"new-user defaults: 5 keys walked, 5 created for the user; 3 values copied, 0 kept",
                    MainLanguage(2), "code page 1252 suits language 2",
                    Loaded(2),
-                   kFormsEnabled, "mode 1 from the /form switch",
+                   kFormsEnabledAbsent, "mode 1 from the /form switch",
                    FormsLanguage(2),
                    LogoShown("SVGA_LOGO_PELTRA")}},
         StartCase{"ReturningUserKeepsAndGetsWhatIsNew",
@@ -135,10 +140,10 @@ INSTANTIATE_TEST_SUITE_P(
                     AddResourceLibrary(0);
                     winsim::SetCommandLine("host.exe /standard");
                   },
-                  {"new-user defaults: 5 keys, 1 values copied, 2 kept",
+                  {"new-user defaults: 5 keys walked, 0 created for the user; 1 values copied, 2 kept",
                    MainLanguage(0), kNoCheck,
                    Loaded(0),
-                   kFormsEnabled, "mode 0 from the /standard switch",
+                   kFormsEnabledAbsent, "mode 0 from the /standard switch",
                    MainLanguage(0),
                    LogoShown("SVGA_LOGO_ZOLT")}},
         StartCase{"FormsDisabledWithoutDefaults",
@@ -151,7 +156,9 @@ INSTANTIATE_TEST_SUITE_P(
                    kNoMainSetting,
                    kNoCheck,
                    Loaded(0),
-                   "edition 14 (forms disabled)", "mode 0: forms disabled",
+                   "edition 14 (forms disabled): \"DisableForms\" in HKLM\\SOFTWARE\\Pellix\\Tarvex\\4.0 (" + kView +
+                       ") begins with \"1\"",
+                   "mode 0: forms disabled",
                    kNoMainSetting,
                    LogoShown("SVGA_LOGO_MEREL")}},
         StartCase{"DialogAnsweredReloadsTheFormsModeLanguage",
@@ -201,7 +208,7 @@ INSTANTIATE_TEST_SUITE_P(
                    kFormsEnabled, "mode 1 from a .frm file",
                    "no language setting in HKCU\\Software\\Vornek\\Brindo4\\Helmex, English",
                    Library(0, "not found, own module used"),
-                   "no logo: bitmap SVGA_LOGO_PELTRA not found"}},
+                   "no logo: no resource library was loaded, and the logo's bitmap SVGA_LOGO_PELTRA comes from it"}},
         StartCase{"MissingResourceLibrary",
                   [] {
                     UserLanguage(language_test::kMainModeKey, "3");
@@ -212,7 +219,7 @@ INSTANTIATE_TEST_SUITE_P(
                    Library(3, "not found, own module used"),
                    kFormsEnabled, "mode 0 from the /standard switch",
                    MainLanguage(3),
-                   "no logo: bitmap SVGA_LOGO_ZOLT not found"}},
+                   "no logo: no resource library was loaded, and the logo's bitmap SVGA_LOGO_ZOLT comes from it"}},
         StartCase{"DamagedResourceLibraryAndNoDialog",
                   [] {
                     winsim::ModuleImage damaged;
@@ -223,20 +230,22 @@ INSTANTIATE_TEST_SUITE_P(
                   {kNoDefaults,
                    kNoMainSetting,
                    kNoCheck,
-                   Library(0, "failed to load with error 193, own module used"),
-                   kFormsEnabled, "mode 0: the mode dialog could not be shown (error 1814)",
+                   Library(0, "failed to load: Bad EXE format for %1 (error 193), own module used"),
+                   kFormsEnabled,
+                   "mode 0: the mode dialog could not be shown: no resource library was loaded, and dialog 152 comes "
+                   "from it",
                    kNoMainSetting,
-                   "no logo: bitmap SVGA_LOGO_ZOLT not found"}},
+                   "no logo: no resource library was loaded, and the logo's bitmap SVGA_LOGO_ZOLT comes from it"}},
         StartCase{"NoLogo",
                   [] {
                     AddDefaults();
                     AddResourceLibrary(2);
                     winsim::SetCommandLine("host.exe /nologo");
                   },
-                  {"new-user defaults: 5 keys, 3 values copied, 0 kept",
+                  {"new-user defaults: 5 keys walked, 5 created for the user; 3 values copied, 0 kept",
                    MainLanguage(2), "code page 1252 suits language 2",
                    Loaded(2),
-                   kFormsEnabled, "mode 0: logo switches forbid asking",
+                   kFormsEnabledAbsent, "mode 0: logo switches forbid asking",
                    MainLanguage(2),
                    kNoLogoSwitch}},
         StartCase{"UserKeyThatCannotBeMade",
@@ -249,7 +258,7 @@ INSTANTIATE_TEST_SUITE_P(
                    kNoMainSetting,
                    kNoCheck,
                    Library(0, "not found, own module used"),
-                   kFormsEnabled, "mode 0: logo switches forbid asking",
+                   kFormsEnabledAbsent, "mode 0: logo switches forbid asking",
                    kNoMainSetting,
                    kNoLogoSwitch}},
         StartCase{"LogoClassRefused",
@@ -264,7 +273,7 @@ INSTANTIATE_TEST_SUITE_P(
                    Loaded(0),
                    kFormsEnabled, "mode 0 from the /standard switch",
                    MainLanguage(0),
-                   "no logo: window class registration failed (error 1410)"}},
+                   "no logo: the window class could not be registered: Class already exists (error 1410)"}},
         StartCase{"LogoWindowNotCreated",
                   [] {
                     UserLanguage(language_test::kMainModeKey, "0");
@@ -277,8 +286,113 @@ INSTANTIATE_TEST_SUITE_P(
                    Loaded(0),
                    kFormsEnabled, "mode 0 from the /standard switch",
                    MainLanguage(0),
-                   "no logo: window for SVGA_LOGO_ZOLT not created (error 8)"}}),
+                   "no logo: the window for SVGA_LOGO_ZOLT could not be created: Not enough memory (error 8)"}}),
     [](const ::testing::TestParamInfo<StartCase>& info) { return std::string(info.param.name); });
+
+// ---- lines that name the cause
+
+// The first line of `lines` that begins with `start`, or "".
+std::string LineStarting(const std::vector<std::string>& lines, const std::string& start) {
+  for (const std::string& line : lines) {
+    if (line.compare(0, start.size(), start) == 0) return line;
+  }
+  return "";
+}
+
+struct EditionCase {
+  const char* what;
+  std::function<void()> prepare;
+  std::string line;
+};
+
+TEST_F(StartupTest, EditionLineSaysWhereAndHowDisableFormsWasFound) {
+  const std::string found = "\"DisableForms\" in HKLM\\SOFTWARE\\Pellix\\Tarvex\\4.0 (" + kView + ")";
+  const std::string enabled = "edition 15 (forms enabled): ";
+  const auto setting = [](const std::string& text) {
+    return [text] { winsim::SetRegistryString(HKEY_LOCAL_MACHINE, kProductKey, "DisableForms", text); };
+  };
+  const EditionCase cases[] = {
+      {"no key", [] {}, kFormsEnabled},
+      {"absent", [] { winsim::CreateRegistryKey(HKEY_LOCAL_MACHINE, kProductKey); }, kFormsEnabledAbsent},
+      {"not text",
+       [] { winsim::SetRegistryValue(HKEY_LOCAL_MACHINE, kProductKey, "DisableForms", REG_DWORD, {1, 0, 0, 0}); },
+       enabled + found + " is not text"},
+      {"empty", setting(""), enabled + found + " is empty"},
+      {"one", setting("1 yes"), "edition 14 (forms disabled): " + found + " begins with \"1\""},
+      {"zero", setting("0"), enabled + found + " begins with \"0\""},
+      {"blank first", setting(" 1"), enabled + found + " begins with byte 0x20"},
+      {"ANSI letter first", setting("\xE9"), enabled + found + " begins with byte 0xE9"},
+      {"too long", setting(std::string(600, '1')), enabled + found + " is longer than 511 bytes"},
+      {"unreadable",
+       [] {
+         winsim::SetRegistryString(HKEY_LOCAL_MACHINE, kProductKey, "DisableForms", "1");
+         winsim::InjectFailure("RegQueryValueExA", 0, 1, ERROR_ACCESS_DENIED);
+       },
+       enabled + found + " could not be read"},
+  };
+  for (const EditionCase& c : cases) {
+    winsim::Reset();
+    c.prepare();
+    ProductStartup product;
+    product.QueryEdition();
+    EXPECT_EQ(LineStarting(DiagnosticLines(), "edition "), c.line) << c.what;
+  }
+}
+
+struct DialogFailureCase {
+  const char* what;
+  bool resourceLibrary;  // else the own module serves
+  bool withTemplate;
+  long injectedError;  // into DialogBoxParamA, or 0
+  const char* reason;
+};
+
+TEST_F(StartupTest, FailedModeDialogIsExplainedInWords) {
+  const DialogFailureCase cases[] = {
+      {"no resource library", false, false, 0, "no resource library was loaded, and dialog 152 comes from it"},
+      {"no template in the library", true, false, 0, "the resource library has no dialog template 152"},
+      {"the system refuses", true, true, ERROR_NOT_ENOUGH_MEMORY, "Not enough memory (error 8)"},
+  };
+  for (const DialogFailureCase& c : cases) {
+    winsim::Reset();
+    winsim::SetHostExecutablePath(language_test::kHostPath);
+    // A fresh machine holds no module of the fixture's any more.
+    startup.module = winsim::AddLoadedModule("C:\\Program Files\\Tarvex\\TarvexLogo.dll");
+    if (c.resourceLibrary) {
+      winsim::ModuleImage image = language_test::ResourceLibraryImage("Title", "Clock");
+      if (c.withTemplate) image.dialogs[152] = winsim::DialogTemplate{"Mode", {391, 392, 397, IDCANCEL}};
+      winsim::AddModuleFile(language_test::kEnglishLibrary, image);
+    }
+    startup.LoadResourceLibrary();
+    if (c.injectedError != 0) winsim::InjectFailure("DialogBoxParamA", 0, 1, c.injectedError);
+    EXPECT_EQ(startup.AskMode(), 0) << c.what;
+    EXPECT_EQ(LineStarting(DiagnosticLines(), "mode "), std::string("mode 0: the mode dialog could not be shown: ") + c.reason)
+        << c.what;
+    startup.FreeResourceLibrary();
+  }
+}
+
+TEST_F(StartupTest, MissingBitmapSaysWhetherTheResourceLibraryIsTheCause) {
+  for (bool resourceLibrary : {false, true}) {
+    winsim::Reset();
+    winsim::SetHostExecutablePath(language_test::kHostPath);
+    // A fresh machine holds no module of the fixture's any more.
+    startup.module = winsim::AddLoadedModule("C:\\Program Files\\Tarvex\\TarvexLogo.dll");
+    if (resourceLibrary) {
+      winsim::ModuleImage image = language_test::ResourceLibraryImage("Title", "Clock");
+      image.bitmaps.clear();
+      winsim::AddModuleFile(language_test::kEnglishLibrary, image);
+    }
+    startup.LoadResourceLibrary();
+    startup.CreateLogoWindow();
+    EXPECT_EQ(LineStarting(DiagnosticLines(), "no logo"),
+              resourceLibrary ? "no logo: the resource library has no bitmap SVGA_LOGO_KIRVANE"
+                              : "no logo: no resource library was loaded, and the logo's bitmap SVGA_LOGO_KIRVANE comes "
+                                "from it");
+    startup.FreeResourceLibrary();
+    startup.UnregisterLogoWindowClass();
+  }
+}
 
 // ---- the copy's counts
 

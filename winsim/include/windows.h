@@ -118,8 +118,17 @@ typedef INT_PTR(CALLBACK* DLGPROC)(HWND, UINT, WPARAM, LPARAM);
 #define ERROR_KEY_DELETED 1018L
 #define ERROR_NO_UNICODE_TRANSLATION 1113L
 
+#define ERROR_MR_MID_NOT_FOUND 317L
+
+#define FORMAT_MESSAGE_IGNORE_INSERTS 0x00000200
+#define FORMAT_MESSAGE_FROM_SYSTEM 0x00001000
+
 DWORD WINAPI GetLastError();
 void WINAPI SetLastError(DWORD error);
+// The system's text for an error code, ended by "\r\n" (FROM_SYSTEM and
+// IGNORE_INSERTS only: the forms the library uses).
+DWORD WINAPI FormatMessageW(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId, LPWSTR buffer,
+                            DWORD size, void* arguments);
 
 // ---------------------------------------------------------------- process
 #define DLL_PROCESS_DETACH 0

@@ -7,7 +7,9 @@
 #include <cstring>
 #include <unistd.h>
 
+#include <algorithm>
 #include <map>
+#include <string>
 #include <vector>
 
 namespace winsim {
@@ -125,6 +127,54 @@ using winsim::detail::EnterCall;
 
 DWORD WINAPI GetLastError() { return winsim::State().lastError; }
 void WINAPI SetLastError(DWORD error) { winsim::State().lastError = error; }
+
+DWORD WINAPI FormatMessageW(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId, LPWSTR buffer,
+                            DWORD size, void* arguments) {
+  long error = 0;
+  if (EnterCall("FormatMessageW", &error)) {
+    SetLastError(error ? error : ERROR_NOT_ENOUGH_MEMORY);
+    return 0;
+  }
+  (void)source;
+  (void)languageId;
+  (void)arguments;
+  // The texts Wine gives for the codes the simulated calls report.
+  static const std::map<DWORD, const char16_t*> kTexts = {
+      {ERROR_FILE_NOT_FOUND, u"File not found."},
+      {ERROR_PATH_NOT_FOUND, u"Path not found."},
+      {ERROR_ACCESS_DENIED, u"Access denied."},
+      {ERROR_INVALID_HANDLE, u"Invalid handle."},
+      {ERROR_NOT_ENOUGH_MEMORY, u"Not enough memory."},
+      {ERROR_OUTOFMEMORY, u"Out of memory."},
+      {ERROR_INVALID_PARAMETER, u"Invalid parameter."},
+      {ERROR_MOD_NOT_FOUND, u"Module not found."},
+      {ERROR_PROC_NOT_FOUND, u"Procedure not found."},
+      {ERROR_BAD_EXE_FORMAT, u"Bad EXE format for %1."},
+      {ERROR_INVALID_WINDOW_HANDLE, u"Invalid window handle."},
+      {ERROR_CANNOT_FIND_WND_CLASS, u"Can't find window class."},
+      {ERROR_CLASS_ALREADY_EXISTS, u"Class already exists."},
+      {ERROR_CLASS_DOES_NOT_EXIST, u"Class does not exist."},
+      {ERROR_RESOURCE_DATA_NOT_FOUND, u"Resource data not found."},
+      {ERROR_RESOURCE_TYPE_NOT_FOUND, u"Resource type not found."},
+      {ERROR_RESOURCE_NAME_NOT_FOUND, u"Resource name not found."},
+  };
+  if ((flags & FORMAT_MESSAGE_FROM_SYSTEM) == 0 || buffer == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  auto found = kTexts.find(messageId);
+  if (found == kTexts.end()) {
+    SetLastError(ERROR_MR_MID_NOT_FOUND);
+    return 0;
+  }
+  const std::u16string text = std::u16string(found->second) + u"\r\n";
+  if (text.size() + 1 > size) {
+    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return 0;
+  }
+  std::copy(text.c_str(), text.c_str() + text.size() + 1, buffer);
+  return static_cast<DWORD>(text.size());
+}
 
 LPSTR WINAPI GetCommandLineA() {
   EnterCall("GetCommandLineA");
