@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "json_writer.h"
 
 namespace {
 
@@ -35,19 +34,12 @@ DWORD WINAPI MonitorDebugOutput(LPVOID param) {
     SetEvent(monitor->bufferReady);
     if (writer != GetCurrentProcessId()) continue;
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-    JsonWriter event;
-    event.BeginObject();
-    event.Field("event", std::string("diagnostic"));
-    event.Field("text", text);
-    event.EndObject();
     // Across load cycles the lines are only counted: keeping thousands of
     // them would grow this process and hide what the library itself holds.
     EnterCriticalSection(&g_lock);
     ++g_lineCount;
     if (g_keepLines) {
       g_lines.push_back(text);
-      std::fprintf(stderr, "%s\n", event.Text().c_str());
-      std::fflush(stderr);
     }
     LeaveCriticalSection(&g_lock);
   }

@@ -1,7 +1,7 @@
 // A small JSON writer for the probe's report: objects, arrays, strings
 // (UTF-8, written as they are; a byte that begins no valid UTF-8 character
 // becomes U+FFFD, so the report is always valid JSON), integers, booleans
-// and null.
+// and null. Compact on one line, or indented for a person to read.
 #pragma once
 
 #include <cstdio>
@@ -9,6 +9,9 @@
 
 class JsonWriter {
  public:
+  // `indented`: one member or element a line, two spaces a level.
+  explicit JsonWriter(bool indented = false) : indented_(indented) {}
+
   void BeginObject() { Open('{'); }
   void EndObject() { Close('}'); }
   void BeginArray() { Open('['); }
@@ -17,7 +20,7 @@ class JsonWriter {
   void Key(const std::string& key) {
     Separate();
     AppendString(key);
-    text_ += ':';
+    text_ += indented_ ? ": " : ":";
     afterKey_ = true;
   }
   void Value(const std::string& value) {
@@ -48,9 +51,13 @@ class JsonWriter {
   void Open(char bracket) {
     Separate();
     text_ += bracket;
+    ++depth_;
     first_ = true;
   }
   void Close(char bracket) {
+    --depth_;
+    // An empty container stays on its line.
+    if (indented_ && !first_) NewLine();
     text_ += bracket;
     first_ = false;
   }
@@ -60,7 +67,12 @@ class JsonWriter {
       return;
     }
     if (!first_ && !text_.empty()) text_ += ',';
+    if (indented_ && depth_ > 0) NewLine();
     first_ = false;
+  }
+  void NewLine() {
+    text_ += '\n';
+    text_.append(static_cast<size_t>(depth_) * 2, ' ');
   }
   // The length of the valid UTF-8 character at value[i], or 0.
   static size_t Utf8Length(const std::string& value, size_t i) {
@@ -112,4 +124,6 @@ class JsonWriter {
   std::string text_;
   bool first_ = true;
   bool afterKey_ = false;
+  bool indented_ = false;
+  int depth_ = 0;
 };

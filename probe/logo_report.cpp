@@ -5,13 +5,14 @@
 #include "png_capture.h"
 #include "process_modules.h"
 #include "wide_text.h"
+#include "window_styles.h"
 
-void ReportLogoWindow(JsonWriter& json, const Options& options) {
+bool ReportLogoWindow(JsonWriter& json, const Options& options) {
   HWND logo = FindWindowA("TarvexLogoWndClass", nullptr);
   json.Key("logoWindow");
   if (!logo) {
     json.Null();
-    return;
+    return false;
   }
   RECT rect = {};
   GetWindowRect(logo, &rect);
@@ -31,8 +32,21 @@ void ReportLogoWindow(JsonWriter& json, const Options& options) {
   json.Field("clientWidth", static_cast<long long>(client.right));
   json.Field("clientHeight", static_cast<long long>(client.bottom));
   json.Field("visible", IsWindowVisible(logo) != FALSE);
-  json.Field("style", static_cast<long long>(static_cast<DWORD>(GetWindowLongA(logo, GWL_STYLE))));
-  json.Field("exStyle", static_cast<long long>(static_cast<DWORD>(GetWindowLongA(logo, GWL_EXSTYLE))));
+  const DWORD style = static_cast<DWORD>(GetWindowLongA(logo, GWL_STYLE));
+  const DWORD exStyle = static_cast<DWORD>(GetWindowLongA(logo, GWL_EXSTYLE));
+  json.Field("style", static_cast<long long>(style));
+  json.Field("exStyle", static_cast<long long>(exStyle));
+  // The same for a person: hexadecimal and flag names.
+  json.Field("styleHex", StyleHex(style));
+  json.Key("styleNames");
+  json.BeginArray();
+  for (const std::string& name : StyleNames(style)) json.Value(name);
+  json.EndArray();
+  json.Field("exStyleHex", StyleHex(exStyle));
+  json.Key("exStyleNames");
+  json.BeginArray();
+  for (const std::string& name : ExStyleNames(exStyle)) json.Value(name);
+  json.EndArray();
   if (!options.capturePath.empty()) {
     json.Field("capture", CaptureWindowToPng(logo, options.capturePath) ? options.capturePath : std::string());
   }
@@ -42,4 +56,5 @@ void ReportLogoWindow(JsonWriter& json, const Options& options) {
                static_cast<long long>(resources ? ClientMatchesBitmap(logo, resources, options.expectedBitmap) : -1));
   }
   json.EndObject();
+  return true;
 }

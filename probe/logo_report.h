@@ -6,4 +6,5 @@
 
 // Writes the field "logoWindow": null, or the window's class, text, place,
 // size, styles, and with the options the capture and the bitmap comparison.
-void ReportLogoWindow(JsonWriter& json, const Options& options);
+// Returns whether there was a logo window.
+bool ReportLogoWindow(JsonWriter& json, const Options& options);

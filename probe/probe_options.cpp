@@ -40,10 +40,22 @@ const char kUsage[] =
     "                          window class too (the library removes it itself at unload)\n"
     "  --preload PATH          load the library PATH into the process before the start-up\n"
     "                          library, as a host may hold a module of the same name\n"
+    "  --pretty                indent the report, one field a line\n"
+    "  --report FILE           write the report to FILE and a short summary for a person\n"
+    "                          to the standard output\n"
     "  --help                  show this text\n"
     "\n"
-    "The report's \"diagnostics\" holds the lines the library wrote with\n"
-    "OutputDebugStringA (null when another debug-output viewer is running).\n"
+    "The probe is the host: the library looks for its resource libraries\n"
+    "(OxaRes<N>.dll) beside startup-probe.exe, not beside --library. To check an\n"
+    "installation, copy the probe into the application's folder and run it there.\n"
+    "A run is a real start: it fills in the running account's settings from the\n"
+    "machine's new-user defaults, as the application's own start does.\n"
+    "\n"
+    "The report ends with \"problems\": what went wrong, in plain sentences\n"
+    "(empty for a clean start). Its \"diagnostics\" holds the lines the library\n"
+    "wrote with OutputDebugStringA (null when another debug-output viewer is\n"
+    "running). The standard error carries events as they happen, one JSON line\n"
+    "each: the message boxes and the mode dialog, a warning, a timeout.\n"
     "\n"
     "Anything else on the command line is left for the library to see, e.g.\n"
     "/nologo, /form, /standard or a file name ending in .frm or .pac.\n"
@@ -103,6 +115,10 @@ bool ParseOptions(const std::vector<std::string>& arguments, Options* options) {
       if (options->cycles < 1) return false;
     } else if (arg == "--unregister-logo-class") {
       options->unregisterLogoClass = true;
+    } else if (arg == "--pretty") {
+      options->pretty = true;
+    } else if (arg == "--report") {
+      if (!next(&options->reportPath)) return false;
     } else if (arg == "--preload") {
       if (!next(&value)) return false;
       options->preloads.push_back(value);

@@ -24,6 +24,8 @@ struct Options {
   int cycles = 0;  // 0: load once
   bool unregisterLogoClass = false;
   std::vector<std::string> preloads;
+  bool pretty = false;     // the report indented
+  std::string reportPath;  // the report into this file, a summary for a person on stdout
 };
 
 // Reads the options from the arguments (UTF-8, the program's own first);

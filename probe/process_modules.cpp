@@ -4,12 +4,17 @@
 
 #include "wide_text.h"
 
-std::string ProbeFolder() {
+std::string ProbeExecutable() {
   // The longest name the system gives, so that a folder of any length serves.
   std::wstring path(32768, L'\0');
   const DWORD length = GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
   path.resize(length < path.size() ? length : 0);
-  return Utf8(path.substr(0, path.find_last_of(L'\\') + 1));
+  return Utf8(path);
+}
+
+std::string ProbeFolder() {
+  const std::string path = ProbeExecutable();
+  return path.substr(0, path.find_last_of('\\') + 1);
 }
 
 std::vector<std::string> LoadedModulePaths() {

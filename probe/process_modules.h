@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+// The probe's own executable: the host, beside which the library looks for
+// its resource libraries.
+std::string ProbeExecutable();
 // The probe's own folder with a trailing backslash, of any length.
 std::string ProbeFolder();
 

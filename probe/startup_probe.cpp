@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "debug_output_monitor.h"
+#include "human_summary.h"
 #include "json_writer.h"
 #include "library_exports.h"
 #include "load_cycles.h"
@@ -21,8 +22,10 @@
 #include "message_pump.h"
 #include "modal_watcher.h"
 #include "probe_options.h"
+#include "problems.h"
 #include "process_modules.h"
 #include "relaunch.h"
+#include "run_record.h"
 #include "watchdog.h"
 #include "wide_text.h"
 
@@ -38,8 +41,7 @@ std::vector<std::string> Arguments() {
   return arguments;
 }
 
-void ReportModals(JsonWriter& json) {
-  const std::vector<ModalRecord> modals = ModalsSeen();
+void ReportModals(JsonWriter& json, const std::vector<ModalRecord>& modals) {
   json.Key("messageBoxes");
   json.BeginArray();
   for (const ModalRecord& record : modals) {
@@ -64,8 +66,18 @@ void ReportModals(JsonWriter& json) {
   json.Null();
 }
 
+// Whether `path` lies in the Windows folder: a module of the system's.
+bool IsSystemModule(const std::string& path) {
+  wchar_t folder[MAX_PATH];
+  const UINT length = GetWindowsDirectoryW(folder, MAX_PATH);
+  const std::string windows = length > 0 && length < MAX_PATH ? Utf8(std::wstring(folder, length)) + "\\" : "";
+  return !windows.empty() && path.size() > windows.size() &&
+         CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, path.c_str(), static_cast<int>(windows.size()),
+                        windows.c_str(), static_cast<int>(windows.size())) == CSTR_EQUAL;
+}
+
 // Calls the exports of a loaded library and reports what it settled.
-void ReportLoadedLibrary(JsonWriter& json, HMODULE library, const Options& options) {
+void ReportLoadedLibrary(JsonWriter& json, HMODULE library, const Options& options, RunRecord* run) {
   auto getMode = Export<IntQuery>(library, MAKEINTRESOURCEA(1));
   auto getEdition = Export<IntQuery>(library, MAKEINTRESOURCEA(2));
   auto closeLogo = Export<CloseQuery>(library, MAKEINTRESOURCEA(6));
@@ -74,8 +86,9 @@ void ReportLoadedLibrary(JsonWriter& json, HMODULE library, const Options& optio
   auto getVersion = Export<IntQuery>(library, "GetVersionNumber");
 
   PumpMessages(options.pumpMs);
-  if (getMode) json.Field("mode", static_cast<long long>(getMode()));
-  if (getEdition) json.Field("edition", static_cast<long long>(getEdition()));
+  run->settled = getMode && getEdition;
+  if (getMode) json.Field("mode", static_cast<long long>(run->mode = getMode()));
+  if (getEdition) json.Field("edition", static_cast<long long>(run->edition = getEdition()));
   if (getVersion) json.Field("version", static_cast<long long>(getVersion()));
   if (beforeInitHelmex) {
     char names[520];
@@ -85,11 +98,21 @@ void ReportLoadedLibrary(JsonWriter& json, HMODULE library, const Options& optio
     json.Field("productKeyName", std::string(names));
     json.Field("resourceBaseName", std::string(names + 260));
   }
+  const std::vector<std::string> modules = LoadedModulePaths();
   json.Key("modules");
   json.BeginArray();
-  for (const std::string& path : LoadedModulePaths()) json.Value(path);
+  for (const std::string& path : modules) json.Value(path);
   json.EndArray();
-  ReportLogoWindow(json, options);
+  // The library and its resource library, apart from the system's modules.
+  json.Key("productModules");
+  json.BeginArray();
+  for (const std::string& path : modules) {
+    if (path == run->host || IsSystemModule(path)) continue;
+    run->productModules.push_back(path);
+    json.Value(path);
+  }
+  json.EndArray();
+  run->logoWindow = ReportLogoWindow(json, options);
   if (options.closeLogo && closeLogo) {
     json.Key("logoClose");
     json.BeginArray();
@@ -104,6 +127,28 @@ void ReportLoadedLibrary(JsonWriter& json, HMODULE library, const Options& optio
   }
 }
 
+// The full name of `path`, as the loader reports it.
+std::string LibraryFullName(const std::string& path) {
+  std::wstring full(32768, L'\0');
+  const DWORD length = GetFullPathNameW(Utf16(path).c_str(), static_cast<DWORD>(full.size()), &full[0], nullptr);
+  return length > 0 && length < full.size() ? Utf8(full.substr(0, length)) : path;
+}
+
+// Whether the file `path` lies directly in `folder` (which ends in a backslash).
+bool SameFolder(const std::string& path, const std::string& folder) {
+  const size_t slash = path.find_last_of('\\');
+  if (slash == std::string::npos || slash + 1 != folder.size()) return false;
+  return CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, path.c_str(), static_cast<int>(slash + 1), folder.c_str(),
+                        static_cast<int>(folder.size())) == CSTR_EQUAL;
+}
+
+bool WriteTextFile(const std::string& path, const std::string& text) {
+  FILE* file = _wfopen(Utf16(path).c_str(), L"wb");
+  if (!file) return false;
+  const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+  return std::fclose(file) == 0 && written;
+}
+
 }  // namespace
 
 int main() {
@@ -111,9 +156,28 @@ int main() {
   _setmode(_fileno(stdout), _O_BINARY);
   _setmode(_fileno(stderr), _O_BINARY);
   Options options;
-  if (!ParseOptions(Arguments(), &options)) return 2;
+  RunRecord run;
+  run.arguments = Arguments();
+  if (!ParseOptions(run.arguments, &options)) return 2;
   if (!options.relaunchLine.empty()) return Relaunch(options.relaunchLine);
-  if (options.library.empty()) options.library = ProbeFolder() + "TarvexLogo.dll";
+  run.resourceLibraryFolder = ProbeFolder();
+  run.host = ProbeExecutable();
+  if (options.library.empty()) options.library = run.resourceLibraryFolder + "TarvexLogo.dll";
+  run.library = LibraryFullName(options.library);
+  run.capturePath = options.capturePath;
+  // The library looks for its resources beside the host, which is the probe.
+  run.libraryOutsideHostFolder = !SameFolder(run.library, run.resourceLibraryFolder);
+  if (run.libraryOutsideHostFolder) {
+    JsonWriter warning;
+    warning.BeginObject();
+    warning.Field("event", std::string("warning"));
+    warning.Field("text", "the library lies outside the probe's folder, but its resource libraries are looked for "
+                          "beside the probe, in " + run.resourceLibraryFolder +
+                          ": copy startup-probe.exe into the application's folder to check that installation");
+    warning.EndObject();
+    std::fprintf(stderr, "%s\n", warning.Text().c_str());
+    std::fflush(stderr);
+  }
 
   // Every thread must have started before LoadLibrary: a thread that starts
   // while the loader lock is held waits for it. The watcher must be running
@@ -122,11 +186,12 @@ int main() {
   if (options.timeoutSeconds > 0) StartWatchdog(options.timeoutSeconds);
   StartModalWatcher(options.answers, options.dialogClick);
 
-  JsonWriter json;
+  JsonWriter json(options.pretty);
   json.BeginObject();
   json.Field("library", options.library);
   json.Field("commandLine", Utf8(GetCommandLineW()));
   json.Field("ansiCodePage", static_cast<long long>(GetACP()));
+  json.Field("resourceLibraryFolder", run.resourceLibraryFolder);
 
   json.Key("preloaded");
   json.BeginArray();
@@ -136,33 +201,52 @@ int main() {
   HMODULE library = nullptr;
   if (options.cycles > 0) {
     // Reported cycle by cycle.
-    json.Field("loaded", RunCycles(json, options));
+    run.loaded = RunCycles(json, options);
+    json.Field("loaded", run.loaded);
   } else {
     library = LoadLibraryW(Utf16(options.library).c_str());
-    const DWORD loadError = library ? 0 : GetLastError();
-    json.Field("loaded", library != nullptr);
+    run.loadError = library ? 0 : GetLastError();
+    run.loaded = library != nullptr;
+    json.Field("loaded", run.loaded);
     if (!library) {
-      json.Field("loadError", static_cast<long long>(loadError));
+      json.Field("loadError", static_cast<long long>(run.loadError));
     } else {
-      ReportLoadedLibrary(json, library, options);
+      ReportLoadedLibrary(json, library, options, &run);
       json.Field("unloaded", FreeLibrary(library) != FALSE);
     }
   }
 
-  ReportModals(json);
+  run.modals = ModalsSeen();
+  ReportModals(json, run.modals);
   if (monitoringDebugOutput) json.Field("diagnosticLineCount", DebugOutputLineCount());
   json.Key("diagnostics");
   if (monitoringDebugOutput && options.cycles == 0) {
+    run.diagnosticsSeen = true;
+    run.diagnostics = DebugOutputLines();
     json.BeginArray();
-    for (const std::string& line : DebugOutputLines()) json.Value(line);
+    for (const std::string& line : run.diagnostics) json.Value(line);
     json.EndArray();
   } else {
     json.Null();  // another debug-output viewer has the lines
   }
+  const std::vector<std::string> problems = options.cycles == 0 ? FindProblems(run) : std::vector<std::string>();
+  json.Key("problems");
+  json.BeginArray();
+  for (const std::string& problem : problems) json.Value(problem);
+  json.EndArray();
   json.EndObject();
 
-  std::printf("%s\n", json.Text().c_str());
+  const int exitCode = library || options.cycles > 0 ? 0 : 1;
+  if (!options.reportPath.empty()) {
+    if (!WriteTextFile(options.reportPath, json.Text() + "\n")) {
+      std::fprintf(stderr, "startup-probe: cannot write the report to %s\n", options.reportPath.c_str());
+      ExitProcess(4);
+    }
+    std::fputs(HumanSummary(run, problems).c_str(), stdout);
+  } else {
+    std::printf("%s\n", json.Text().c_str());
+  }
   std::fflush(stdout);
   // The watcher polls for ever; the process ends here with it.
-  ExitProcess(library || options.cycles > 0 ? 0 : 1);
+  ExitProcess(static_cast<UINT>(exitCode));
 }

@@ -29,18 +29,18 @@ done
 
 out=$PWD/build/demo
 mkdir -p "$out"
+rm -f "$out/report.json" "$out/logo.png"
 bin=$PWD/build/$build/bin
-capture="Z:${out//\//\\}\\logo.png"
 
 echo "demo: loading the $build TarvexLogo.dll with the probe under Wine"
 if [[ -n ${DEMO_BY_HAND:-} ]]; then
     WINEPREFIX=$out/prefix64 WINEARCH=win64 WINEDEBUG=-all "$wine" "$bin/startup-probe.exe" --timeout 0 \
-        --capture "$capture" "$@"
-    exit
+        --capture 'build\demo\logo.png' --report 'build\demo\report.json' "$@"
+else
+    # Paths relative to this folder, the probe's working directory.
+    scripts/wine-session.sh --prefix "$out/prefix64" -- \
+        "$wine" "$bin/startup-probe.exe" --dialog-click 391 --answer 7 --capture 'build\demo\logo.png' \
+        --report 'build\demo\report.json' "$@" 2>"$out/events.jsonl"
 fi
-scripts/wine-session.sh --prefix "$out/prefix64" -- \
-    "$wine" "$bin/startup-probe.exe" --dialog-click 391 --answer 7 --capture "$capture" "$@" \
-    2>"$out/events.jsonl" | tee "$out/report.json"
-echo
-echo "demo: the report is in build/demo/report.json (its \"diagnostics\" say why the start went as it did),"
-echo "demo: the events as they happened in build/demo/events.jsonl, the logo capture in build/demo/logo.png"
+echo "report      build/demo/report.json: every field, and the library's own diagnostics"
+echo "events      build/demo/events.jsonl: the message boxes and the dialog as they appeared"

@@ -1,4 +1,5 @@
-// The administrators' .reg templates in deploy/, imported as the README says.
+// The administrators' .reg templates in deploy/, imported as the README says:
+// with reg import into the registry view of the build's bitness.
 #include <gtest/gtest.h>
 
 #include "probe_session.h"
@@ -20,10 +21,14 @@ TEST_F(DeploymentE2eTest, TemplatesSettleTheEditionAndTheNewUsersLanguage) {
   EXPECT_EQ(disabled.report["edition"].number, 14);
   EXPECT_EQ(disabled.report["mode"].number, 0);
   EXPECT_TRUE(disabled.report["modeDialog"].IsNull());
-  // The probe's report tells an administrator why: the library's own lines.
+  // The probe's report tells an administrator why, and which registry view
+  // the library read: the one the template was imported into.
+  const std::string view = sizeof(void*) == 8 ? "64-bit" : "32-bit";
   bool editionExplained = false;
   for (const JsonValue& line : disabled.report["diagnostics"].items) {
-    editionExplained = editionExplained || line.text == "TarvexLogo: edition 14 (forms disabled)";
+    editionExplained = editionExplained ||
+                       line.text == "TarvexLogo: edition 14 (forms disabled): \"DisableForms\" in "
+                                    "HKLM\\SOFTWARE\\Pellix\\Tarvex\\4.0 (" + view + " registry view) begins with \"1\"";
   }
   EXPECT_TRUE(editionExplained) << disabled.out;
   for (const char* key : {"Software\\Vornek\\Tarvex4\\Helmex", "Software\\Vornek\\Brindo4\\Helmex"}) {

@@ -1,0 +1,59 @@
+#include "human_summary.h"
+
+namespace {
+
+void Line(std::string* text, const char* label, const std::string& value) {
+  std::string padded = label;
+  padded.resize(12, ' ');
+  *text += padded + value + "\n";
+}
+
+// What a diagnostics line says after its "edition N" or "mode N": "from the
+// /form switch", "forms enabled: ..." (the parentheses dropped).
+std::string Why(const RunRecord& run, const std::string& start) {
+  const std::string line = DiagnosticLine(run, start);
+  size_t at = start.size();
+  while (at < line.size() && (line[at] == '-' || (line[at] >= '0' && line[at] <= '9'))) ++at;
+  if (line.compare(at, 2, ": ") == 0) at += 2;
+  if (line.compare(at, 1, " ") == 0) at += 1;
+  std::string why = line.substr(at < line.size() ? at : line.size());
+  if (!why.empty() && why[0] == '(') {
+    const size_t close = why.find(')');
+    if (close != std::string::npos) why = why.substr(1, close - 1) + why.substr(close + 1);
+  }
+  return why;
+}
+
+}  // namespace
+
+std::string HumanSummary(const RunRecord& run, const std::vector<std::string>& problems) {
+  std::string text;
+  if (!run.loaded) {
+    Line(&text, "library", run.library + " did not load");
+  } else if (run.settled) {
+    const std::string edition = Why(run, "edition ");
+    const std::string mode = Why(run, "mode ");
+    Line(&text, "edition", std::to_string(run.edition) + (edition.empty() ? "" : ", " + edition));
+    Line(&text, "mode",
+         std::to_string(run.mode) + (run.mode == 1 ? " (forms mode)" : " (main mode)") + (mode.empty() ? "" : ", " + mode));
+    std::string resources = "none loaded";
+    for (const std::string& path : run.productModules) {
+      if (path.find("\\OxaRes") != std::string::npos || path.find("\\oxares") != std::string::npos) resources = path;
+    }
+    Line(&text, "resources", resources);
+    std::string logo = DiagnosticLine(run, "logo ");
+    if (!logo.empty()) {
+      logo = logo.substr(5, logo.find(' ', 5) - 5) + " shown";
+    } else {
+      logo = run.logoWindow ? "shown" : "none";
+    }
+    if (run.logoWindow && !run.capturePath.empty()) logo += ", captured to " + run.capturePath;
+    Line(&text, "logo", logo);
+  }
+  if (problems.empty()) {
+    Line(&text, "problems", "none");
+  } else {
+    for (size_t i = 0; i < problems.size(); ++i) Line(&text, i == 0 ? "problems" : "", problems[i]);
+  }
+  return text;
+}

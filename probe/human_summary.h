@@ -1,0 +1,10 @@
+// A few aligned lines for a person: what the start settled and why, which
+// resource library served, the logo, and the problems.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "run_record.h"
+
+std::string HumanSummary(const RunRecord& run, const std::vector<std::string>& problems);
