@@ -115,6 +115,7 @@ typedef INT_PTR(CALLBACK* DLGPROC)(HWND, UINT, WPARAM, LPARAM);
 #define ERROR_CANNOT_FIND_WND_CLASS 1407L
 #define ERROR_CLASS_ALREADY_EXISTS 1410L
 #define ERROR_CLASS_DOES_NOT_EXIST 1411L
+#define ERROR_CLASS_HAS_WINDOWS 1412L
 #define ERROR_KEY_DELETED 1018L
 #define ERROR_NO_UNICODE_TRANSLATION 1113L
 
@@ -350,6 +351,7 @@ typedef struct tagWNDCLASSA {
 #define WS_SYSMENU 0x00080000L
 #define WS_THICKFRAME 0x00040000L
 #define WS_EX_DLGMODALFRAME 0x00000001L
+#define WS_EX_WINDOWEDGE 0x00000100L
 #define WS_EX_CLIENTEDGE 0x00000200L
 #define CW_USEDEFAULT ((int)0x80000000)
 
@@ -359,16 +361,25 @@ typedef struct tagWNDCLASSA {
 
 #define WM_CREATE 0x0001
 #define WM_DESTROY 0x0002
+#define WM_ACTIVATE 0x0006
 #define WM_CLOSE 0x0010
 #define WM_PAINT 0x000F
 #define WM_ERASEBKGND 0x0014
+#define WM_SHOWWINDOW 0x0018
+#define WM_NCCREATE 0x0081
 #define WM_NCDESTROY 0x0082
+#define WM_NCCALCSIZE 0x0083
+#define WM_NCPAINT 0x0085
+#define WM_NCACTIVATE 0x0086
 #define WM_KEYDOWN 0x0100
 #define WM_INITDIALOG 0x0110
 #define WM_COMMAND 0x0111
 #define WM_QUERYNEWPALETTE 0x030F
 #define WM_PALETTECHANGED 0x0311
 #define WM_USER 0x0400
+
+#define WA_INACTIVE 0
+#define WA_ACTIVE 1
 
 #define VK_ESCAPE 0x1B
 #define VK_RETURN 0x0D
@@ -393,6 +404,8 @@ typedef struct tagWNDCLASSA {
 
 #define SM_CXSCREEN 0
 #define SM_CYSCREEN 1
+#define SM_CYCAPTION 4
+#define SM_CYMENU 15
 #define SM_CXDLGFRAME 7
 #define SM_CYDLGFRAME 8
 #define SM_CXFIXEDFRAME SM_CXDLGFRAME
@@ -401,6 +414,24 @@ typedef struct tagWNDCLASSA {
 #define SM_CYBORDER 6
 #define SM_CXEDGE 45
 #define SM_CYEDGE 46
+#define SM_CXFRAME 32
+#define SM_CYFRAME 33
+
+// What WM_NCCREATE and WM_CREATE carry in lParam.
+typedef struct tagCREATESTRUCTA {
+  LPVOID lpCreateParams;
+  HINSTANCE hInstance;
+  HMENU hMenu;
+  HWND hwndParent;
+  int cy;
+  int cx;
+  int y;
+  int x;
+  LONG style;
+  LPCSTR lpszName;
+  LPCSTR lpszClass;
+  DWORD dwExStyle;
+} CREATESTRUCTA, *LPCREATESTRUCTA;
 
 ATOM WINAPI RegisterClassA(const WNDCLASSA* windowClass);
 BOOL WINAPI UnregisterClassA(LPCSTR className, HINSTANCE instance);

@@ -40,6 +40,11 @@ std::string WideToAnsi(const std::u16string& wide, UINT codePage = CP_ACP);
 // The tests name files in UTF-8.
 std::u16string Utf8ToWide(const std::string& text);
 std::string WideToUtf8(const std::u16string& wide);
+// The active window, or null (windows.cpp).
+HWND ActiveWindow();
+// WM_PALETTECHANGED from `from` to every top-level window, topmost first, as
+// a realization in the foreground that changed the system palette sends it.
+void BroadcastPaletteChanged(HWND from);
 // A stock object without a logged call.
 HGDIOBJ StockObject(int index);
 // The DIB bytes of bitmap resource `name` of a loaded module, or null (modules.cpp).

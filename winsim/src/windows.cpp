@@ -1,8 +1,9 @@
-// Simulated window manager: window classes, windows, message delivery to
-// window procedures, update regions, painting, and the display's metrics.
-// Device contexts and GDI objects live in gdi.cpp.
+// Simulated window manager: window classes, windows, the messages of creation,
+// showing, activation and destruction, update regions, painting, and the
+// display's metrics. Device contexts and GDI objects live in gdi.cpp.
 #include "internal.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -13,17 +14,21 @@ using detail::AdjustLiveHandles;
 using detail::EnterCall;
 using detail::EqualsIgnoringCase;
 
-// Handle values of their own, so that a window handle passed where a GDI
-// handle belongs (or the reverse) is caught.
+// The desktop has a handle of its own, below every window's low word.
 constexpr std::uintptr_t kDesktopWindow = 0x00010010;
-constexpr std::uintptr_t kFirstWindow = 0x00020000;
-constexpr std::uintptr_t kWindowStep = 0x10;
+// Window handles as Wine's server makes them: the low word names a slot of
+// the handle table (even numbers from 0x20), the high word counts the slot's
+// uses, so a freed slot comes back under another full handle.
+constexpr WORD kFirstSlotWord = 0x0020;
+constexpr WORD kLastGeneration = 0xFFFE;
 constexpr ATOM kFirstClassAtom = 0xC000;
-// What the dialog frame measures under Wine on these machines, and the
-// system's thin border and client edge.
+// System metrics as measured under Wine on these machines.
 constexpr int kDialogFrame = 3;
+constexpr int kSizingFrame = 4;
 constexpr int kBorder = 1;
 constexpr int kEdge = 2;
+constexpr int kCaption = 19;
+constexpr int kMenu = 19;
 
 struct WindowClass {
   WindowClassRecord record;
@@ -34,8 +39,10 @@ struct Window {
   WindowRecord record;
   WNDPROC windowProc;
   HBRUSH background;
+  size_t slot;
   bool needsPaint = false;  // the update region is not empty
   bool needsErase = false;
+  bool eraseRefused = false;  // the last WM_ERASEBKGND answered 0
   bool destroying = false;
 };
 
@@ -44,6 +51,11 @@ struct WindowState {
   int screenHeight = 768;
   std::vector<WindowClass> classes;
   std::vector<std::unique_ptr<Window>> windows;  // in creation order, kept after destruction
+  std::vector<Window*> slots;                    // the live window of each slot, or null
+  std::vector<WORD> generations;                 // uses of each slot so far
+  std::vector<size_t> freeSlots;                 // the last one freed is taken first
+  std::vector<Window*> zOrder;                   // top-level windows, topmost first
+  Window* active = nullptr;
   std::vector<MessageRecord> messages;
   std::vector<InvalidateRecord> invalidations;
   ATOM nextAtom = kFirstClassAtom;
@@ -73,35 +85,96 @@ WindowClass* FindClass(const std::string& name, HINSTANCE instance) {
   return nullptr;
 }
 
-// A window that exists (destruction not finished); null for anything else,
-// the desktop included.
-Window* FindWindow(HWND handle) {
-  for (auto& window : State().windows) {
-    if (window->record.handle == handle) return window->record.alive ? window.get() : nullptr;
+bool HasWindowsOf(const WindowClass& windowClass) {
+  for (const auto& window : State().windows) {
+    if (window->record.alive && window->record.instance == windowClass.record.instance &&
+        EqualsIgnoringCase(window->record.className, windowClass.record.name)) {
+      return true;
+    }
   }
+  return false;
+}
+
+// A window that exists (destruction not finished); null for anything else,
+// the desktop included. A handle cut to its low word (high word 0 or 0xFFFF)
+// names whichever window holds that slot now, as on Windows.
+Window* FindWindow(HWND handle) {
+  const std::uintptr_t value = reinterpret_cast<std::uintptr_t>(handle);
+  if (value > 0xFFFFFFFFu) return nullptr;
+  const WORD low = LOWORD(value);
+  const WORD high = HIWORD(value);
+  if (low < kFirstSlotWord || low % 2 != 0) return nullptr;
+  const size_t slot = (low - kFirstSlotWord) / 2;
+  WindowState& state = State();
+  if (slot >= state.slots.size() || state.slots[slot] == nullptr) return nullptr;
+  Window* window = state.slots[slot];
+  if (window->record.handle == handle || high == 0 || high == 0xFFFF) return window;
   return nullptr;
 }
 
-// Hands a message to the window's procedure, recording it.
-LRESULT Deliver(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
-  Window* window = FindWindow(handle);
-  if (window == nullptr || window->windowProc == nullptr) return 0;
-  State().messages.push_back({handle, message, wParam, lParam});
-  WNDPROC windowProc = window->windowProc;  // the record may move while the procedure runs
-  return windowProc(handle, message, wParam, lParam);
+bool IsTopLevel(const Window& window) { return (window.record.style & WS_CHILD) == 0; }
+
+// Takes a slot for a new window and gives its handle.
+HWND AllocateHandle(Window* window) {
+  WindowState& state = State();
+  size_t slot;
+  if (!state.freeSlots.empty()) {
+    slot = state.freeSlots.back();
+    state.freeSlots.pop_back();
+  } else {
+    slot = state.slots.size();
+    state.slots.push_back(nullptr);
+    state.generations.push_back(0);
+  }
+  WORD& generation = state.generations[slot];
+  generation = generation >= kLastGeneration ? 1 : static_cast<WORD>(generation + 1);
+  state.slots[slot] = window;
+  window->slot = slot;
+  const DWORD value = (DWORD{generation} << 16) | static_cast<WORD>(kFirstSlotWord + 2 * slot);
+  return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(value));
 }
 
-// Frame thickness on each side, in pixels, as AdjustWindowRectEx adds it.
-// Captions, menus and sizing frames are not simulated: nothing here uses them.
+// The window is gone: its slot is free for the next one, and it leaves the
+// z-order.
+void ReleaseWindow(Window* window) {
+  WindowState& state = State();
+  window->record.alive = false;
+  window->record.visible = false;
+  state.slots[window->slot] = nullptr;
+  state.freeSlots.push_back(window->slot);
+  state.zOrder.erase(std::remove(state.zOrder.begin(), state.zOrder.end(), window), state.zOrder.end());
+  if (state.active == window) state.active = nullptr;
+  AdjustLiveHandles(HandleKind::Window, -1);
+}
+
+// Hands a message to the window's procedure, recording it.
+LRESULT Deliver(Window* window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (window == nullptr || window->windowProc == nullptr) return 0;
+  const HWND handle = window->record.handle;
+  State().messages.push_back({handle, message, wParam, lParam});
+  return window->windowProc(handle, message, wParam, lParam);
+}
+
+bool IsAlive(const Window* window) { return window != nullptr && window->record.alive; }
+
+// Frame thickness on each side, in pixels, as AdjustWindowRectEx adds it
+// around a client area, captions and menus apart.
 POINT FrameInsets(DWORD style, DWORD exStyle) {
   int frame = 0;
-  if ((exStyle & WS_EX_DLGMODALFRAME) || ((style & WS_DLGFRAME) && !(style & WS_THICKFRAME))) {
-    frame = kDialogFrame;
-  } else if ((style & WS_BORDER) || !(style & (WS_CHILD | WS_POPUP))) {
-    frame = kBorder;
-  }
+  // The outer edge of a dialog or sizing frame, the sizing border itself, and
+  // the line of a border or dialog frame.
+  if ((exStyle & WS_EX_DLGMODALFRAME) || (style & (WS_THICKFRAME | WS_DLGFRAME))) frame += 2;
+  if (style & WS_THICKFRAME) frame += kSizingFrame - kDialogFrame;
+  if ((style & (WS_BORDER | WS_DLGFRAME)) || (exStyle & WS_EX_DLGMODALFRAME)) frame += 1;
   if (exStyle & WS_EX_CLIENTEDGE) frame += kEdge;
   return POINT{frame, frame};
+}
+
+// What the window manager adds to the extended style: the raised edge of a
+// window with a dialog or sizing frame.
+DWORD EffectiveExStyle(DWORD style, DWORD exStyle) {
+  if ((exStyle & WS_EX_DLGMODALFRAME) || (style & (WS_THICKFRAME | WS_DLGFRAME))) exStyle |= WS_EX_WINDOWEDGE;
+  return exStyle;
 }
 
 RECT ClientRect(const Window& window) {
@@ -122,6 +195,72 @@ int CopyTextOut(const std::string& text, LPSTR buffer, int maxCount) {
   std::memcpy(buffer, text.data(), length);
   buffer[length] = '\0';
   return static_cast<int>(length);
+}
+
+// The topmost visible top-level window other than `except`, or null.
+Window* NextToActivate(const Window* except) {
+  for (Window* window : State().zOrder) {
+    if (window != except && window->record.visible && !window->destroying) return window;
+  }
+  return nullptr;
+}
+
+// Makes `window` (or nothing) the active window: the one losing activation
+// hears of it first, then the new one is asked to realize its palette.
+void Activate(Window* window) {
+  WindowState& state = State();
+  Window* previous = state.active;
+  if (previous == window) return;
+  const HWND previousHandle = previous ? previous->record.handle : nullptr;
+  const HWND newHandle = window ? window->record.handle : nullptr;
+  if (previous != nullptr) Deliver(previous, WM_ACTIVATE, WA_INACTIVE, reinterpret_cast<LPARAM>(newHandle));
+  state.active = IsAlive(window) ? window : nullptr;
+  if (state.active == nullptr) return;
+  auto& z = state.zOrder;
+  z.erase(std::remove(z.begin(), z.end(), window), z.end());
+  z.insert(z.begin(), window);
+  Deliver(window, WM_QUERYNEWPALETTE, 0, 0);
+  if (IsAlive(window)) Deliver(window, WM_ACTIVATE, WA_ACTIVE, reinterpret_cast<LPARAM>(previousHandle));
+}
+
+// Erases the background at once, as showing a window does; a refused erase
+// is remembered for the next BeginPaint.
+void EraseNow(Window* window) {
+  HDC dc = detail::OpenDisplayDC(window->record.handle);
+  window->needsErase = false;
+  window->eraseRefused = Deliver(window, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0) == 0;
+  detail::CloseDisplayDC(dc);
+}
+
+// ShowWindow's work, also done by CreateWindowExA for WS_VISIBLE; returns
+// whether the window was visible before.
+BOOL Show(Window* window, int command) {
+  const bool wasVisible = window->record.visible;
+  if (command == SW_HIDE) {
+    if (!wasVisible) return FALSE;
+    Deliver(window, WM_SHOWWINDOW, FALSE, 0);
+    if (!IsAlive(window)) return TRUE;
+    window->record.visible = false;
+    if (State().active == window) Activate(NextToActivate(window));
+    return TRUE;
+  }
+  if (wasVisible) return TRUE;
+  Deliver(window, WM_SHOWWINDOW, TRUE, 0);
+  if (!IsAlive(window)) return FALSE;
+  window->record.visible = true;
+  window->needsPaint = window->needsErase = true;
+  if (IsTopLevel(*window)) Activate(window);
+  if (!IsAlive(window) || !window->record.visible) return FALSE;
+  Deliver(window, WM_NCPAINT, 1, 0);
+  if (IsAlive(window) && window->needsErase) EraseNow(window);
+  return FALSE;
+}
+
+// Ends a window that failed to be created: only WM_NCDESTROY reaches it.
+void AbandonCreation(Window* window) {
+  window->destroying = true;
+  Deliver(window, WM_NCDESTROY, 0, 0);
+  ReleaseWindow(window);
 }
 
 }  // namespace
@@ -153,6 +292,19 @@ int MessageCount(HWND window, UINT message) {
 
 const std::vector<InvalidateRecord>& Invalidations() { return State().invalidations; }
 
+namespace detail {
+
+HWND ActiveWindow() { return State().active != nullptr ? State().active->record.handle : nullptr; }
+
+void BroadcastPaletteChanged(HWND from) {
+  // A copy: a procedure may create or destroy windows meanwhile.
+  const std::vector<Window*> targets = State().zOrder;
+  for (Window* window : targets) {
+    if (IsAlive(window)) Deliver(window, WM_PALETTECHANGED, reinterpret_cast<WPARAM>(from), 0);
+  }
+}
+
+}  // namespace detail
 }  // namespace winsim
 
 using winsim::detail::EnterCall;
@@ -195,6 +347,11 @@ BOOL WINAPI UnregisterClassA(LPCSTR className, HINSTANCE instance) {
   std::string name = winsim::ClassNameText(className);
   for (auto it = classes.begin(); it != classes.end(); ++it) {
     if (it->record.instance == instance && winsim::detail::EqualsIgnoringCase(it->record.name, name)) {
+      // A class stays while any window of it exists.
+      if (winsim::HasWindowsOf(*it)) {
+        SetLastError(ERROR_CLASS_HAS_WINDOWS);
+        return FALSE;
+      }
       classes.erase(it);
       return TRUE;
     }
@@ -204,7 +361,7 @@ BOOL WINAPI UnregisterClassA(LPCSTR className, HINSTANCE instance) {
 }
 
 HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
-                            int width, int height, HWND parent, HMENU, HINSTANCE instance, LPVOID) {
+                            int width, int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param) {
   long error = 0;
   if (EnterCall("CreateWindowExA", &error)) {
     SetLastError(error ? error : ERROR_NOT_ENOUGH_MEMORY);
@@ -216,7 +373,8 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
   }
   const winsim::WindowClass* windowClass = winsim::FindClass(winsim::ClassNameText(className), instance);
   if (windowClass == nullptr) {
-    SetLastError(ERROR_CANNOT_FIND_WND_CLASS);
+    // Wine's answer; Windows documents ERROR_CANNOT_FIND_WND_CLASS.
+    SetLastError(ERROR_CLASS_DOES_NOT_EXIST);
     return nullptr;
   }
   if (parent != nullptr && parent != winsim::DesktopWindow() && winsim::FindWindow(parent) == nullptr) {
@@ -224,8 +382,9 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
     return nullptr;
   }
   winsim::WindowState& state = winsim::State();
-  auto window = std::make_unique<winsim::Window>();
-  HWND handle = reinterpret_cast<HWND>(winsim::kFirstWindow + winsim::kWindowStep * state.windows.size());
+  state.windows.push_back(std::make_unique<winsim::Window>());
+  winsim::Window* window = state.windows.back().get();
+  const HWND handle = winsim::AllocateHandle(window);
   window->record = {handle,
                     windowClass->record.name,
                     windowName ? windowName : "",
@@ -234,15 +393,41 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
                     RECT{x, y, x + width, y + height},
                     parent,
                     instance,
-                    (style & WS_VISIBLE) != 0,
+                    false,
                     true};
   window->windowProc = windowClass->record.windowProc;
   window->background = windowClass->record.background;
-  // A window created visible has all of itself to paint.
-  window->needsPaint = window->needsErase = window->record.visible;
-  state.windows.push_back(std::move(window));
   winsim::detail::AdjustLiveHandles(winsim::HandleKind::Window, +1);
-  return handle;
+  // A new top-level window starts above the others.
+  if (winsim::IsTopLevel(*window)) state.zOrder.insert(state.zOrder.begin(), window);
+
+  CREATESTRUCTA create{param,
+                       instance,
+                       menu,
+                       parent,
+                       height,
+                       width,
+                       y,
+                       x,
+                       static_cast<LONG>(style),
+                       windowName,
+                       className,
+                       winsim::EffectiveExStyle(style, exStyle)};
+  if (winsim::Deliver(window, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&create)) == 0) {
+    winsim::AbandonCreation(window);
+    return nullptr;
+  }
+  if (!winsim::IsAlive(window)) return nullptr;
+  RECT frame = window->record.rect;
+  winsim::Deliver(window, WM_NCCALCSIZE, FALSE, reinterpret_cast<LPARAM>(&frame));
+  if (!winsim::IsAlive(window)) return nullptr;
+  if (winsim::Deliver(window, WM_CREATE, 0, reinterpret_cast<LPARAM>(&create)) == -1) {
+    if (winsim::IsAlive(window)) winsim::AbandonCreation(window);
+    return nullptr;
+  }
+  if (!winsim::IsAlive(window)) return nullptr;
+  if (style & WS_VISIBLE) winsim::Show(window, SW_SHOW);
+  return winsim::IsAlive(window) ? handle : nullptr;
 }
 
 BOOL WINAPI ShowWindow(HWND handle, int command) {
@@ -252,10 +437,7 @@ BOOL WINAPI ShowWindow(HWND handle, int command) {
     winsim::FailWithInvalidWindow();
     return FALSE;
   }
-  const bool wasVisible = window->record.visible;
-  window->record.visible = command != SW_HIDE;
-  if (!wasVisible && window->record.visible) window->needsPaint = window->needsErase = true;
-  return wasVisible ? TRUE : FALSE;
+  return winsim::Show(window, command);
 }
 
 BOOL WINAPI UpdateWindow(HWND handle) {
@@ -266,7 +448,7 @@ BOOL WINAPI UpdateWindow(HWND handle) {
     return FALSE;
   }
   // WM_PAINT goes straight to the procedure, bypassing any queue.
-  if (window->record.visible && window->needsPaint) winsim::Deliver(handle, WM_PAINT, 0, 0);
+  if (window->record.visible && window->needsPaint) winsim::Deliver(window, WM_PAINT, 0, 0);
   return TRUE;
 }
 
@@ -274,18 +456,19 @@ BOOL WINAPI DestroyWindow(HWND handle) {
   if (EnterCall("DestroyWindow")) return FALSE;
   winsim::Window* window = winsim::FindWindow(handle);
   if (window == nullptr) {
-    winsim::FailWithInvalidWindow();
+    // What Windows says to a handle that is no window of this thread.
+    SetLastError(ERROR_ACCESS_DENIED);
     return FALSE;
   }
   if (window->destroying) return TRUE;  // destroyed again from its own WM_DESTROY
   window->destroying = true;
+  // Hidden without WM_SHOWWINDOW; the activation passes to the next window.
+  const bool wasActive = winsim::State().active == window;
   window->record.visible = false;
-  winsim::Deliver(handle, WM_DESTROY, 0, 0);
-  winsim::Deliver(handle, WM_NCDESTROY, 0, 0);
-  // Re-found: the procedure may have created windows meanwhile.
-  winsim::Window* destroyed = winsim::FindWindow(handle);
-  if (destroyed != nullptr) destroyed->record.alive = false;
-  winsim::detail::AdjustLiveHandles(winsim::HandleKind::Window, -1);
+  if (wasActive) winsim::Activate(winsim::NextToActivate(window));
+  winsim::Deliver(window, WM_DESTROY, 0, 0);
+  winsim::Deliver(window, WM_NCDESTROY, 0, 0);
+  winsim::ReleaseWindow(window);
   return TRUE;
 }
 
@@ -301,10 +484,25 @@ BOOL WINAPI IsWindowVisible(HWND handle) {
   return window != nullptr && window->record.visible;
 }
 
-LRESULT WINAPI DefWindowProcA(HWND handle, UINT message, WPARAM, LPARAM) {
+LRESULT WINAPI DefWindowProcA(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
   EnterCall("DefWindowProcA");
   winsim::Window* window = winsim::FindWindow(handle);
   switch (message) {
+    case WM_NCCREATE:
+    case WM_NCACTIVATE:
+      return TRUE;
+    case WM_NCCALCSIZE: {
+      // The client area is what the frame leaves of the window rectangle.
+      if (wParam == FALSE && lParam != 0 && window != nullptr) {
+        auto* rect = reinterpret_cast<RECT*>(lParam);
+        const POINT insets = winsim::FrameInsets(window->record.style, window->record.exStyle);
+        rect->left += insets.x;
+        rect->top += insets.y;
+        rect->right -= insets.x;
+        rect->bottom -= insets.y;
+      }
+      return 0;
+    }
     case WM_CLOSE:
       DestroyWindow(handle);
       return 0;
@@ -313,11 +511,10 @@ LRESULT WINAPI DefWindowProcA(HWND handle, UINT message, WPARAM, LPARAM) {
       if (BeginPaint(handle, &paint) != nullptr) EndPaint(handle, &paint);
       return 0;
     }
-    case WM_ERASEBKGND: {
-      // Erased (1) only with a real class brush; nothing is drawn here.
-      if (window == nullptr || window->background == nullptr) return 0;
-      return window->background != static_cast<HBRUSH>(winsim::detail::StockObject(NULL_BRUSH));
-    }
+    case WM_ERASEBKGND:
+      // Filled with the class brush, even the stock null brush; nothing is
+      // drawn here. Without a brush nothing is erased.
+      return window != nullptr && window->background != nullptr ? 1 : 0;
     default:
       return 0;
   }
@@ -325,11 +522,12 @@ LRESULT WINAPI DefWindowProcA(HWND handle, UINT message, WPARAM, LPARAM) {
 
 LRESULT WINAPI SendMessageA(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
   if (EnterCall("SendMessageA")) return 0;
-  if (winsim::FindWindow(handle) == nullptr) {
+  winsim::Window* window = winsim::FindWindow(handle);
+  if (window == nullptr) {
     winsim::FailWithInvalidWindow();
     return 0;
   }
-  return winsim::Deliver(handle, message, wParam, lParam);
+  return winsim::Deliver(window, message, wParam, lParam);
 }
 
 HDC WINAPI BeginPaint(HWND handle, LPPAINTSTRUCT paint) {
@@ -339,7 +537,7 @@ HDC WINAPI BeginPaint(HWND handle, LPPAINTSTRUCT paint) {
     winsim::FailWithInvalidWindow();
     return nullptr;
   }
-  HDC dc = winsim::detail::OpenDisplayDC(handle);
+  HDC dc = winsim::detail::OpenDisplayDC(window->record.handle);
   if (dc == nullptr) return nullptr;
   std::memset(paint, 0, sizeof *paint);
   paint->hdc = dc;
@@ -348,9 +546,11 @@ HDC WINAPI BeginPaint(HWND handle, LPPAINTSTRUCT paint) {
   window->needsErase = false;
   window->needsPaint = false;
   if (erase) {
-    // fErase tells the painter that the background is still to be drawn.
-    paint->fErase = winsim::Deliver(handle, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0) == 0;
+    window->eraseRefused = winsim::Deliver(window, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0) == 0;
   }
+  // fErase tells the painter that the background is still to be drawn.
+  paint->fErase = window->eraseRefused;
+  window->eraseRefused = false;
   return dc;
 }
 
@@ -381,11 +581,12 @@ BOOL WINAPI InvalidateRect(HWND handle, const RECT* rect, BOOL erase) {
 namespace {
 HDC DisplayDCOf(HWND handle) {
   if (handle == nullptr || handle == winsim::DesktopWindow()) return winsim::detail::OpenDisplayDC(handle);
-  if (winsim::FindWindow(handle) == nullptr) {
+  winsim::Window* window = winsim::FindWindow(handle);
+  if (window == nullptr) {
     winsim::FailWithInvalidWindow();
     return nullptr;
   }
-  return winsim::detail::OpenDisplayDC(handle);
+  return winsim::detail::OpenDisplayDC(window->record.handle);
 }
 }  // namespace
 
@@ -420,24 +621,33 @@ int WINAPI GetSystemMetrics(int index) {
     case SM_CXDLGFRAME:
     case SM_CYDLGFRAME:
       return winsim::kDialogFrame;
+    case SM_CXFRAME:
+    case SM_CYFRAME:
+      return winsim::kSizingFrame;
     case SM_CXBORDER:
     case SM_CYBORDER:
       return winsim::kBorder;
     case SM_CXEDGE:
     case SM_CYEDGE:
       return winsim::kEdge;
+    case SM_CYCAPTION:
+      return winsim::kCaption;
+    case SM_CYMENU:
+      return winsim::kMenu;
     default:
       return 0;
   }
 }
 
-BOOL WINAPI AdjustWindowRect(LPRECT rect, DWORD style, BOOL) {
+BOOL WINAPI AdjustWindowRect(LPRECT rect, DWORD style, BOOL menu) {
   if (EnterCall("AdjustWindowRect") || rect == nullptr) return FALSE;
   POINT insets = winsim::FrameInsets(style, 0);
   rect->left -= insets.x;
   rect->top -= insets.y;
   rect->right += insets.x;
   rect->bottom += insets.y;
+  if ((style & WS_CAPTION) == WS_CAPTION) rect->top -= winsim::kCaption;
+  if (menu) rect->top -= winsim::kMenu;
   return TRUE;
 }
 
@@ -471,7 +681,8 @@ int WINAPI GetClassNameA(HWND handle, LPSTR className, int maxCount) {
   EnterCall("GetClassNameA");
   winsim::Window* window = winsim::FindWindow(handle);
   if (window == nullptr) {
-    winsim::FailWithInvalidWindow();
+    // Wine's answer; Windows says ERROR_INVALID_WINDOW_HANDLE.
+    SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
   return winsim::CopyTextOut(window->record.className, className, maxCount);

@@ -1,11 +1,16 @@
 // Simulated windows, device contexts and GDI: set-up and inspection for tests.
 //
 // What the simulation covers: window classes; pop-up windows with their class,
-// text, styles and rectangle; message delivery to window procedures (no
-// creation messages are sent: the library handles none); update regions as
-// "needs painting" and "needs erasing" flags; display and memory device
-// contexts; palettes, device bitmaps made from DIBs, fonts and stock objects.
-// Handles are never reused within a test.
+// text, styles and rectangle; the messages of a window's life as Wine sends
+// them (WM_NCCREATE, WM_NCCALCSIZE and WM_CREATE inside CreateWindowExA;
+// WM_SHOWWINDOW, activation with WM_QUERYNEWPALETTE and WM_ACTIVATE, WM_NCPAINT
+// and WM_ERASEBKGND inside ShowWindow; WM_DESTROY and WM_NCDESTROY, the
+// activation passing on, inside DestroyWindow), but not those of sizes, focus
+// or input; update regions as "needs painting" and "needs erasing" flags;
+// display and memory device contexts; palettes, device bitmaps made from DIBs,
+// fonts and stock objects. Window handles come back as Wine's do: a freed
+// slot is taken again under a new high word, and a handle cut to its low word
+// names whatever window holds the slot.
 #pragma once
 
 #include <windows.h>
@@ -45,8 +50,8 @@ struct WindowRecord {
   HWND handle;
   std::string className;
   std::string text;
-  DWORD style;
-  DWORD exStyle;
+  DWORD style;    // as given to CreateWindowExA
+  DWORD exStyle;  // as given; the procedure sees WS_EX_WINDOWEDGE added to a dialog frame
   RECT rect;  // screen coordinates, as given to CreateWindowExA
   HWND parent;
   HINSTANCE instance;
