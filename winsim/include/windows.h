@@ -480,9 +480,15 @@ BOOL WINAPI EndDialog(HWND dialog, INT_PTR result);
 #define CBM_INIT 0x04L
 #define DIB_RGB_COLORS 0
 #define BI_RGB 0L
+#define BI_RLE8 1L
+#define BI_RLE4 2L
 #define BI_BITFIELDS 3L
 #define GDI_ERROR (0xFFFFFFFFL)
 #define CLR_INVALID 0xFFFFFFFF
+#define RGB(r, g, b) ((COLORREF)(((BYTE)(r)) | ((WORD)((BYTE)(g)) << 8) | (((DWORD)(BYTE)(b)) << 16)))
+#define GetRValue(rgb) ((BYTE)(rgb))
+#define GetGValue(rgb) ((BYTE)(((WORD)(rgb)) >> 8))
+#define GetBValue(rgb) ((BYTE)((rgb) >> 16))
 
 #define FW_NORMAL 400
 #define ANSI_CHARSET 0
@@ -574,6 +580,7 @@ int WINAPI GetObjectA(HANDLE object, int size, LPVOID buffer);
 HGDIOBJ WINAPI GetStockObject(int index);
 BOOL WINAPI BitBlt(HDC destination, int x, int y, int width, int height, HDC source, int sourceX, int sourceY,
                    DWORD rop);
+COLORREF WINAPI GetPixel(HDC dc, int x, int y);
 HFONT WINAPI CreateFontA(int height, int width, int escapement, int orientation, int weight, DWORD italic,
                          DWORD underline, DWORD strikeOut, DWORD charSet, DWORD outputPrecision,
                          DWORD clipPrecision, DWORD quality, DWORD pitchAndFamily, LPCSTR faceName);

@@ -1,16 +1,21 @@
-// Simulated GDI: device contexts, stock objects, palettes, device bitmaps made
-// from DIBs, fonts and BitBlt. DIBs are read exactly as far as GDI reads them,
-// so that AddressSanitizer catches a caller that hands over too few bytes.
+// Simulated GDI: device contexts, stock objects, palettes and their
+// realization, device bitmaps made from DIBs with their pixels, fonts, BitBlt
+// and GetPixel. DIBs handed to CreateDIBitmap are read exactly as far as GDI
+// reads them, so that AddressSanitizer catches a caller that hands over too
+// few bytes.
+#include "dib_reading.h"
 #include "internal.h"
 
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <set>
 
 namespace winsim {
 namespace {
 
 using detail::AdjustLiveHandles;
+using detail::DibHeader;
 using detail::EnterCall;
 
 // Handle ranges of their own, apart from window handles.
@@ -32,6 +37,10 @@ struct GdiObject {
   bool deletePending = false;   // DeleteObject came while it was selected
   LONG width = 0, height = 0;   // bitmaps, in pixels
   WORD bitsPixel = 0;
+  // Bitmaps: the colour of each pixel, top row first. Colours are kept as
+  // given; a palette display's mapping to its nearest colours is not
+  // simulated, so tests read back only colours every display shows exactly.
+  std::vector<COLORREF> pixels;
   std::vector<PALETTEENTRY> entries;  // palettes
 };
 
@@ -39,6 +48,7 @@ struct DeviceContext {
   bool memory = false;
   HWND window = nullptr;  // display device contexts: their window (null: the screen)
   std::map<ObjectKind, HGDIOBJ> selected;
+  BOOL paletteInBackground = FALSE;  // as the last SelectPalette asked
 };
 
 struct GdiState {
@@ -48,6 +58,9 @@ struct GdiState {
   std::map<std::uintptr_t, GdiObject> objects;
   std::map<std::uintptr_t, DeviceContext> dcs;
   std::uintptr_t nextHandle = kFirstGdiHandle;
+  // Palettes whose colours are mapped into the system palette; realizing one
+  // of them again changes nothing.
+  std::set<std::uintptr_t> realized;
   std::vector<PaletteRecord> palettes;
   std::vector<SelectPaletteRecord> paletteSelections;
   std::vector<BitmapRecord> bitmaps;
@@ -103,7 +116,10 @@ HGDIOBJ Stock(int index) {
   if (objects.find(handle) == objects.end()) {
     GdiObject object{kind};
     object.stock = true;
-    if (kind == ObjectKind::Bitmap) object.width = object.height = object.bitsPixel = 1;
+    if (kind == ObjectKind::Bitmap) {
+      object.width = object.height = object.bitsPixel = 1;
+      object.pixels.assign(1, RGB(0, 0, 0));
+    }
     if (kind == ObjectKind::Palette) object.entries.assign(kDefaultPaletteEntries, PALETTEENTRY{});
     objects.emplace(handle, object);
   }
@@ -162,91 +178,6 @@ HGDIOBJ AddObject(GdiObject object) {
   return reinterpret_cast<HGDIOBJ>(handle);
 }
 
-// ---- reading DIBs as GDI does
-
-// The header fields GDI takes from either header form.
-struct DibHeader {
-  DWORD size;
-  LONG width;
-  LONG height;
-  WORD planes;
-  WORD bitCount;
-  DWORD compression;
-  DWORD sizeImage;
-  DWORD clrUsed;
-};
-
-// Reads a header: the 12-byte core form, or 40 bytes of any larger form.
-bool ReadDibHeader(const void* at, DibHeader* header) {
-  DWORD size;
-  std::memcpy(&size, at, sizeof size);
-  if (size == sizeof(BITMAPCOREHEADER)) {
-    BITMAPCOREHEADER core;
-    std::memcpy(&core, at, sizeof core);
-    *header = DibHeader{size, core.bcWidth, core.bcHeight, core.bcPlanes, core.bcBitCount, BI_RGB, 0, 0};
-    return true;
-  }
-  if (size < sizeof(BITMAPINFOHEADER)) return false;
-  BITMAPINFOHEADER info;
-  std::memcpy(&info, at, sizeof info);
-  *header = DibHeader{size,        info.biWidth,         info.biHeight,    info.biPlanes,
-                      info.biBitCount, info.biCompression, info.biSizeImage, info.biClrUsed};
-  return true;
-}
-
-constexpr DWORD kRle8 = 1;
-constexpr DWORD kRle4 = 2;
-
-std::size_t Stride(const DibHeader& header) {
-  return (static_cast<std::size_t>(header.width) * header.bitCount + 31) / 32 * 4;
-}
-
-std::size_t Rows(const DibHeader& header) {
-  return static_cast<std::size_t>(header.height < 0 ? -static_cast<long long>(header.height) : header.height);
-}
-
-bool IsValidDibFormat(const DibHeader& header) {
-  if (header.width <= 0 || header.height == 0) return false;
-  if (header.compression == kRle8 || header.compression == kRle4) {
-    return header.height > 0 && header.sizeImage != 0 && header.bitCount == (header.compression == kRle4 ? 4 : 8);
-  }
-  if (header.planes == 0 || header.bitCount == 0) return false;
-  switch (header.bitCount) {
-    case 1:
-    case 4:
-    case 8:
-    case 24:
-      return header.compression == BI_RGB;
-    case 16:
-    case 32:
-      return header.compression == BI_RGB || header.compression == BI_BITFIELDS;
-    default:
-      return false;
-  }
-}
-
-// Bytes of colour data GDI copies from behind the header: bit-field masks, or
-// the colour table of an image of up to 8 bits.
-std::size_t ColourBytesRead(const DibHeader& header, UINT usage) {
-  if (header.compression == BI_BITFIELDS) return 3 * sizeof(DWORD);
-  if (header.bitCount > 8) return 0;
-  const DWORD most = DWORD{1} << header.bitCount;
-  const DWORD colours = header.clrUsed != 0 ? std::min(header.clrUsed, most) : most;
-  if (usage == 1) return colours * sizeof(WORD);  // DIB_PAL_COLORS
-  return colours * (header.size == sizeof(BITMAPCOREHEADER) ? sizeof(RGBTRIPLE) : sizeof(RGBQUAD));
-}
-
-// Where the colour data starts: masks sit right after the first 40 bytes even
-// in the larger headers.
-std::size_t ColourDataOffset(const DibHeader& header) {
-  return header.compression == BI_BITFIELDS ? sizeof(BITMAPINFOHEADER) : header.size;
-}
-
-std::size_t BitsRead(const DibHeader& header) {
-  if (header.compression == kRle8 || header.compression == kRle4) return header.sizeImage;
-  return Stride(header) * Rows(header);
-}
-
 // Touches every byte so that a short buffer shows up under AddressSanitizer;
 // the sum goes to a volatile so that the reads are never optimized away.
 volatile unsigned g_bytesSum = 0;
@@ -259,14 +190,48 @@ void ReadAll(const BYTE* bytes, std::size_t count) {
 int DisplayBits() { return State().bitsPerPixel; }
 
 HBITMAP AddBitmap(LONG width, LONG height, WORD deviceBits, WORD dibBits, std::ptrdiff_t bitsOffset,
-                  HPALETTE paletteInDc) {
+                  HPALETTE paletteInDc, std::vector<COLORREF> pixels) {
   GdiObject object{ObjectKind::Bitmap};
   object.width = width;
   object.height = height;
   object.bitsPixel = deviceBits;
-  auto handle = static_cast<HBITMAP>(AddObject(object));
+  object.pixels = std::move(pixels);
+  object.pixels.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), RGB(0, 0, 0));
+  auto handle = static_cast<HBITMAP>(AddObject(std::move(object)));
   State().bitmaps.push_back({handle, width, height, dibBits, deviceBits, bitsOffset, paletteInDc});
   return handle;
+}
+
+// The pixels of a valid DIB, placed as SetDIBits places them in a bitmap of
+// `width` by `height`: a bottom-up image from the bottom row, a top-down one
+// from the top.
+std::vector<COLORREF> PixelsFor(const DibHeader& dib, const BYTE* colours, const BYTE* bits, LONG width,
+                                LONG height) {
+  const std::vector<COLORREF> decoded = detail::DecodeDibPixels(dib, colours, bits);
+  std::vector<COLORREF> pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), RGB(0, 0, 0));
+  const LONG dibWidth = dib.width;
+  const LONG dibRows = static_cast<LONG>(detail::DibRows(dib));
+  const LONG shift = dib.height > 0 ? height - dibRows : 0;
+  for (LONG y = 0; y < dibRows; ++y) {
+    const LONG target = y + shift;
+    if (target < 0 || target >= height) continue;
+    for (LONG x = 0; x < dibWidth && x < width; ++x) {
+      pixels[static_cast<std::size_t>(target) * width + x] = decoded[static_cast<std::size_t>(y) * dibWidth + x];
+    }
+  }
+  return pixels;
+}
+
+// The bitmap selected into a memory device context, or null.
+GdiObject* SelectedBitmap(DeviceContext& dc) {
+  if (!dc.memory) return nullptr;
+  return FindObject(dc.selected[ObjectKind::Bitmap]);
+}
+
+// Realization in the foreground: a palette selected without forcing the
+// background, in a device context of the active window.
+bool RealizesInForeground(const DeviceContext& dc) {
+  return !dc.paletteInBackground && dc.window != nullptr && dc.window == detail::ActiveWindow();
 }
 
 }  // namespace
@@ -312,6 +277,7 @@ HGDIOBJ StockObject(int index) { return Stock(index); }
 }  // namespace detail
 }  // namespace winsim
 
+using winsim::detail::DibHeader;
 using winsim::detail::EnterCall;
 
 int WINAPI GetDeviceCaps(HDC dc, int index) {
@@ -323,7 +289,8 @@ int WINAPI GetDeviceCaps(HDC dc, int index) {
     case PLANES:
       return 1;
     case NUMCOLORS:
-      return winsim::DisplayBits() <= 8 ? winsim::kDefaultPaletteEntries : -1;
+      // Wine's answer on every display; Windows gives 20 on a palette display.
+      return -1;
     default:
       return 0;
   }
@@ -340,8 +307,9 @@ HPALETTE WINAPI CreatePalette(const LOGPALETTE* palette) {
   // Exactly palNumEntries entries are read behind the 4-byte head.
   const PALETTEENTRY* entries = palette->palPalEntry;
   object.entries.assign(entries, entries + palette->palNumEntries);
-  auto handle = static_cast<HPALETTE>(winsim::AddObject(object));
-  winsim::State().palettes.push_back({handle, palette->palVersion, object.entries});
+  const std::vector<PALETTEENTRY> given = object.entries;
+  auto handle = static_cast<HPALETTE>(winsim::AddObject(std::move(object)));
+  winsim::State().palettes.push_back({handle, palette->palVersion, given});
   return handle;
 }
 
@@ -354,6 +322,7 @@ HPALETTE WINAPI SelectPalette(HDC dc, HPALETTE palette, BOOL forceBackground) {
     SetLastError(ERROR_INVALID_HANDLE);
     return nullptr;
   }
+  context->paletteInBackground = forceBackground;
   auto previous = static_cast<HPALETTE>(winsim::Swap(*context, winsim::ObjectKind::Palette, palette));
   winsim::State().paletteSelections.push_back({dc, palette, forceBackground, previous});
   return previous;
@@ -362,12 +331,22 @@ HPALETTE WINAPI SelectPalette(HDC dc, HPALETTE palette, BOOL forceBackground) {
 UINT WINAPI RealizePalette(HDC dc) {
   if (EnterCall("RealizePalette")) return GDI_ERROR;
   winsim::DeviceContext* context = winsim::FindDC(dc);
-  if (context == nullptr) return GDI_ERROR;
+  // Wine answers 0, not GDI_ERROR, for a handle that is no device context.
+  if (context == nullptr) return 0;
   if (winsim::State().realizeResultSet) return winsim::State().realizeResult;
-  const winsim::GdiObject* palette = winsim::FindObject(context->selected[winsim::ObjectKind::Palette]);
+  const HGDIOBJ selected = context->selected[winsim::ObjectKind::Palette];
+  const winsim::GdiObject* palette = winsim::FindObject(selected);
   // Only a palette display maps entries; the default palette is always in place.
   if (winsim::DisplayBits() > 8 || palette == nullptr || palette->stock) return 0;
-  return static_cast<UINT>(palette->entries.size());
+  auto& realized = winsim::State().realized;
+  const std::uintptr_t key = winsim::Key(selected);
+  const UINT mapped = realized.count(key) != 0 ? 0 : static_cast<UINT>(palette->entries.size());
+  // The foreground palette takes the system palette over; others add to it.
+  const bool foreground = winsim::RealizesInForeground(*context);
+  if (foreground) realized.clear();
+  realized.insert(key);
+  if (foreground && mapped != 0) winsim::detail::BroadcastPaletteChanged(context->window);
+  return mapped;
 }
 
 HBITMAP WINAPI CreateDIBitmap(HDC dc, const BITMAPINFOHEADER* header, DWORD init, LPCVOID bits,
@@ -382,31 +361,39 @@ HBITMAP WINAPI CreateDIBitmap(HDC dc, const BITMAPINFOHEADER* header, DWORD init
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
-  winsim::DibHeader created;
-  if (!winsim::ReadDibHeader(header, &created) || created.width < 0) {
+  DibHeader created;
+  if (!winsim::detail::ReadDibHeader(header, &created)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
+  if (created.width < 0) return nullptr;
+  const LONG rows = static_cast<LONG>(winsim::detail::DibRows(created));
+  // An empty bitmap is the stock 1 by 1 one, whatever the pixels.
+  if (created.width == 0 || rows == 0) return static_cast<HBITMAP>(winsim::Stock(winsim::kDefaultBitmapStock));
   std::ptrdiff_t bitsOffset = -1;
+  std::vector<COLORREF> pixels;
   if (init & CBM_INIT) {
     // The pixels go in as SetDIBits takes them: description from `info`.
-    winsim::DibHeader described;
-    if (info == nullptr || bits == nullptr || !winsim::ReadDibHeader(info, &described) ||
-        !winsim::IsValidDibFormat(described)) {
+    DibHeader described;
+    if (info == nullptr || bits == nullptr || !winsim::detail::ReadDibHeader(info, &described) ||
+        !winsim::detail::IsValidDibFormat(described)) {
       SetLastError(ERROR_INVALID_PARAMETER);
       return nullptr;
     }
-    const BYTE* colours = reinterpret_cast<const BYTE*>(info) + winsim::ColourDataOffset(described);
-    winsim::ReadAll(colours, winsim::ColourBytesRead(described, usage));
-    winsim::ReadAll(static_cast<const BYTE*>(bits), winsim::BitsRead(described));
-    bitsOffset = static_cast<const BYTE*>(bits) - reinterpret_cast<const BYTE*>(header);
+    const BYTE* colours = reinterpret_cast<const BYTE*>(info) + winsim::detail::ColourDataOffset(described);
+    const BYTE* pixelBytes = static_cast<const BYTE*>(bits);
+    winsim::ReadAll(colours, winsim::detail::ColourBytesRead(described, usage));
+    winsim::ReadAll(pixelBytes, winsim::detail::BitsRead(described));
+    bitsOffset = pixelBytes - reinterpret_cast<const BYTE*>(header);
+    // Colours from a palette's indices (DIB_PAL_COLORS) are not simulated: black.
+    if (usage == DIB_RGB_COLORS) pixels = winsim::PixelsFor(described, colours, pixelBytes, created.width, rows);
   }
   // Made for the device: its depth, or monochrome without one.
   const WORD deviceBits = static_cast<WORD>(dc != nullptr ? winsim::DisplayBits() : 1);
   HPALETTE paletteInDc =
       context != nullptr ? static_cast<HPALETTE>(context->selected[winsim::ObjectKind::Palette]) : nullptr;
-  return winsim::AddBitmap(created.width, static_cast<LONG>(winsim::Rows(created)), deviceBits, created.bitCount,
-                           bitsOffset, paletteInDc);
+  return winsim::AddBitmap(created.width, rows, deviceBits, created.bitCount, bitsOffset, paletteInDc,
+                           std::move(pixels));
 }
 
 HBITMAP WINAPI LoadBitmapA(HINSTANCE instance, LPCSTR bitmapName) {
@@ -422,29 +409,33 @@ HBITMAP WINAPI LoadBitmapA(HINSTANCE instance, LPCSTR bitmapName) {
     SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
     return nullptr;
   }
-  // The resource is a packed DIB: header, colour data, pixels. Unlike Windows,
-  // which would read past a short resource, a short one fails here.
-  const std::size_t size = dib->size();
-  DWORD headerSize = 0;
-  if (size >= sizeof headerSize) std::memcpy(&headerSize, dib->data(), sizeof headerSize);
-  winsim::DibHeader header;
-  const bool readable = size >= sizeof headerSize && headerSize <= size &&
-                        (headerSize == sizeof(BITMAPCOREHEADER) || headerSize >= sizeof(BITMAPINFOHEADER)) &&
-                        winsim::ReadDibHeader(dib->data(), &header) && winsim::IsValidDibFormat(header);
-  if (!readable) {
+  // The resource is a packed DIB: header, colour data, pixels. The system
+  // reads as far as the header says, past the end of a short resource; here
+  // the missing bytes read as zeros.
+  std::vector<BYTE> bytes(*dib);
+  bytes.resize(std::max<std::size_t>(bytes.size(), sizeof(BITMAPINFOHEADER)), 0);
+  DibHeader header;
+  if (!winsim::detail::ReadDibHeader(bytes.data(), &header) || header.width < 0) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
-  std::size_t colourEnd = winsim::ColourDataOffset(header) + winsim::ColourBytesRead(header, DIB_RGB_COLORS);
-  std::size_t bitsOffset = std::max<std::size_t>(header.size, colourEnd);
-  if (bitsOffset > size || winsim::BitsRead(header) > size - bitsOffset) {
+  const LONG rows = static_cast<LONG>(winsim::detail::DibRows(header));
+  if (header.width == 0 || rows == 0) return static_cast<HBITMAP>(winsim::Stock(winsim::kDefaultBitmapStock));
+  // The bitmap is made first and filled after: a format GDI cannot draw
+  // leaves it black.
+  std::vector<COLORREF> pixels;
+  const std::size_t colourEnd =
+      winsim::detail::ColourDataOffset(header) + winsim::detail::ColourBytesRead(header, DIB_RGB_COLORS);
+  const std::size_t bitsOffset = std::max<std::size_t>(header.size, colourEnd);
+  if (winsim::detail::IsValidDibFormat(header)) {
+    bytes.resize(std::max(bytes.size(), bitsOffset + winsim::detail::BitsRead(header)), 0);
+    pixels = winsim::PixelsFor(header, bytes.data() + winsim::detail::ColourDataOffset(header),
+                               bytes.data() + bitsOffset, header.width, rows);
+  } else {
     SetLastError(ERROR_INVALID_PARAMETER);
-    return nullptr;
   }
-  winsim::ReadAll(dib->data() + bitsOffset, winsim::BitsRead(header));
-  return winsim::AddBitmap(header.width, static_cast<LONG>(winsim::Rows(header)),
-                           static_cast<WORD>(winsim::DisplayBits()), header.bitCount,
-                           static_cast<std::ptrdiff_t>(bitsOffset), nullptr);
+  return winsim::AddBitmap(header.width, rows, static_cast<WORD>(winsim::DisplayBits()), header.bitCount,
+                           static_cast<std::ptrdiff_t>(bitsOffset), nullptr, std::move(pixels));
 }
 
 HDC WINAPI CreateCompatibleDC(HDC dc) {
@@ -499,6 +490,7 @@ BOOL WINAPI DeleteObject(HGDIOBJ handle) {
   if (object == nullptr || object->deletePending) return FALSE;
   // Stock objects stay; a selected object goes when it is no longer selected.
   if (object->stock) return TRUE;
+  if (object->kind == winsim::ObjectKind::Palette) winsim::State().realized.erase(winsim::Key(handle));
   if (object->selections > 0) {
     object->deletePending = true;
     return TRUE;
@@ -511,10 +503,8 @@ BOOL WINAPI DeleteObject(HGDIOBJ handle) {
 int WINAPI GetObjectA(HANDLE handle, int size, LPVOID buffer) {
   EnterCall("GetObjectA");
   winsim::GdiObject* object = winsim::FindObject(handle);
-  if (object == nullptr || object->deletePending) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return 0;
-  }
+  // A bitmap whose deletion waits for its device context still answers.
+  if (object == nullptr || (object->deletePending && object->kind != winsim::ObjectKind::Bitmap)) return 0;
   switch (object->kind) {
     case winsim::ObjectKind::Bitmap: {
       if (buffer == nullptr) return sizeof(BITMAP);
@@ -560,7 +550,31 @@ BOOL WINAPI BitBlt(HDC destination, int x, int y, int width, int height, HDC sou
   winsim::State().bitBlts.push_back({destination, target->memory ? nullptr : target->window, x, y, width, height,
                                      source, sourceBitmap, sourceX, sourceY, rop,
                                      static_cast<HPALETTE>(target->selected[winsim::ObjectKind::Palette])});
+  // Pixels are kept for bitmaps only: a copy between two of them, clipped to both.
+  winsim::GdiObject* to = winsim::SelectedBitmap(*target);
+  const winsim::GdiObject* copied = winsim::SelectedBitmap(*from);
+  if (rop != SRCCOPY || to == nullptr || copied == nullptr || to == copied) return TRUE;
+  for (int row = 0; row < height; ++row) {
+    for (int column = 0; column < width; ++column) {
+      const long fromX = long{sourceX} + column, fromY = long{sourceY} + row;
+      const long toX = long{x} + column, toY = long{y} + row;
+      if (fromX < 0 || fromY < 0 || fromX >= copied->width || fromY >= copied->height) continue;
+      if (toX < 0 || toY < 0 || toX >= to->width || toY >= to->height) continue;
+      to->pixels[static_cast<std::size_t>(toY * to->width + toX)] =
+          copied->pixels[static_cast<std::size_t>(fromY * copied->width + fromX)];
+    }
+  }
   return TRUE;
+}
+
+COLORREF WINAPI GetPixel(HDC dc, int x, int y) {
+  EnterCall("GetPixel");
+  winsim::DeviceContext* context = winsim::FindDC(dc);
+  // What lies on the screen is not simulated: display device contexts answer
+  // CLR_INVALID as a point outside the bitmap does.
+  const winsim::GdiObject* bitmap = context != nullptr ? winsim::SelectedBitmap(*context) : nullptr;
+  if (bitmap == nullptr || x < 0 || y < 0 || x >= bitmap->width || y >= bitmap->height) return CLR_INVALID;
+  return bitmap->pixels[static_cast<std::size_t>(y) * bitmap->width + x];
 }
 
 HFONT WINAPI CreateFontA(int height, int width, int escapement, int orientation, int weight, DWORD italic,

@@ -7,8 +7,9 @@
 // and WM_ERASEBKGND inside ShowWindow; WM_DESTROY and WM_NCDESTROY, the
 // activation passing on, inside DestroyWindow), but not those of sizes, focus
 // or input; update regions as "needs painting" and "needs erasing" flags;
-// display and memory device contexts; palettes, device bitmaps made from DIBs,
-// fonts and stock objects. Window handles come back as Wine's do: a freed
+// display and memory device contexts; palettes, device bitmaps made from DIBs
+// with their pixels (BitBlt copies them between bitmaps, GetPixel reads them;
+// what a display shows is not simulated), fonts and stock objects. Window handles come back as Wine's do: a freed
 // slot is taken again under a new high word, and a handle cut to its low word
 // names whatever window holds the slot.
 #pragma once
@@ -26,9 +27,14 @@ namespace winsim {
 void SetScreenSize(int width, int height);
 // BITSPIXEL of every display device context; default 32.
 void SetDisplayBitsPerPixel(int bitsPerPixel);
-// What RealizePalette returns from now on. By default: the number of entries
-// of the selected palette on a display of up to 8 bits per pixel when it is
-// not the default palette, else 0.
+// What RealizePalette returns from now on. By default, on a display of up to
+// 8 bits per pixel: the selected palette's entry count the first time it is
+// realized, and again once a realization in the foreground (selected without
+// forcing the background, in a device context of the active window) has put
+// another palette in its place; else 0, and always 0 for the default palette
+// and on a display of more bits. A foreground realization that maps entries
+// sends WM_PALETTECHANGED to every top-level window. How a palette realized in
+// the background shares the system palette is not simulated.
 void SetRealizePaletteResult(UINT result);
 
 // ---- window classes and windows
