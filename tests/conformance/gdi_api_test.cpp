@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "bitmap_pixels.h"
 #include "dib_image.h"
 #include "message_log.h"
 #include "platform_test.h"
@@ -21,27 +22,6 @@ HBITMAP MakeBitmap(HDC dc, const std::vector<BYTE>& dib) {
   return CreateDIBitmap(dc, reinterpret_cast<const BITMAPINFOHEADER*>(dib.data()), CBM_INIT,
                         dib.data() + dib_image::BitsOffset(dib), reinterpret_cast<const BITMAPINFO*>(dib.data()),
                         DIB_RGB_COLORS);
-}
-
-BITMAP Describe(HBITMAP bitmap) {
-  BITMAP described;
-  std::memset(&described, 0, sizeof described);
-  GetObjectA(bitmap, sizeof described, &described);
-  return described;
-}
-
-// Every pixel of `bitmap`, top row first, read through a memory device context.
-Pixels ReadPixels(HBITMAP bitmap) {
-  const BITMAP size = Describe(bitmap);
-  HDC memory = CreateCompatibleDC(nullptr);
-  HGDIOBJ previous = SelectObject(memory, bitmap);
-  Pixels pixels;
-  for (LONG y = 0; y < size.bmHeight; ++y) {
-    for (LONG x = 0; x < size.bmWidth; ++x) pixels.push_back(GetPixel(memory, x, y));
-  }
-  SelectObject(memory, previous);
-  DeleteDC(memory);
-  return pixels;
 }
 
 // A palette of `count` entries no other test uses.
@@ -279,11 +259,11 @@ TEST_F(GdiApi, CreateDIBitmapDrawsEveryFormatTheLogoMayHave) {
     const Pixels pattern = dib_image::Pattern(7, 3, *c.colours);
     HBITMAP bitmap = MakeBitmap(screen, dib_image::Encode(c.format, 7, 3, pattern));
     ASSERT_NE(bitmap, nullptr) << c.name;
-    const BITMAP described = Describe(bitmap);
+    const BITMAP described = BitmapSize(bitmap);
     EXPECT_EQ(described.bmWidth, 7) << c.name;
     EXPECT_EQ(described.bmHeight, 3) << c.name;
     EXPECT_EQ(described.bmBitsPixel, bits) << c.name << ": made for the screen";
-    EXPECT_EQ(ReadPixels(bitmap), pattern) << c.name;
+    EXPECT_EQ(BitmapPixels(bitmap), pattern) << c.name;
     EXPECT_TRUE(DeleteObject(bitmap)) << c.name;
   }
   ReleaseDC(nullptr, screen);
@@ -320,7 +300,7 @@ TEST_F(GdiApi, RunLengthDataSkipsAndEndsAsEncoded) {
     dib_image::Put32(dib, 20, static_cast<DWORD>(c.data.size()));
     HBITMAP bitmap = MakeBitmap(screen, dib);
     ASSERT_NE(bitmap, nullptr) << c.name;
-    EXPECT_EQ(ReadPixels(bitmap), c.pixels) << c.name;
+    EXPECT_EQ(BitmapPixels(bitmap), c.pixels) << c.name;
     EXPECT_TRUE(DeleteObject(bitmap));
   }
   ReleaseDC(nullptr, screen);
@@ -369,7 +349,7 @@ TEST_F(GdiApi, CreateDIBitmapRefusesWhatItCannotDraw) {
       }
       continue;
     }
-    const BITMAP described = Describe(bitmap);
+    const BITMAP described = BitmapSize(bitmap);
     EXPECT_EQ(described.bmWidth, c.madeWidth) << c.name;
     EXPECT_EQ(described.bmBitsPixel, 1) << c.name;
     DeleteObject(bitmap);
@@ -382,7 +362,7 @@ TEST_F(GdiApi, WithoutADeviceContextTheBitmapIsMonochrome) {
       dib_image::Encode({8, BI_RGB, 40, false, 0}, 6, 2, dib_image::Pattern(6, 2, dib_image::VgaColours()));
   HBITMAP bitmap = MakeBitmap(nullptr, dib);
   ASSERT_NE(bitmap, nullptr);
-  const BITMAP described = Describe(bitmap);
+  const BITMAP described = BitmapSize(bitmap);
   EXPECT_EQ(described.bmBitsPixel, 1);
   EXPECT_EQ(described.bmWidthBytes, 2);
   EXPECT_TRUE(DeleteObject(bitmap));

@@ -195,3 +195,15 @@ BOOL WINAPI EndDialog(HWND dialog, INT_PTR result) {
   running->endResult = result;
   return TRUE;
 }
+
+HWND WINAPI GetDlgItem(HWND dialog, int id) {
+  EnterCall("GetDlgItem");
+  winsim::Dialog* running = winsim::RunningDialog(dialog);
+  if (running == nullptr) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return nullptr;
+  }
+  HWND control = winsim::ControlWindow(*running, id);
+  if (control == nullptr) SetLastError(ERROR_CONTROL_ID_NOT_FOUND);
+  return control;
+}
