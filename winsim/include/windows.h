@@ -99,6 +99,8 @@ typedef INT_PTR(CALLBACK* DLGPROC)(HWND, UINT, WPARAM, LPARAM);
 #define ERROR_INVALID_HANDLE 6L
 #define ERROR_NOT_ENOUGH_MEMORY 8L
 #define ERROR_BAD_FORMAT 11L
+#define ERROR_DISCARDED 157L
+#define ERROR_NOT_LOCKED 158L
 #define ERROR_INSUFFICIENT_BUFFER 122L
 #define ERROR_OUTOFMEMORY 14L
 #define ERROR_INVALID_PARAMETER 87L
@@ -154,8 +156,24 @@ typedef struct _FILETIME {
   DWORD dwHighDateTime;
 } FILETIME, *PFILETIME;
 
+typedef struct _TIME_ZONE_INFORMATION {
+  LONG Bias;  // minutes: UTC = local time + Bias
+  WCHAR StandardName[32];
+  SYSTEMTIME StandardDate;
+  LONG StandardBias;
+  WCHAR DaylightName[32];
+  SYSTEMTIME DaylightDate;
+  LONG DaylightBias;
+} TIME_ZONE_INFORMATION, *LPTIME_ZONE_INFORMATION;
+
+#define TIME_ZONE_ID_UNKNOWN 0
+#define TIME_ZONE_ID_STANDARD 1
+#define TIME_ZONE_ID_DAYLIGHT 2
+#define TIME_ZONE_ID_INVALID ((DWORD)0xFFFFFFFF)
+
 LPSTR WINAPI GetCommandLineA();
 void WINAPI GetLocalTime(LPSYSTEMTIME time);
+DWORD WINAPI GetTimeZoneInformation(LPTIME_ZONE_INFORMATION zone);
 UINT WINAPI WinExec(LPCSTR commandLine, UINT show);
 [[noreturn]] void WINAPI ExitProcess(UINT exitCode);
 UINT WINAPI GetACP();

@@ -47,6 +47,11 @@ HWND ActiveWindow();
 void BroadcastPaletteChanged(HWND from);
 // A stock object without a logged call.
 HGDIOBJ StockObject(int index);
+// What lies at `path` (modules.cpp): nothing, a plain file or a module image.
+enum class FileKind { None, Plain, Module };
+FileKind FileAt(const std::u16string& path);
+// The host executable's folder, with its last backslash (modules.cpp).
+std::u16string HostFolder();
 // The DIB bytes of bitmap resource `name` of a loaded module, or null (modules.cpp).
 const std::vector<BYTE>* FindBitmapResource(HMODULE handle, LPCSTR name);
 

@@ -231,6 +231,17 @@ const DialogTemplate* FindDialogTemplate(HMODULE handle, LPCSTR name) {
   return found == module->image.dialogs.end() ? nullptr : &found->second;
 }
 
+FileKind FileAt(const std::u16string& path) {
+  auto found = State().files.find(FileKey(path));
+  if (found == State().files.end()) return FileKind::None;
+  return found->second ? FileKind::Module : FileKind::Plain;
+}
+
+std::u16string HostFolder() {
+  const std::u16string& host = State().hostPath;
+  return host.substr(0, host.find_last_of(u"\\/") + 1);
+}
+
 // For LoadBitmapA: the DIB bytes of bitmap `name` in a loaded module, or null.
 const std::vector<BYTE>* FindBitmapResource(HMODULE handle, LPCSTR name) {
   Module* module = ResourceModule(handle);
@@ -466,18 +477,27 @@ HGLOBAL WINAPI GlobalAlloc(UINT flags, SIZE_T bytes) {
 LPVOID WINAPI GlobalLock(HGLOBAL memory) {
   if (EnterCall("GlobalLock") || memory == nullptr) return nullptr;
   auto* block = static_cast<winsim::GlobalBlock*>(memory);
+  // A zero-byte block has no memory to lock: it counts as discarded.
+  if (block->bytes.empty()) {
+    SetLastError(ERROR_DISCARDED);
+    return nullptr;
+  }
   ++block->lockCount;
-  // A zero-byte block has no memory to lock.
-  return block->bytes.empty() ? nullptr : block->bytes.data();
+  return block->bytes.data();
 }
 
 BOOL WINAPI GlobalUnlock(HGLOBAL memory) {
   EnterCall("GlobalUnlock");
   if (memory == nullptr) return FALSE;
   auto* block = static_cast<winsim::GlobalBlock*>(memory);
-  if (block->lockCount > 0) --block->lockCount;
+  if (block->lockCount == 0) {
+    SetLastError(ERROR_NOT_LOCKED);
+    return FALSE;
+  }
+  // TRUE while other locks remain; the last one says so with NO_ERROR.
+  if (--block->lockCount > 0) return TRUE;
   SetLastError(ERROR_SUCCESS);
-  return block->lockCount > 0;
+  return FALSE;
 }
 
 HGLOBAL WINAPI GlobalFree(HGLOBAL memory) {

@@ -27,6 +27,7 @@ struct ProcessState {
   int live[7] = {};
   std::string commandLine = "\"C:\\Program Files\\Tarvex\\host.exe\"";
   SYSTEMTIME localTime = {2026, 12, 1, 7, 12, 0, 0, 0};
+  TimeZone zone;
   UINT codePage = 1252;
   std::vector<WinExecCall> winExecCalls;
   std::vector<std::string> debugOutput;
@@ -47,6 +48,58 @@ std::vector<void (*)()>& ResetHooks() {
 
 void ResetProcess() { State() = ProcessState(); }
 const detail::ResetHook resetProcess(ResetProcess);
+
+// 0 for Sunday, as SYSTEMTIME counts (Sakamoto's method).
+WORD DayOfWeek(int year, int month, int day) {
+  static const int kOffsets[12] = {0, 3, 2, 5, 0, 3, 5, 1, 4, 6, 2, 4};
+  if (month < 1 || month > 12) return 0;
+  if (month < 3) --year;
+  return static_cast<WORD>((year + year / 4 - year / 100 + year / 400 + kOffsets[month - 1] + day) % 7);
+}
+
+bool EndsWithIgnoringCase(const std::u16string& text, const std::u16string& end) {
+  if (text.size() < end.size()) return false;
+  for (size_t i = 0; i < end.size(); ++i) {
+    char16_t a = text[text.size() - end.size() + i];
+    if (a >= u'A' && a <= u'Z') a = static_cast<char16_t>(a - u'A' + u'a');
+    if (a != end[i]) return false;
+  }
+  return true;
+}
+
+// What WinExec answers for `commandLine`: the program is the quoted text at
+// its start, or its first word.
+UINT StartProgram(const std::string& commandLine) {
+  std::string program;
+  if (!commandLine.empty() && commandLine[0] == '"') {
+    program = commandLine.substr(1, commandLine.find('"', 1) - 1);
+  } else {
+    program = commandLine.substr(0, commandLine.find_first_of(" \t"));
+  }
+  if (program.empty()) return ERROR_FILE_NOT_FOUND;
+  std::u16string name = detail::AnsiToWide(program);
+  const size_t lastSeparator = name.find_last_of(u"\\/:");
+  if (name.find(u'.', lastSeparator == std::u16string::npos ? 0 : lastSeparator) == std::u16string::npos) {
+    name += u".exe";
+  }
+  std::vector<std::u16string> candidates;
+  if (lastSeparator != std::u16string::npos) {
+    candidates.push_back(name);
+  } else {
+    candidates = {detail::HostFolder() + name, u"C:\\Windows\\System32\\" + name, u"C:\\Windows\\" + name};
+  }
+  for (const std::u16string& candidate : candidates) {
+    switch (detail::FileAt(candidate)) {
+      case detail::FileKind::None:
+        continue;
+      case detail::FileKind::Plain:
+        return EndsWithIgnoringCase(candidate, u".exe") ? 33 : ERROR_BAD_FORMAT;
+      case detail::FileKind::Module:
+        return ERROR_BAD_FORMAT;
+    }
+  }
+  return ERROR_FILE_NOT_FOUND;
+}
 
 }  // namespace
 
@@ -110,8 +163,10 @@ int LiveHandles(HandleKind kind) { return State().live[static_cast<int>(kind)]; 
 void SetCommandLine(const std::string& commandLine) { State().commandLine = commandLine; }
 
 void SetLocalTime(WORD year, WORD month, WORD day, WORD hour, WORD minute, WORD second) {
-  State().localTime = SYSTEMTIME{year, month, 0, day, hour, minute, second, 0};
+  State().localTime = SYSTEMTIME{year, month, DayOfWeek(year, month, day), day, hour, minute, second, 0};
 }
+
+void SetTimeZone(const TimeZone& zone) { State().zone = zone; }
 
 void SetAnsiCodePage(UINT codePage) { State().codePage = codePage; }
 
@@ -187,10 +242,25 @@ void WINAPI GetLocalTime(LPSYSTEMTIME time) {
   *time = winsim::State().localTime;
 }
 
+DWORD WINAPI GetTimeZoneInformation(LPTIME_ZONE_INFORMATION zone) {
+  if (EnterCall("GetTimeZoneInformation")) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return TIME_ZONE_ID_INVALID;
+  }
+  const winsim::TimeZone& set = winsim::State().zone;
+  *zone = TIME_ZONE_INFORMATION{};
+  zone->Bias = set.bias;
+  zone->StandardBias = set.standardBias;
+  zone->DaylightBias = set.daylightBias;
+  return set.inForce;
+}
+
 UINT WINAPI WinExec(LPCSTR commandLine, UINT show) {
   if (EnterCall("WinExec")) return ERROR_FILE_NOT_FOUND;
-  winsim::State().winExecCalls.push_back({commandLine ? commandLine : "", show});
-  return 33;  // above 31: started
+  const std::string line = commandLine ? commandLine : "";
+  const UINT result = winsim::StartProgram(line);
+  winsim::State().winExecCalls.push_back({line, show, result});
+  return result;
 }
 
 void WINAPI ExitProcess(UINT exitCode) {
@@ -236,6 +306,8 @@ BOOL WINAPI IsDBCSLeadByte(BYTE testChar) { return IsDBCSLeadByteEx(winsim::Stat
 void WINAPI OutputDebugStringA(LPCSTR text) {
   EnterCall("OutputDebugStringA");
   winsim::State().debugOutput.emplace_back(text ? text : "");
+  // Wine finds no debug-output viewer's buffer, and says so in the last error.
+  SetLastError(ERROR_FILE_NOT_FOUND);
 }
 
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {

@@ -33,17 +33,36 @@ int LiveHandles(HandleKind kind);
 
 // ---- command line, clock, code page
 void SetCommandLine(const std::string& commandLine);  // default "C:\\Program Files\\Tarvex\\host.exe"
+// The day of the week follows from the date.
 void SetLocalTime(WORD year, WORD month, WORD day, WORD hour = 12, WORD minute = 0, WORD second = 0);
+// The time zone GetTimeZoneInformation describes; default UTC without
+// daylight saving (all biases 0, TIME_ZONE_ID_UNKNOWN). Biases in minutes:
+// UTC = local time + bias (+ standardBias or daylightBias while in force).
+struct TimeZone {
+  LONG bias = 0;
+  LONG standardBias = 0;
+  LONG daylightBias = 0;
+  DWORD inForce = TIME_ZONE_ID_UNKNOWN;  // or TIME_ZONE_ID_STANDARD, TIME_ZONE_ID_DAYLIGHT
+};
+void SetTimeZone(const TimeZone& zone);
 void SetAnsiCodePage(UINT codePage);  // default 1252
 
 // ---- WinExec
+// A program named with a path is that file; a bare name is looked for in the
+// host executable's folder, then in C:\Windows\System32 and C:\Windows
+// (".exe" added to a name without extension). A plain file whose name ends
+// in ".exe" starts; a module image or another file is no program.
 struct WinExecCall {
   std::string commandLine;
   UINT show;
+  UINT result;  // above 31 when started; ERROR_FILE_NOT_FOUND or ERROR_BAD_FORMAT
 };
+// Every WinExec call that was not made to fail, started or not.
 const std::vector<WinExecCall>& WinExecCalls();
 
 // ---- OutputDebugStringA
+// With no debug-output viewer listening, each line leaves the last error at
+// ERROR_FILE_NOT_FOUND, as Wine does.
 const std::vector<std::string>& DebugOutput();
 
 // ---- message boxes
