@@ -68,6 +68,7 @@ TEST_F(LibraryEntryTest, DetachRunsTheExitCommandAfterReleasingTheResourceLibrar
 
 struct ClockCase {
   WORD year, month, day, hour, minute, second;
+  LONG bias;  // minutes: UTC = local + bias
   bool accepted;
 };
 
@@ -77,28 +78,64 @@ TEST_P(CalendarTimeTest, HoldsOnlyTimesOfThe32BitRange) {
   const ClockCase& c = GetParam();
   SYSTEMTIME local{c.year, c.month, 0, c.day, c.hour, c.minute, c.second, 0};
   std::int32_t seconds = 0x0deadbee;
-  EXPECT_EQ(LocalTimeToCalendarTime(local, &seconds), c.accepted);
+  EXPECT_EQ(LocalTimeToCalendarTime(local, c.bias, &seconds), c.accepted);
   if (!c.accepted) {
     EXPECT_EQ(seconds, 0x0deadbee) << "output must stay untouched on failure";
   }
 }
 
+// UTC, two hours east of it (bias -120) and five hours west (bias 300), at
+// both ends of the range: the 32-bit calendar counts in UTC, the year rule
+// in local time.
 INSTANTIATE_TEST_SUITE_P(Dates, CalendarTimeTest,
-                         ::testing::Values(ClockCase{1969, 12, 31, 23, 59, 59, false},
-                                           ClockCase{1970, 1, 1, 0, 0, 0, true},
-                                           ClockCase{2000, 2, 29, 12, 0, 0, true},
-                                           ClockCase{2038, 1, 19, 3, 14, 7, true},
-                                           ClockCase{2038, 1, 19, 3, 14, 8, false},
-                                           ClockCase{2039, 1, 1, 0, 0, 0, false},
-                                           ClockCase{1601, 1, 1, 0, 0, 0, false},
-                                           ClockCase{30827, 12, 31, 23, 59, 59, false}));
+                         ::testing::Values(ClockCase{1969, 12, 31, 23, 59, 59, 0, false},
+                                           ClockCase{1970, 1, 1, 0, 0, 0, 0, true},
+                                           ClockCase{2000, 2, 29, 12, 0, 0, 0, true},
+                                           ClockCase{2038, 1, 19, 3, 14, 7, 0, true},
+                                           ClockCase{2038, 1, 19, 3, 14, 8, 0, false},
+                                           ClockCase{2039, 1, 1, 0, 0, 0, 0, false},
+                                           ClockCase{1601, 1, 1, 0, 0, 0, 0, false},
+                                           ClockCase{30827, 12, 31, 23, 59, 59, 0, false},
+                                           ClockCase{1970, 1, 1, 1, 59, 59, -120, false},
+                                           ClockCase{1970, 1, 1, 2, 0, 0, -120, true},
+                                           ClockCase{2038, 1, 19, 5, 14, 7, -120, true},
+                                           ClockCase{2038, 1, 19, 5, 14, 8, -120, false},
+                                           ClockCase{1969, 12, 31, 19, 0, 0, 300, false},
+                                           ClockCase{1970, 1, 1, 0, 0, 0, 300, true},
+                                           ClockCase{2038, 1, 18, 22, 14, 7, 300, true},
+                                           ClockCase{2038, 1, 18, 22, 14, 8, 300, false}));
 
 TEST(CalendarTime, CountsLeapDaysLikeTheCLibrary) {
   std::int32_t seconds = 0;
-  ASSERT_TRUE(LocalTimeToCalendarTime(SYSTEMTIME{2000, 3, 0, 1, 0, 0, 0, 0}, &seconds));
+  ASSERT_TRUE(LocalTimeToCalendarTime(SYSTEMTIME{2000, 3, 0, 1, 0, 0, 0, 0}, 0, &seconds));
   EXPECT_EQ(seconds, 951868800);  // 2000-03-01T00:00:00
-  ASSERT_TRUE(LocalTimeToCalendarTime(SYSTEMTIME{2026, 12, 0, 7, 21, 30, 15, 0}, &seconds));
+  ASSERT_TRUE(LocalTimeToCalendarTime(SYSTEMTIME{2026, 12, 0, 7, 21, 30, 15, 0}, 0, &seconds));
   EXPECT_EQ(seconds, 1796679015);
+  // Midnight five hours west of UTC is five in the morning there.
+  ASSERT_TRUE(LocalTimeToCalendarTime(SYSTEMTIME{1970, 1, 0, 1, 0, 0, 0, 0}, 300, &seconds));
+  EXPECT_EQ(seconds, 5 * 3600);
+}
+
+TEST(CalendarTime, TheBiasInForceIncludesDaylightSaving) {
+  struct Case {
+    const char* name;
+    winsim::TimeZone zone;
+    bool fails;
+    LONG bias;
+  };
+  const Case cases[] = {
+      {"no daylight saving", {-120, 0, -60, TIME_ZONE_ID_UNKNOWN}, false, -120},
+      {"standard time", {-60, 0, -60, TIME_ZONE_ID_STANDARD}, false, -60},
+      {"daylight saving", {-60, 0, -60, TIME_ZONE_ID_DAYLIGHT}, false, -120},
+      {"standard time with a bias of its own", {300, 15, -60, TIME_ZONE_ID_STANDARD}, false, 315},
+      {"the system cannot tell", {-120, 0, -60, TIME_ZONE_ID_DAYLIGHT}, true, 0},
+  };
+  for (const Case& c : cases) {
+    FreshMachine machine;
+    winsim::SetTimeZone(c.zone);
+    if (c.fails) winsim::InjectFailure("GetTimeZoneInformation");
+    EXPECT_EQ(CurrentTimeZoneBias(), c.bias) << c.name;
+  }
 }
 
 using ClockCheckDeathTest = LibraryEntryTest;
@@ -122,6 +159,16 @@ TEST_F(ClockCheckDeathTest, TheProcessEndsBeforeAnyWindowExists) {
         startup.OnProcessAttach(ownModule);
       },
       ::testing::ExitedWithCode(2), "live windows=0\nwinsim: ExitProcess\\(2\\)");
+}
+
+TEST_F(ClockCheckDeathTest, TheFirstHoursOf1970EastOfUtcEndTheProcess) {
+  EXPECT_EXIT(
+      {
+        winsim::SetTimeZone(winsim::TimeZone{-120, 0, 0, TIME_ZONE_ID_UNKNOWN});
+        winsim::SetLocalTime(1970, 1, 1, 1, 30);
+        startup.OnProcessAttach(ownModule);
+      },
+      ::testing::ExitedWithCode(2), "MessageBoxA text=\"MSG_BAD_TIME\"");
 }
 
 TEST_F(LibraryEntryTest, DatesInsideTheRangePass) {
