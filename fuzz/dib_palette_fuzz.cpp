@@ -78,8 +78,13 @@ Model ModelOf(const std::vector<BYTE>& b) {
     compression = Le32(b, 16);
     used = Le32(b, 32);
   }
+  // Run-length data: 8 or 4 bits behind a 40-byte header, bottom-up, with a size.
+  const bool runLength = compression == BI_RLE8 || compression == BI_RLE4;
+  const DWORD encodedSize = runLength ? Le32(b, 20) : 0;
   bool form = ((bits == 1 || bits == 4 || bits == 8 || bits == 24) && compression == BI_RGB) ||
-              ((bits == 16 || bits == 32) && (compression == BI_RGB || compression == BI_BITFIELDS));
+              ((bits == 16 || bits == 32) && (compression == BI_RGB || compression == BI_BITFIELDS)) ||
+              (runLength && bits == (compression == BI_RLE8 ? 8u : 4u) && header == 40 && height > 0 &&
+               encodedSize != 0);
   if (!form || width <= 0 || height == 0) return m;
   const size_t masks = compression == BI_BITFIELDS && header == 40 ? 12 : 0;
   m.entrySize = core ? 3 : 4;
@@ -93,9 +98,10 @@ Model ModelOf(const std::vector<BYTE>& b) {
   Wide rows = static_cast<Wide>(height < 0 ? -height : height);
   Wide stride = (Wide(width) * bits + 31) / 32 * 4;
   if (m.tableOffset + tableEntries * m.entrySize > b.size()) return m;
-  if (m.bitsOffset + stride * rows > b.size()) return m;
+  if (m.bitsOffset + (runLength ? Wide(encodedSize) : stride * rows) > b.size()) return m;
   m.valid = true;
-  m.planes = planes != 0;
+  // GDI draws run-length data whatever the plane count says.
+  m.planes = planes != 0 || runLength;
   m.width = static_cast<LONG>(width);
   m.rows = static_cast<LONG>(rows);
   m.bitCount = static_cast<WORD>(bits);
@@ -225,8 +231,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     ExpectEqual(winsim::PalettesCreated().back().version, 0x300, "palette version");
   }
 
-  // The bitmap exists exactly when the resource is whole and GDI takes its form.
-  const bool bitmapExpected = m.valid && m.planes && injection.costs != Costs::Bitmap;
+  // The bitmap exists exactly when the resource is whole and GDI takes its form,
+  // and memory holds it: run-length data may claim any size, and winsim, as
+  // GDI does when memory runs out, fails a bitmap of more than 2^24 pixels.
+  const bool fits = Wide(m.width) * Wide(m.rows) <= (Wide{1} << 24);
+  const bool bitmapExpected = m.valid && m.planes && fits && injection.costs != Costs::Bitmap;
   ExpectEqual(bitmap != nullptr, bitmapExpected, "bitmap made");
   if (bitmap != nullptr) {
     const winsim::BitmapRecord& made = winsim::BitmapsCreated().back();

@@ -35,7 +35,10 @@ DWORD HeaderSizeInside(const DibView& dib) {
 // 2 to the power `bitCount`, as a 32-bit value holds it.
 DWORD PowerOfTwo(WORD bitCount) { return bitCount < 32 ? DWORD{1} << bitCount : 0; }
 
+bool IsRunLength(DWORD compression) { return compression == BI_RLE8 || compression == BI_RLE4; }
+
 bool IsDrawableForm(WORD bitCount, DWORD compression) {
+  if (IsRunLength(compression)) return bitCount == (compression == BI_RLE8 ? 8 : 4);
   switch (bitCount) {
     case 1:
     case 4:
@@ -85,6 +88,11 @@ bool DescribeDib(const DibView& dib, DibLayout* layout) {
   }
   if (!IsDrawableForm(found.bitCount, found.compression)) return false;
   if (found.width <= 0 || found.height == 0) return false;
+  // Run-length data comes with a 40-byte header, bottom-up, and says how long
+  // it is; GDI reads that many bytes.
+  const bool runLength = IsRunLength(found.compression);
+  const DWORD encodedSize = runLength ? ReadDword(header + 20) : 0;
+  if (runLength && (headerSize != kInfoHeaderSize || found.height < 0 || encodedSize == 0)) return false;
 
   const DWORD masksSize = (found.compression == BI_BITFIELDS && headerSize == kInfoHeaderSize) ? kBitFieldMasksSize : 0;
   found.colourCount = DibColourCount(dib);
@@ -106,6 +114,13 @@ bool DescribeDib(const DibView& dib, DibLayout* layout) {
   const std::uint64_t entriesRead = found.paletteEntries > gdiEntries ? found.paletteEntries : gdiEntries;
   const std::uint64_t tableEnd = std::uint64_t{found.colourTableOffset} + entriesRead * found.colourEntrySize;
   if (tableEnd > dib.size || found.bitsOffset > dib.size) return false;
+
+  if (runLength) {
+    if (encodedSize > dib.size - found.bitsOffset) return false;
+    found.bitsSize = encodedSize;
+    *layout = found;
+    return true;
+  }
 
   // Rows are padded to 4 bytes; compare by division so that no product overflows.
   const std::uint64_t stride = (std::uint64_t(found.width) * found.bitCount + 31) / 32 * 4;
@@ -158,18 +173,41 @@ HBITMAP CreateBitmapFromDib(const DibView& resource, HPALETTE palette) {
                         reinterpret_cast<const BITMAPINFO*>(resource.bytes), DIB_RGB_COLORS);
 }
 
+namespace {
+
+// Finds and loads bitmap resource `name`: its loaded handle and its bytes,
+// or false when there is none or it does not load.
+bool LoadBitmapResource(HMODULE module, const char* name, HGLOBAL* loaded, DibView* dib) {
+  HRSRC found = FindResourceA(module, name, RT_BITMAP);
+  if (found == nullptr) return false;
+  *loaded = LoadResource(module, found);
+  if (*loaded == nullptr) return false;
+  // The size travels with the bytes so that nothing past the resource is read.
+  *dib = DibView{static_cast<const BYTE*>(LockResource(*loaded)), SizeofResource(module, found)};
+  if (dib->bytes == nullptr) dib->size = 0;
+  return true;
+}
+
+}  // namespace
+
 int LoadBitmapWithPalette(HMODULE module, const char* name, HBITMAP* bitmapOut, HPALETTE* paletteOut) {
   if (bitmapOut == nullptr || paletteOut == nullptr) return 0;
-  HRSRC found = FindResourceA(module, name, RT_BITMAP);
-  if (found == nullptr) return 0;
-  HGLOBAL loaded = LoadResource(module, found);
-  if (loaded == nullptr) return 0;
-  // The size travels with the bytes so that nothing past the resource is read.
-  DibView dib{static_cast<const BYTE*>(LockResource(loaded)), SizeofResource(module, found)};
-  if (dib.bytes == nullptr) dib.size = 0;
+  HGLOBAL loaded = nullptr;
+  DibView dib{};
+  if (!LoadBitmapResource(module, name, &loaded, &dib)) return 0;
   HPALETTE palette = CreatePaletteFromDib(dib);
   *paletteOut = palette;
   *bitmapOut = CreateBitmapFromDib(dib, palette);
   FreeResource(loaded);
   return 1;
+}
+
+BitmapResourceState CheckBitmapResource(HMODULE module, const char* name) {
+  HGLOBAL loaded = nullptr;
+  DibView dib{};
+  if (!LoadBitmapResource(module, name, &loaded, &dib)) return BitmapResourceState::Missing;
+  DibLayout layout;
+  const bool whole = DescribeDib(dib, &layout);
+  FreeResource(loaded);
+  return whole ? BitmapResourceState::Whole : BitmapResourceState::Damaged;
 }

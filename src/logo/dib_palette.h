@@ -23,19 +23,21 @@ struct DibLayout {
   LONG width;               // in pixels, above 0
   LONG height;              // in pixels; below 0 for rows stored top-down
   WORD bitCount;            // 1, 4, 8, 16, 24 or 32
-  DWORD compression;        // BI_RGB, or BI_BITFIELDS for 16 and 32 bits
+  DWORD compression;        // BI_RGB; BI_BITFIELDS for 16 and 32 bits; BI_RLE8 or BI_RLE4
   DWORD colourCount;        // DibColourCount
   DWORD paletteEntries;     // entries of the logical palette: the low 16 bits of colourCount
   DWORD colourTableOffset;  // first colour entry
   DWORD colourEntrySize;    // 3 or 4
   DWORD bitsOffset;         // first byte of the pixel rows
-  DWORD bitsSize;           // bytes of the pixel rows, each padded to 4 bytes
+  DWORD bitsSize;           // bytes of the pixel rows, each padded to 4 bytes, or of the encoded data
 };
 
 // Describes a DIB whose header, masks, colour table and pixel rows all lie
 // inside the view, and whose form is one GDI draws: a 12-byte core header or
 // a 40, 108 or 124-byte header; 1, 4, 8, 16, 24 or 32 bits per pixel;
-// uncompressed, or bit-field masks for 16 and 32 bits. Returns false for
+// uncompressed, or bit-field masks for 16 and 32 bits; or run-length encoded
+// 8 or 4 bits (BI_RLE8, BI_RLE4) behind a 40-byte header, bottom-up, with
+// biSizeImage bytes of encoded data inside the view. Returns false for
 // anything else, leaving *layout untouched.
 bool DescribeDib(const DibView& dib, DibLayout* layout);
 
@@ -62,3 +64,9 @@ HBITMAP CreateBitmapFromDib(const DibView& resource, HPALETTE palette);
 // loaded, with both outputs written (either may be null); 0 otherwise, with
 // both outputs untouched.
 int LoadBitmapWithPalette(HMODULE module, const char* name, HBITMAP* bitmapOut, HPALETTE* paletteOut);
+
+// What bitmap resource `name` of `module` is: missing (or not loadable),
+// damaged, or whole, that is one DescribeDib accepts, so that a loader
+// reading as far as its header says stays inside it.
+enum class BitmapResourceState { Missing, Damaged, Whole };
+BitmapResourceState CheckBitmapResource(HMODULE module, const char* name);

@@ -109,10 +109,19 @@ void LogoStartup::CreateLogoWindow() {
       return;
     }
   } else {
-    logoBitmap = LoadResourceBitmap(name);
-    if (logoBitmap == nullptr) {
+    // The plain loader reads as far as the header says, past the end of a
+    // short resource: it gets only whole ones.
+    const BitmapResourceState state = CheckBitmapResource(resourceModule, name);
+    if (state == BitmapResourceState::Missing) {
       DiagnoseMissingBitmap(resourceModule == module, name);
       return;
+    }
+    if (state == BitmapResourceState::Whole) {
+      logoBitmap = LoadResourceBitmap(name);
+      if (logoBitmap == nullptr) {
+        DiagnoseMissingBitmap(resourceModule == module, name);
+        return;
+      }
     }
   }
   if (logoBitmap == nullptr) {

@@ -327,6 +327,14 @@ TEST_F(GdiApi, CreateDIBitmapRefusesWhatItCannotDraw) {
        [](std::vector<BYTE>& d) { dib_image::Put32(d, 16, BI_RLE4); }, false, 0, ERROR_INVALID_PARAMETER},
       {"2 bits per pixel", {4, BI_RGB, 40, false, 4}, 4, 3, [](std::vector<BYTE>& d) { dib_image::Put16(d, 14, 2); },
        false, 0, ERROR_INVALID_PARAMETER},
+      {"no planes", {8, BI_RGB, 40, false, 0}, 4, 3, [](std::vector<BYTE>& d) { dib_image::Put16(d, 12, 0); }, false,
+       0, ERROR_INVALID_PARAMETER},
+      // Nothing holds a bitmap of a billion rows.
+      {"run-length data of a billion rows", {8, BI_RLE8, 40, false, 0}, 4, 3,
+       [](std::vector<BYTE>& d) { dib_image::Put32(d, 8, 0x40000003); }, false, 0, 0},
+      // Run-length data is drawn without a plane count.
+      {"run-length data without planes", {8, BI_RLE8, 40, false, 0}, 4, 3,
+       [](std::vector<BYTE>& d) { dib_image::Put16(d, 12, 0); }, true, 4, 0},
       {"negative width", {8, BI_RGB, 40, false, 0}, 4, 3,
        [](std::vector<BYTE>& d) { dib_image::Put32(d, 4, static_cast<DWORD>(-4)); }, false, 0, 0},
       // Nothing to draw: the stock 1 by 1 monochrome bitmap.
@@ -351,7 +359,8 @@ TEST_F(GdiApi, CreateDIBitmapRefusesWhatItCannotDraw) {
     }
     const BITMAP described = BitmapSize(bitmap);
     EXPECT_EQ(described.bmWidth, c.madeWidth) << c.name;
-    EXPECT_EQ(described.bmBitsPixel, 1) << c.name;
+    // The empty ones are the monochrome stock bitmap.
+    EXPECT_EQ(described.bmBitsPixel, c.madeWidth == 1 ? 1 : ScreenBitsPerPixel()) << c.name;
     DeleteObject(bitmap);
   }
   ReleaseDC(nullptr, screen);

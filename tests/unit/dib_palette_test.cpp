@@ -106,6 +106,47 @@ INSTANTIATE_TEST_SUITE_P(
         FormCase{"Info8BitWith300Colours", {40, 5, 3, 8, BI_RGB, 300}, 40, 300, 1240}),
     [](const ::testing::TestParamInfo<FormCase>& info) { return std::string(info.param.label); });
 
+// Run-length encoded images: their pixels are biSizeImage bytes of runs.
+TEST_F(DibPaletteTest, RunLengthDataIsTakenAsLongAsItsHeaderSays) {
+  struct Case {
+    const char* label;
+    WORD bitCount;
+    DWORD compression;
+    DWORD clrUsed;
+    size_t entries;
+  };
+  const Case cases[] = {{"Rle8", 8, BI_RLE8, 0, 256}, {"Rle8With200Colours", 8, BI_RLE8, 200, 200},
+                        {"Rle4", 4, BI_RLE4, 0, 16}};
+  for (const Case& c : cases) {
+    FreshMachine fresh;
+    const size_t bitsOffset = 40 + 4 * c.entries;
+    const std::vector<BYTE> runs = {5, 1, 0, 0, 5, 2, 0, 0, 5, 3, 0, 1};
+    std::vector<BYTE> dib = test_dib::Build({40, 5, 3, c.bitCount, c.compression, c.clrUsed}, 40, c.entries, bitsOffset);
+    dib.resize(bitsOffset);
+    dib.insert(dib.end(), runs.begin(), runs.end());
+    // Bytes past the data, which nothing reads.
+    dib.insert(dib.end(), 16, 0xEE);
+    test_dib::Put32(dib, 20, static_cast<DWORD>(runs.size()));
+
+    DibLayout layout{};
+    ASSERT_TRUE(DescribeDib(DibView{dib.data(), static_cast<DWORD>(dib.size())}, &layout)) << c.label;
+    EXPECT_EQ(layout.bitsOffset, bitsOffset) << c.label;
+    EXPECT_EQ(layout.bitsSize, runs.size()) << c.label;
+    EXPECT_EQ(layout.paletteEntries, c.entries) << c.label;
+    // The data may end exactly where the resource does.
+    EXPECT_TRUE(DescribeDib(DibView{dib.data(), static_cast<DWORD>(bitsOffset + runs.size())}, &layout)) << c.label;
+
+    bitmap = kSentinelBitmap;
+    palette = kSentinelPalette;
+    ASSERT_EQ(Load(dib), 1) << c.label;
+    ASSERT_NE(bitmap, nullptr) << c.label;
+    ASSERT_NE(palette, nullptr) << c.label;
+    EXPECT_EQ(winsim::PaletteEntries(palette).size(), c.entries) << c.label;
+    EXPECT_EQ(winsim::BitmapsCreated().back().bitsOffset, static_cast<std::ptrdiff_t>(bitsOffset)) << c.label;
+    ExpectNothingLeftAfterDeleting();
+  }
+}
+
 struct CountCase {
   Shape shape;
   DWORD colourCount;
@@ -224,7 +265,18 @@ const DamagedCase kDamagedCases[] = {
     {"BitCountZero", [] { return WithWord(test_dib::Plain(4, 4, 8), 14, 0); }},
     {"BitCountTwo", [] { return WithWord(test_dib::Plain(4, 4, 8), 14, 2); }},
     {"BitCount64", [] { return WithWord(test_dib::Plain(4, 4, 8), 14, 64); }},
-    {"RunLengthEncoded", [] { return WithDword(test_dib::Plain(4, 4, 8), 16, 1); }},
+    {"RunLengthEncodedWithoutItsSize", [] { return WithDword(test_dib::Plain(4, 4, 8), 16, BI_RLE8); }},
+    {"RunLengthDataPastTheEnd", [] {
+       return WithDword(WithDword(test_dib::Plain(4, 4, 8), 16, BI_RLE8), 20, 4 * 4 + 1);
+     }},
+    {"RunLengthTopDown", [] {
+       return WithDword(WithDword(WithDword(test_dib::Plain(4, 4, 8), 16, BI_RLE8), 20, 8), 8, 0xfffffffc);
+     }},
+    {"RunLengthBehindALargerHeader", [] {
+       return WithDword(WithDword(test_dib::Build({108, 4, 4, 8, BI_RGB, 0}, 108, 256, 108 + 1024), 16, BI_RLE8), 20,
+                        8);
+     }},
+    {"FourBitRunsOn8Bits", [] { return WithDword(WithDword(test_dib::Plain(4, 4, 8), 16, BI_RLE4), 20, 8); }},
     {"BitFieldsOn8Bits", [] { return WithDword(test_dib::Plain(4, 4, 8), 16, BI_BITFIELDS); }},
     {"BitFieldMasksCut", [] {
        return Truncated(test_dib::Build({40, 1, 1, 32, BI_BITFIELDS, 0}, 52, 0, 52), 48);

@@ -129,7 +129,8 @@ TEST_P(DisplayDepthTest, EightBitsAndMoreLoadWithAPalette) {
 
   startup.CreateLogoWindow();
   ASSERT_NE(startup.logoWindow, nullptr);
-  EXPECT_EQ(winsim::CallCount("FindResourceA"), c.svga ? 1 : 0);
+  // The plain loader gets the resource only once it is known to be whole.
+  EXPECT_EQ(winsim::CallCount("FindResourceA"), 1);
   EXPECT_EQ(winsim::CallCount("LoadBitmapA"), c.svga ? 0 : 1);
   EXPECT_EQ(startup.logoPalette != nullptr, c.svga);
   ASSERT_EQ(winsim::BitmapsCreated().size(), 1u);
@@ -247,6 +248,76 @@ TEST_F(LogoWindowTest, OnAVgaDisplayThePlainBitmapIsDrawnWithoutPalette) {
   EXPECT_EQ(winsim::BitmapsCreated()[0].deviceBitCount, 4);
   ExpectNothingLeftAfterDetach();
 }
+
+// A resource the platform's plain loader would read past, on either display.
+struct CutLogoCase {
+  int bitsPerPixel;
+  size_t kept;  // bytes of the 4-bit picture left
+};
+
+class CutLogoTest : public LogoWindowTest, public ::testing::WithParamInterface<CutLogoCase> {};
+
+TEST_P(CutLogoTest, ACutBitmapShowsNoLogoAndIsNeverReadPast) {
+  const CutLogoCase& c = GetParam();
+  winsim::SetDisplayBitsPerPixel(c.bitsPerPixel);
+  std::vector<BYTE> cut = test_dib::Plain(400, 300, 4);
+  cut.resize(c.kept);
+  winsim::ModuleImage image;
+  image.bitmaps["VGA_LOGO_ZOLT"] = cut;
+  image.bitmaps["SVGA_LOGO_ZOLT"] = cut;
+  startup.resourceModule = winsim::AddLoadedModule("C:\\Program Files\\Tarvex\\OxaRes1.dll", image);
+  startup.CreateLogoWindow();
+  ExpectNoLogo();
+  EXPECT_EQ(winsim::CallCount("LoadBitmapA"), 0);
+  ASSERT_FALSE(winsim::DebugOutput().empty());
+  EXPECT_EQ(winsim::DebugOutput().back(), std::string("TarvexLogo: no logo: bitmap ") +
+                                              (c.bitsPerPixel >= 8 ? "SVGA" : "VGA") +
+                                              "_LOGO_ZOLT of the resource library could not be made into a picture\n");
+  ExpectNothingLeftAfterDetach();
+}
+
+INSTANTIATE_TEST_SUITE_P(Cuts, CutLogoTest,
+                         ::testing::Values(CutLogoCase{4, 40 + 64 + 100}, CutLogoCase{4, 40 + 30},
+                                           CutLogoCase{4, 20}, CutLogoCase{8, 40 + 64 + 100}));
+
+// Run-length encoded pictures: a colour run per row, the rows from the bottom.
+std::vector<BYTE> RunLengthLogo(WORD bitCount) {
+  const DWORD compression = bitCount == 8 ? BI_RLE8 : BI_RLE4;
+  std::vector<BYTE> dib = test_dib::Build({40, 4, 2, bitCount, compression, 16}, 40, 16, 104);
+  const std::vector<BYTE> data = {4, bitCount == 8 ? BYTE{1} : BYTE{0x11}, 0, 0,
+                                  4, bitCount == 8 ? BYTE{2} : BYTE{0x22}, 0, 1};
+  dib.resize(104);
+  dib.insert(dib.end(), data.begin(), data.end());
+  test_dib::Put32(dib, 20, static_cast<DWORD>(data.size()));
+  return dib;
+}
+
+class RunLengthLogoTest : public LogoWindowTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(RunLengthLogoTest, IsShownWithItsRowsDecoded) {
+  const int bits = GetParam();
+  winsim::ModuleImage image;
+  image.bitmaps["SVGA_LOGO_ZOLT"] = RunLengthLogo(8);
+  image.bitmaps["VGA_LOGO_ZOLT"] = RunLengthLogo(4);
+  startup.resourceModule = winsim::AddLoadedModule("C:\\Program Files\\Tarvex\\OxaRes2.dll", image);
+  winsim::SetDisplayBitsPerPixel(bits);
+  startup.CreateLogoWindow();
+  ASSERT_NE(startup.logoWindow, nullptr);
+  EXPECT_EQ(startup.logoPalette != nullptr, bits >= 8);
+  if (startup.logoPalette != nullptr) {
+    EXPECT_EQ(winsim::PaletteEntries(startup.logoPalette).size(), 16u);
+  }
+  // The device bitmap holds the decoded rows: entry 2 on top, entry 1 below.
+  HDC memory = CreateCompatibleDC(nullptr);
+  HGDIOBJ previous = SelectObject(memory, startup.logoBitmap);
+  EXPECT_EQ(GetPixel(memory, 3, 0), RGB(test_dib::EntryRed(2), test_dib::EntryGreen(2), test_dib::EntryBlue(2)));
+  EXPECT_EQ(GetPixel(memory, 0, 1), RGB(test_dib::EntryRed(1), test_dib::EntryGreen(1), test_dib::EntryBlue(1)));
+  SelectObject(memory, previous);
+  DeleteDC(memory);
+  ExpectNothingLeftAfterDetach();
+}
+
+INSTANTIATE_TEST_SUITE_P(Displays, RunLengthLogoTest, ::testing::Values(8, 4));
 
 TEST_F(LogoWindowTest, TheScreenSizeCentresTheWindow) {
   winsim::SetScreenSize(800, 600);

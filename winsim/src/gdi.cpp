@@ -26,6 +26,9 @@ constexpr int kDefaultBitmapStock = 21;  // DEFAULT_BITMAP: the 1 by 1 bitmap of
 constexpr int kSystemFontStock = 13;     // SYSTEM_FONT
 constexpr int kBlackPenStock = 7;        // BLACK_PEN
 constexpr int kDefaultPaletteEntries = 20;
+// Larger bitmaps fail as if memory ran out. Windows and Wine go on to what
+// memory holds; the tests need no more, and the fuzzers no gigabytes.
+constexpr std::uint64_t kMostBitmapPixels = std::uint64_t{1} << 24;
 
 enum class ObjectKind { Bitmap, Palette, Font, Brush, Pen };
 
@@ -370,6 +373,10 @@ HBITMAP WINAPI CreateDIBitmap(HDC dc, const BITMAPINFOHEADER* header, DWORD init
   const LONG rows = static_cast<LONG>(winsim::detail::DibRows(created));
   // An empty bitmap is the stock 1 by 1 one, whatever the pixels.
   if (created.width == 0 || rows == 0) return static_cast<HBITMAP>(winsim::Stock(winsim::kDefaultBitmapStock));
+  if (std::uint64_t(created.width) * std::uint64_t(rows) > winsim::kMostBitmapPixels) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+  }
   std::ptrdiff_t bitsOffset = -1;
   std::vector<COLORREF> pixels;
   if (init & CBM_INIT) {
@@ -421,6 +428,10 @@ HBITMAP WINAPI LoadBitmapA(HINSTANCE instance, LPCSTR bitmapName) {
   }
   const LONG rows = static_cast<LONG>(winsim::detail::DibRows(header));
   if (header.width == 0 || rows == 0) return static_cast<HBITMAP>(winsim::Stock(winsim::kDefaultBitmapStock));
+  if (std::uint64_t(header.width) * std::uint64_t(rows) > winsim::kMostBitmapPixels) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+  }
   // The bitmap is made first and filled after: a format GDI cannot draw
   // leaves it black.
   std::vector<COLORREF> pixels;

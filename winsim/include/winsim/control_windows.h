@@ -9,7 +9,8 @@
 // or input; update regions as "needs painting" and "needs erasing" flags;
 // display and memory device contexts; palettes, device bitmaps made from DIBs
 // with their pixels (BitBlt copies them between bitmaps, GetPixel reads them;
-// what a display shows is not simulated), fonts and stock objects. Window handles come back as Wine's do: a freed
+// what a display shows is not simulated; a bitmap of more than 2^24 pixels
+// fails as if memory ran out), fonts and stock objects. Window handles come back as Wine's do: a freed
 // slot is taken again under a new high word, and a handle cut to its low word
 // names whatever window holds the slot.
 #pragma once
