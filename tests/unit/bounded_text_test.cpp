@@ -1,0 +1,71 @@
+// Copies into fixed text buffers stay inside them and end terminated, whatever
+// the buffer held before.
+#include "core/bounded_text.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+constexpr size_t kGuard = 8;
+constexpr char kStale = 'x';  // what a buffer held before, unterminated
+
+struct CopyCase {
+  const char* source;  // null: none
+  size_t size;
+  std::string text;
+  size_t length;
+};
+
+TEST(CopyBoundedText, CutsToTheBufferAndTerminates) {
+  const CopyCase cases[] = {
+      {"abc", 8, "abc", 3},   {"abcdefg", 8, "abcdefg", 7}, {"abcdefgh", 8, "abcdefg", 7},
+      {"abc", 1, "", 0},      {"", 8, "", 0},              {nullptr, 8, "", 0},
+  };
+  for (const CopyCase& c : cases) {
+    char buffer[16 + kGuard];
+    std::memset(buffer, kStale, sizeof buffer);
+    EXPECT_EQ(CopyBoundedText(buffer, c.source, c.size), c.length) << c.text;
+    EXPECT_EQ(std::string(buffer), c.text);
+    EXPECT_EQ(std::string(buffer + c.size, kGuard), std::string(kGuard, kStale)) << c.text << ": past the buffer";
+  }
+}
+
+struct AppendCase {
+  const char* label;
+  std::string before;  // the text already in the buffer
+  const char* source;
+  size_t size;
+  std::string after;
+};
+
+TEST(AppendBoundedText, AppendsBehindTheTextWithinTheBuffer) {
+  const AppendCase cases[] = {
+      // An empty text: everything behind its terminator is stale, not text.
+      {"empty buffer", "", "abc", 8, "abc"},
+      {"empty buffer, cut", "", "abcdefghij", 8, "abcdefg"},
+      {"behind a text", "ab", "cd", 8, "abcd"},
+      {"cut to the buffer", "abcd", "efghij", 8, "abcdefg"},
+      {"full buffer", "abcdefg", "h", 8, "abcdefg"},
+      {"null source", "ab", nullptr, 8, "ab"},
+  };
+  for (const AppendCase& c : cases) {
+    char buffer[16 + kGuard];
+    std::memset(buffer, kStale, sizeof buffer);
+    std::memcpy(buffer, c.before.c_str(), c.before.size() + 1);
+    AppendBoundedText(buffer, c.source, c.size);
+    EXPECT_EQ(std::string(buffer), c.after) << c.label;
+    EXPECT_EQ(std::string(buffer + c.size, kGuard), std::string(kGuard, kStale)) << c.label << ": past the buffer";
+  }
+}
+
+TEST(AppendBoundedText, LeavesAnUnterminatedBufferAlone) {
+  char buffer[8 + kGuard];
+  std::memset(buffer, kStale, sizeof buffer);
+  AppendBoundedText(buffer, "abc", 8);
+  EXPECT_EQ(std::string(buffer, sizeof buffer), std::string(sizeof buffer, kStale));
+}
+
+}  // namespace
