@@ -129,11 +129,20 @@ TEST_F(DialogApi, TheProcedureHearsTheUserUntilEndDialog) {
 }
 
 TEST_F(DialogApi, AMissingTemplateShowsNothing) {
-  g_heard.clear();
-  SetLastError(0xdeadbeef);
-  EXPECT_EQ(DialogBoxParamA(module, MAKEINTRESOURCEA(152), nullptr, TestDialogProc, 0), -1);
-  EXPECT_EQ(GetLastError(), DWORD(ERROR_RESOURCE_NAME_NOT_FOUND));
-  EXPECT_EQ(g_heard, Lines{}) << "the procedure never runs";
+  struct Case {
+    const char* what;
+    HMODULE from;  // null: the program, which holds no resources
+    DWORD error;
+  };
+  const Case cases[] = {{"a module with other dialogs", module, ERROR_RESOURCE_NAME_NOT_FOUND},
+                        {"a module without resources", nullptr, ERROR_RESOURCE_DATA_NOT_FOUND}};
+  for (const Case& c : cases) {
+    g_heard.clear();
+    SetLastError(0xdeadbeef);
+    EXPECT_EQ(DialogBoxParamA(c.from, MAKEINTRESOURCEA(152), nullptr, TestDialogProc, 0), -1) << c.what;
+    EXPECT_EQ(GetLastError(), c.error) << c.what;
+    EXPECT_EQ(g_heard, Lines{}) << c.what << ": the procedure never runs";
+  }
 }
 
 TEST_F(DialogApi, EndDialogNeedsADialog) {

@@ -36,11 +36,22 @@ class ResourceModuleTest : public PlatformTest {
     PlatformTest::TearDown();
   }
 
+  // After a scratch folder has reset winsim: the module file back in place
+  // and loaded again, as it still is under Wine.
+  void LoadAgainAfterReset() {
+#ifndef _WIN32
+    winsim::AddModuleFile(ResourceModulePath(), Image());
+    module = LoadLibraryA(ResourceModulePath().c_str());
+    ASSERT_NE(module, nullptr);
+#endif
+  }
+
   HMODULE module = nullptr;
 
  private:
 #ifndef _WIN32
   static int __cdecl Answer() { return fixture::kAnswer; }
+  static int __cdecl OrdinalOnly() { return fixture::kOrdinalOnlyAnswer; }
 
   static winsim::ModuleImage Image() {
     winsim::ModuleImage image;
@@ -49,7 +60,10 @@ class ResourceModuleTest : public PlatformTest {
     for (const fixture::Dialog& dialog : fixture::Dialogs()) {
       image.dialogs[dialog.id] = winsim::DialogTemplate{dialog.caption, dialog.controls};
     }
-    image.exports[fixture::kAnswerExport] = reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(Answer));
+    const FARPROC answer = reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(Answer));
+    image.exports[fixture::kAnswerExport] = answer;
+    image.ordinals[fixture::kAnswerOrdinal] = answer;
+    image.ordinals[fixture::kOrdinalOnlyOrdinal] = reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(OrdinalOnly));
     return image;
   }
 #endif

@@ -12,9 +12,16 @@ struct FreshMachine {
   ~FreshMachine() { winsim::Reset(); }
 };
 
+inline winsim::ModuleImage OwnModuleImage() {
+  winsim::ModuleImage image;
+  image.versionRecord = true;
+  return image;
+}
+
 class StartupTest : public ::testing::Test {
  protected:
   FreshMachine machine;
   ProductStartup startup;
-  HMODULE ownModule = winsim::AddLoadedModule("C:\\Program Files\\Tarvex\\TarvexLogo.dll");
+  // Like the real library, it holds its version record and no other resource.
+  HMODULE ownModule = winsim::AddLoadedModule("C:\\Program Files\\Tarvex\\TarvexLogo.dll", OwnModuleImage());
 };

@@ -7,8 +7,9 @@
 
 namespace winsim {
 namespace detail {
-// In modules.cpp: template `name` of a loaded module (null: the executable), or null.
-const DialogTemplate* FindDialogTemplate(HMODULE handle, LPCSTR name);
+// In modules.cpp: template `name` of a loaded module (null: the executable),
+// or null with *error the loader's reason.
+const DialogTemplate* FindDialogTemplate(HMODULE handle, LPCSTR name, DWORD* error);
 }  // namespace detail
 
 namespace {
@@ -130,10 +131,11 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND own
     SetLastError(error ? error : ERROR_NOT_ENOUGH_MEMORY);
     return -1;
   }
-  const winsim::DialogTemplate* dialogTemplate = winsim::detail::FindDialogTemplate(instance, templateName);
+  DWORD missing = 0;
+  const winsim::DialogTemplate* dialogTemplate = winsim::detail::FindDialogTemplate(instance, templateName, &missing);
   if (dialogTemplate == nullptr) {
     // Nothing is created and the procedure never runs.
-    SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
+    SetLastError(missing);
     return -1;
   }
 

@@ -178,6 +178,21 @@ Module* ModuleForName(const char* function, HMODULE module, DWORD size) {
   return record;
 }
 
+bool HasResources(const Module& module) {
+  return module.image.versionRecord || !module.image.strings.empty() || !module.image.bitmaps.empty() ||
+         !module.image.dialogs.empty();
+}
+
+// Why a lookup of a resource of `type` found nothing, as the loader says it:
+// the module has no resources at all, none of that type, or none of that name.
+DWORD MissingResourceError(const Module& module, LPCSTR type) {
+  if (!HasResources(module)) return ERROR_RESOURCE_DATA_NOT_FOUND;
+  const bool typePresent = (type == RT_BITMAP && !module.image.bitmaps.empty()) ||
+                           (type == RT_DIALOG && !module.image.dialogs.empty()) ||
+                           (type == RT_STRING && !module.image.strings.empty());
+  return typePresent ? ERROR_RESOURCE_NAME_NOT_FOUND : ERROR_RESOURCE_TYPE_NOT_FOUND;
+}
+
 const std::vector<BYTE>* FindBitmap(Module* module, LPCSTR name) {
   std::string wanted = ResourceName(name);
   for (const auto& entry : module->image.bitmaps) {
@@ -223,12 +238,19 @@ std::vector<std::string> LoadedLibraryPaths() {
 }
 
 namespace detail {
-// For the dialog manager: the template `id` of a loaded module, or null.
-const DialogTemplate* FindDialogTemplate(HMODULE handle, LPCSTR name) {
+// For the dialog manager: the template `id` of a loaded module, or null with
+// *error saying why.
+const DialogTemplate* FindDialogTemplate(HMODULE handle, LPCSTR name, DWORD* error) {
   Module* module = ResourceModule(handle);
-  if (!module || !IS_INTRESOURCE(name)) return nullptr;
-  auto found = module->image.dialogs.find(static_cast<WORD>(reinterpret_cast<ULONG_PTR>(name)));
-  return found == module->image.dialogs.end() ? nullptr : &found->second;
+  if (!module) {
+    *error = ERROR_RESOURCE_DATA_NOT_FOUND;
+    return nullptr;
+  }
+  auto found = IS_INTRESOURCE(name) ? module->image.dialogs.find(static_cast<WORD>(reinterpret_cast<ULONG_PTR>(name)))
+                                    : module->image.dialogs.end();
+  if (found != module->image.dialogs.end()) return &found->second;
+  *error = MissingResourceError(*module, RT_DIALOG);
+  return nullptr;
 }
 
 FileKind FileAt(const std::u16string& path) {
@@ -257,10 +279,16 @@ HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName) {
   EnterCall("GetModuleHandleA");
   if (moduleName == nullptr) return winsim::HostModule();
   const std::u16string wanted = winsim::FileKey(winsim::detail::AnsiToWide(moduleName));
+  auto named = [&](const winsim::Module& module) {
+    return winsim::FileKey(winsim::BaseName(module.path)) == wanted || winsim::FileKey(module.path) == wanted;
+  };
   for (auto& module : winsim::State().preloaded) {
-    if (winsim::FileKey(winsim::BaseName(module->path)) == wanted || winsim::FileKey(module->path) == wanted) {
-      return reinterpret_cast<HMODULE>(module.get());
-    }
+    if (named(*module)) return reinterpret_cast<HMODULE>(module.get());
+  }
+  // Modules LoadLibrary loaded, while they stay loaded.
+  for (auto& entry : winsim::State().files) {
+    winsim::Module* module = entry.second.get();
+    if (module && module->loadCount > 0 && named(*module)) return reinterpret_cast<HMODULE>(module);
   }
   SetLastError(ERROR_MOD_NOT_FOUND);
   return nullptr;
@@ -318,7 +346,8 @@ BOOL WINAPI FreeLibrary(HMODULE handle) {
       return TRUE;
     }
   }
-  SetLastError(ERROR_INVALID_HANDLE);
+  // No handle at all is an invalid one; any other names no module loaded.
+  SetLastError(handle == nullptr ? ERROR_INVALID_HANDLE : ERROR_MOD_NOT_FOUND);
   return FALSE;
 }
 
@@ -331,20 +360,20 @@ FARPROC WINAPI GetProcAddress(HMODULE handle, LPCSTR procName) {
   // A null module stands for the executable.
   winsim::Module* module = winsim::ResourceModule(handle);
   if (!module) {
-    SetLastError(ERROR_INVALID_HANDLE);
+    SetLastError(ERROR_MOD_NOT_FOUND);
     return nullptr;
   }
-  if (procName == nullptr || IS_INTRESOURCE(procName)) {
-    SetLastError(ERROR_PROC_NOT_FOUND);
-    return nullptr;
+  FARPROC address = nullptr;
+  if (procName != nullptr && IS_INTRESOURCE(procName)) {
+    auto found = module->image.ordinals.find(LOWORD(reinterpret_cast<ULONG_PTR>(procName)));
+    if (found != module->image.ordinals.end()) address = found->second;
+  } else if (procName != nullptr) {
+    // Export names are case-sensitive.
+    auto found = module->image.exports.find(procName);
+    if (found != module->image.exports.end()) address = found->second;
   }
-  // Export names are case-sensitive.
-  auto found = module->image.exports.find(procName);
-  if (found == module->image.exports.end()) {
-    SetLastError(ERROR_PROC_NOT_FOUND);
-    return nullptr;
-  }
-  return found->second;
+  if (address == nullptr) SetLastError(ERROR_PROC_NOT_FOUND);
+  return address;
 }
 
 HANDLE WINAPI FindFirstFileA(LPCSTR fileName, LPWIN32_FIND_DATAA findData) {
@@ -399,13 +428,14 @@ HRSRC WINAPI FindResourceA(HMODULE handle, LPCSTR name, LPCSTR type) {
     return nullptr;
   }
   winsim::Module* module = winsim::ResourceModule(handle);
-  if (!module || name == nullptr || type != RT_BITMAP) {
-    SetLastError(module ? ERROR_RESOURCE_TYPE_NOT_FOUND : ERROR_INVALID_HANDLE);
+  if (!module) {
+    SetLastError(ERROR_INVALID_HANDLE);
     return nullptr;
   }
-  const std::vector<BYTE>* bitmap = winsim::FindBitmap(module, name);
+  // Only bitmaps are found; of other types only their presence is known.
+  const std::vector<BYTE>* bitmap = name != nullptr && type == RT_BITMAP ? winsim::FindBitmap(module, name) : nullptr;
   if (!bitmap) {
-    SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
+    SetLastError(winsim::MissingResourceError(*module, type));
     return nullptr;
   }
   auto resource = std::make_unique<winsim::Resource>();
@@ -440,18 +470,31 @@ DWORD WINAPI SizeofResource(HMODULE, HRSRC resource) {
 int WINAPI LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int bufferMax) {
   long error = 0;
   bool failed = EnterCall("LoadStringA", &error);
-  if (buffer == nullptr || bufferMax <= 0) return 0;
+  // No room at all: -1, and the buffer is not touched.
+  if (bufferMax == 0) return -1;
+  if (buffer == nullptr || bufferMax < 0) return 0;
   winsim::Module* module = failed ? nullptr : winsim::ResourceModule(instance);
   const std::string* text = nullptr;
+  bool blockFound = false;
   if (module) {
-    // String tables are addressed by the low word of the identifier only.
-    auto found = module->image.strings.find(LOWORD(id));
-    if (found != module->image.strings.end()) text = &found->second;
+    // String tables are addressed by the low word of the identifier only, in
+    // blocks of 16 identifiers.
+    const WORD wanted = LOWORD(id);
+    for (const auto& entry : module->image.strings) blockFound = blockFound || (entry.first >> 4) == (wanted >> 4);
+    auto found = module->image.strings.find(wanted);
+    if (found != module->image.strings.end() && !found->second.empty()) text = &found->second;
   }
   if (!text) {
-    // Whatever went wrong, the ANSI form leaves an empty text.
+    // Whatever went wrong, the ANSI form leaves an empty text. A string missing
+    // from a block that exists is no error to the loader.
     buffer[0] = '\0';
-    SetLastError(error ? error : module ? ERROR_RESOURCE_NAME_NOT_FOUND : ERROR_RESOURCE_DATA_NOT_FOUND);
+    if (failed) {
+      SetLastError(error ? error : ERROR_RESOURCE_NAME_NOT_FOUND);
+    } else if (!module) {
+      SetLastError(ERROR_RESOURCE_DATA_NOT_FOUND);
+    } else if (!blockFound) {
+      SetLastError(winsim::MissingResourceError(*module, RT_STRING));
+    }
     return 0;
   }
   // A longer string is cut to the capacity less the terminator.

@@ -26,8 +26,10 @@ struct DialogTemplate {
 struct ModuleImage {
   std::map<UINT, std::string> strings;                   // string table, by identifier
   std::map<std::string, FARPROC> exports;                // exported functions, by name
+  std::map<WORD, FARPROC> ordinals;                      // exported functions, by ordinal
   std::map<std::string, std::vector<BYTE>> bitmaps;      // RT_BITMAP data (a DIB without file header), by name
   std::map<WORD, DialogTemplate> dialogs;                // dialog templates, by identifier
+  bool versionRecord = false;                            // a VERSIONINFO resource, found by no lookup
   bool damaged = false;                                  // the file exists but LoadLibrary fails on it
 };
 
