@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Runs every test layer from a clean or existing checkout:
+#   a check that every function winsim imitates has a conformance test,
 #   unit and conformance tests natively on winsim,
 #   the same under AddressSanitizer and UndefinedBehaviorSanitizer,
 #   the unit tests under valgrind memcheck,
@@ -60,6 +61,8 @@ build() {
     cmake --preset "$preset" >/dev/null
     cmake --build --preset "$preset" -j "$jobs"
 }
+
+run_step "every function winsim imitates is called by a conformance test" scripts/check-conformance-coverage.sh
 
 build native
 run_ctest ctest --preset native -j "$jobs"
