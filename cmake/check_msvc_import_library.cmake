@@ -1,6 +1,6 @@
-# Reads an import library for Visual Studio's linker back and checks its six
-# imports: the four ordinal-only exports by ordinal (1, 2, 6, 8), the other
-# two by name (BeforeInitHelmex, GetVersionNumber). Run by ctest with -DLIB
+# Reads an import library for Visual Studio's linker back and checks its
+# seven imports: the four ordinal-only exports by ordinal (1, 2, 6, 8), the
+# other three by name (BeforeInitHelmex, GetVersionNumber, LogoSetStatusText). Run by ctest with -DLIB
 # (the .lib), -DARCH (x86 or x64) and -DREADOBJ (llvm-readobj, whose account
 # of each import's name type must agree).
 #
@@ -79,7 +79,7 @@ while(at LESS length)
 endwhile()
 
 set(expected ${prefix}LogoGetMode@1 ${prefix}LogoGetEdition@2 ${prefix}LogoClose@6 ${prefix}LogoSetExitCommand@8
-    ${prefix}BeforeInitHelmex:name ${prefix}GetVersionNumber:name)
+    ${prefix}BeforeInitHelmex:name ${prefix}GetVersionNumber:name ${prefix}LogoSetStatusText:name)
 list(SORT found)
 list(SORT expected)
 if(NOT found STREQUAL expected)

@@ -33,9 +33,14 @@ extern "C" {
 #define TARVEX_LOGO_ORDINAL_SET_EXIT_COMMAND 8
 #define TARVEX_LOGO_ORDINAL_BEFORE_INIT_HELMEX 12
 #define TARVEX_LOGO_ORDINAL_GET_VERSION_NUMBER 13
+#define TARVEX_LOGO_ORDINAL_SET_STATUS_TEXT 14
 
 /* Size of each of the two text fields BeforeInitHelmex fills, in bytes. */
 #define TARVEX_LOGO_NAME_FIELD_SIZE 260
+
+/* Height of the band along the bottom of the logo where the status line is
+ * drawn, in pixels: a logo bitmap keeps that band quiet. */
+#define TARVEX_LOGO_STATUS_BAND_HEIGHT 18
 
 /* Ordinal 1, no exported name: the settled mode (0 main mode, 1 forms mode). */
 TARVEX_LOGO_API int __cdecl LogoGetMode(void);
@@ -43,8 +48,9 @@ TARVEX_LOGO_API int __cdecl LogoGetMode(void);
 /* Ordinal 2, no exported name: the settled edition (14 forms disabled, 15 forms enabled). */
 TARVEX_LOGO_API int __cdecl LogoGetEdition(void);
 
-/* Ordinal 6, no exported name: closes the logo window; non-zero when the
- * logo's font was deleted, 0 when there was no logo (or it was closed). */
+/* Ordinal 6, no exported name: closes the logo window; non-zero when it
+ * released a logo, 0 when there was none (a switch or a missing bitmap kept
+ * it away, or it was closed already). */
 TARVEX_LOGO_API int __cdecl LogoClose(void);
 
 /* Ordinal 8, no exported name: keeps a copy of `command` (at most 511
@@ -59,6 +65,13 @@ TARVEX_LOGO_API void __cdecl BeforeInitHelmex(char* names);
 
 /* Ordinal 13, "GetVersionNumber": the library's version, 402. */
 TARVEX_LOGO_API int __cdecl GetVersionNumber(void);
+
+/* Ordinal 14, "LogoSetStatusText": a line of progress on the logo, such as
+ * "Loading modules...": keeps a copy of `text` (ANSI, at most 511 characters;
+ * NULL or "" clears the line) and paints it at once along the bottom of the
+ * logo. Returns 1 when a logo window is showing, 0 when there is none (a
+ * switch kept it away, or it was closed): the text is then only kept. */
+TARVEX_LOGO_API int __cdecl LogoSetStatusText(const char* text);
 
 #ifdef __cplusplus
 }

@@ -7,6 +7,7 @@ typedef int(__cdecl* IntQuery)();
 typedef int(__cdecl* CloseQuery)();
 typedef const char*(__cdecl* SetExitCommandFunction)(const char*, int);
 typedef void(__cdecl* BeforeInitHelmexFunction)(char*);
+typedef int(__cdecl* SetStatusTextFunction)(const char*);
 
 // GetProcAddress hands out a generic function pointer; the export's real type
 // is known here.

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "png_capture.h"
+#include "tarvex_logo.h"
 #include "process_modules.h"
 #include "wide_text.h"
 #include "window_styles.h"
@@ -52,8 +53,11 @@ bool ReportLogoWindow(JsonWriter& json, const Options& options) {
   }
   if (!options.expectedBitmap.empty()) {
     HMODULE resources = LoadedResourceLibrary();
-    json.Field("bitmapMatchPercent",
-               static_cast<long long>(resources ? ClientMatchesBitmap(logo, resources, options.expectedBitmap) : -1));
+    BitmapMatch match;
+    if (resources) match = ClientMatchesBitmap(logo, resources, options.expectedBitmap, TARVEX_LOGO_STATUS_BAND_HEIGHT);
+    json.Field("bitmapMatchPercent", static_cast<long long>(match.whole));
+    json.Field("statusBandMatchPercent", static_cast<long long>(match.band));
+    json.Field("outsideStatusBandMatchPercent", static_cast<long long>(match.outsideBand));
   }
   json.EndObject();
   return true;

@@ -134,16 +134,17 @@ bool ReadPixels(HDC dc, HBITMAP bitmap, int width, int height, std::vector<std::
 
 }  // namespace
 
-int ClientMatchesBitmap(HWND window, HMODULE module, const std::string& name) {
+BitmapMatch ClientMatchesBitmap(HWND window, HMODULE module, const std::string& name, int bandHeight) {
+  BitmapMatch match;
   HBITMAP picture = static_cast<HBITMAP>(LoadImageA(module, name.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-  if (!picture) return -1;
+  if (!picture) return match;
   BITMAP info = {};
   GetObjectA(picture, sizeof info, &info);
   RECT client = {};
   GetClientRect(window, &client);
   const int width = info.bmWidth < client.right ? info.bmWidth : client.right;
   const int height = info.bmHeight < client.bottom ? info.bmHeight : client.bottom;
-  int percent = -1;
+  const int bandTop = client.bottom - bandHeight;
   HDC windowDc = GetDC(window);
   HDC memory = CreateCompatibleDC(windowDc);
   HBITMAP shot = CreateCompatibleBitmap(windowDc, width, height);
@@ -158,7 +159,8 @@ int ClientMatchesBitmap(HWND window, HMODULE module, const std::string& name) {
       for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) expected.push_back(whole[static_cast<size_t>(y) * info.bmWidth + x]);
       }
-      size_t matching = 0;
+      size_t matching[2] = {0, 0};  // outside the band, in it
+      size_t counted[2] = {0, 0};
       for (size_t i = 0; i < seen.size(); ++i) {
         int worst = 0;
         for (int shift = 0; shift < 24; shift += 8) {
@@ -166,14 +168,18 @@ int ClientMatchesBitmap(HWND window, HMODULE module, const std::string& name) {
           int difference = a > b ? a - b : b - a;
           if (difference > worst) worst = difference;
         }
-        if (worst <= 48) ++matching;
+        const int inBand = static_cast<int>(i / static_cast<size_t>(width)) >= bandTop ? 1 : 0;
+        ++counted[inBand];
+        if (worst <= 48) ++matching[inBand];
       }
-      percent = static_cast<int>(matching * 100 / seen.size());
+      match.whole = static_cast<int>((matching[0] + matching[1]) * 100 / seen.size());
+      if (counted[1] > 0) match.band = static_cast<int>(matching[1] * 100 / counted[1]);
+      if (counted[0] > 0) match.outsideBand = static_cast<int>(matching[0] * 100 / counted[0]);
     }
   }
   if (shot) DeleteObject(shot);
   if (memory) DeleteDC(memory);
   ReleaseDC(window, windowDc);
   DeleteObject(picture);
-  return percent;
+  return match;
 }

@@ -9,8 +9,16 @@
 // 24-bit PNG (`path` in UTF-8). Returns false when the window cannot be read or the file written.
 bool CaptureWindowToPng(HWND window, const std::string& path);
 
+// Shares of matching pixels, in percent; -1 when they cannot be read.
+struct BitmapMatch {
+  int whole = -1;
+  int band = -1;         // the bottom rows of the client area (the status band)
+  int outsideBand = -1;  // the rest
+};
+
 // Compares the window's client area, as the screen shows it, with bitmap
-// `name` of `module` drawn at its top-left corner. Returns the share of the
+// `name` of `module` drawn at its top-left corner: the share of the
 // overlapping pixels whose colour channels differ by at most a palette
-// display's rounding, in percent; -1 when either cannot be read.
-int ClientMatchesBitmap(HWND window, HMODULE module, const std::string& name);
+// display's rounding, over the whole, over the bottom `bandHeight` rows and
+// over the rest.
+BitmapMatch ClientMatchesBitmap(HWND window, HMODULE module, const std::string& name, int bandHeight);

@@ -40,6 +40,12 @@ const char kUsage[] =
     "                          window class too (the library removes it itself at unload)\n"
     "  --preload PATH          load the library PATH into the process before the start-up\n"
     "                          library, as a host may hold a module of the same name\n"
+    "  --status TEXT           after loading, show TEXT as the logo's status line\n"
+    "                          (LogoSetStatusText); repeat for more calls, in order\n"
+    "  --status-pump-ms N      run the message loop N ms after each --status (default 200);\n"
+    "                          a capture is taken after the last\n"
+    "  --status-after-close TEXT  with --close-logo: call LogoSetStatusText once more\n"
+    "                          after the logo is closed\n"
     "  --pretty                indent the report, one field a line\n"
     "  --report FILE           write the report to FILE and a short summary for a person\n"
     "                          to the standard output\n"
@@ -115,6 +121,15 @@ bool ParseOptions(const std::vector<std::string>& arguments, Options* options) {
       if (options->cycles < 1) return false;
     } else if (arg == "--unregister-logo-class") {
       options->unregisterLogoClass = true;
+    } else if (arg == "--status") {
+      if (!next(&value)) return false;
+      options->statusTexts.push_back(value);
+    } else if (arg == "--status-pump-ms") {
+      if (!next(&value)) return false;
+      options->statusPumpMs = std::atoi(value.c_str());
+    } else if (arg == "--status-after-close") {
+      if (!next(&options->statusAfterClose)) return false;
+      options->haveStatusAfterClose = true;
     } else if (arg == "--pretty") {
       options->pretty = true;
     } else if (arg == "--report") {

@@ -24,6 +24,10 @@ struct Options {
   int cycles = 0;  // 0: load once
   bool unregisterLogoClass = false;
   std::vector<std::string> preloads;
+  std::vector<std::string> statusTexts;  // LogoSetStatusText, one call each, in order
+  int statusPumpMs = 200;                // the message loop between them
+  std::string statusAfterClose;          // LogoSetStatusText once more, after --close-logo
+  bool haveStatusAfterClose = false;
   bool pretty = false;     // the report indented
   std::string reportPath;  // the report into this file, a summary for a person on stdout
 };

@@ -84,8 +84,22 @@ void ReportLoadedLibrary(JsonWriter& json, HMODULE library, const Options& optio
   auto setExitCommand = Export<SetExitCommandFunction>(library, MAKEINTRESOURCEA(8));
   auto beforeInitHelmex = Export<BeforeInitHelmexFunction>(library, "BeforeInitHelmex");
   auto getVersion = Export<IntQuery>(library, "GetVersionNumber");
+  auto setStatusText = Export<SetStatusTextFunction>(library, MAKEINTRESOURCEA(14));
 
   PumpMessages(options.pumpMs);
+  // The host's progress on the logo, each line painted before the next.
+  if (!options.statusTexts.empty()) {
+    json.Key("statusTexts");
+    json.BeginArray();
+    for (const std::string& text : options.statusTexts) {
+      json.BeginObject();
+      json.Field("text", text);
+      if (setStatusText) json.Field("result", static_cast<long long>(setStatusText(AnsiText(text).c_str())));
+      json.EndObject();
+      PumpMessages(options.statusPumpMs);
+    }
+    json.EndArray();
+  }
   run->settled = getMode && getEdition;
   if (getMode) json.Field("mode", static_cast<long long>(run->mode = getMode()));
   if (getEdition) json.Field("edition", static_cast<long long>(run->edition = getEdition()));
@@ -120,6 +134,14 @@ void ReportLoadedLibrary(JsonWriter& json, HMODULE library, const Options& optio
     json.Value(static_cast<long long>(closeLogo()));
     json.EndArray();
     json.Field("logoWindowAfterClose", FindWindowA("TarvexLogoWndClass", nullptr) != nullptr);
+    if (options.haveStatusAfterClose && setStatusText) {
+      json.Key("statusAfterClose");
+      json.BeginObject();
+      json.Field("result", static_cast<long long>(setStatusText(AnsiText(options.statusAfterClose).c_str())));
+      PumpMessages(options.statusPumpMs);
+      json.Field("logoWindow", FindWindowA("TarvexLogoWndClass", nullptr) != nullptr);
+      json.EndObject();
+    }
   }
   if (options.haveExitCommand && setExitCommand) {
     const char* stored = setExitCommand(options.exitCommand.c_str(), options.exitShow);

@@ -19,3 +19,13 @@ std::wstring Utf16(const std::string& text) {
   if (length > 0) MultiByteToWideChar(CP_UTF8, 0, text.data(), size, &wide[0], length);
   return wide;
 }
+
+std::string AnsiText(const std::string& text) {
+  const std::wstring wide = Utf16(text);
+  if (wide.empty()) return std::string();
+  const int size = static_cast<int>(wide.size());
+  const int length = WideCharToMultiByte(CP_ACP, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+  std::string ansi(static_cast<size_t>(length > 0 ? length : 0), '\0');
+  if (length > 0) WideCharToMultiByte(CP_ACP, 0, wide.data(), size, &ansi[0], length, nullptr, nullptr);
+  return ansi;
+}

@@ -8,3 +8,6 @@
 std::string Utf8(const std::wstring& text);
 // UTF-8 as UTF-16; an invalid sequence becomes U+FFFD.
 std::wstring Utf16(const std::string& text);
+// UTF-8 as text of the system's ANSI code page, as the library takes its
+// texts; a character the code page lacks becomes '?'.
+std::string AnsiText(const std::string& text);

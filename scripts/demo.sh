@@ -39,7 +39,8 @@ if [[ -n ${DEMO_BY_HAND:-} ]]; then
 else
     # Paths relative to this folder, the probe's working directory.
     scripts/wine-session.sh --prefix "$out/prefix64" -- \
-        "$wine" "$bin/startup-probe.exe" --dialog-click 391 --answer 7 --capture 'build\demo\logo.png' \
+        "$wine" "$bin/startup-probe.exe" --dialog-click 391 --answer 7 --status "Loading modules..." \
+        --status "Opening the last project..." --capture 'build\demo\logo.png' \
         --report 'build\demo\report.json' "$@" 2>"$out/events.jsonl"
 fi
 echo "report      build/demo/report.json: every field, and the library's own diagnostics"

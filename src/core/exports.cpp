@@ -44,4 +44,6 @@ void __cdecl BeforeInitHelmex(char* names) {
 
 int __cdecl GetVersionNumber() { return 402; }
 
+int __cdecl LogoSetStatusText(const char* text) { return TheStartup()->SetStatusText(text); }
+
 }  // extern "C"

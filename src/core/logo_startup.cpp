@@ -25,7 +25,8 @@ LogoStartup::LogoStartup()
       resourceIdLookup(nullptr),
       exitCommand(),
       exitShowCommand(SW_SHOWNORMAL),
-      resourcePath() {
+      resourcePath(),
+      statusText() {
   CopyBoundedText(title, "Tarvex 4.0", sizeof title);
   g_startup = this;
 }

@@ -102,6 +102,11 @@ class LogoStartup {
   // the library, and a later load into the same process registers it anew.
   void UnregisterLogoWindowClass();
 
+  // ---- status line (logo/status_line.cpp)
+  // Keeps at most 511 characters of `text` (null clears) and repaints the
+  // status band of a showing logo at once. 1 when a logo window is showing, else 0.
+  int SetStatusText(const char* text);
+
   // ---- state, in this order
   HMODULE module;                        // the library's own module while attached
   char title[kTextSize];                 // caption of the logo window and of every message box
@@ -119,6 +124,7 @@ class LogoStartup {
   // Where the resource library's full name is built: a name of any folder is
   // up to 64 KiB, too much for the stack of the loader's call.
   WCHAR resourcePath[kLongPathSize];
+  char statusText[kTextSize];            // the host's line of progress on the logo, empty for none
 };
 
 // The one start-up object, or null before it is constructed and after it is destroyed.

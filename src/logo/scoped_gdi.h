@@ -61,9 +61,11 @@ class ScopedMemoryDC {
 };
 
 // Selects an object into a device context and selects the previous one back.
+// A null object selects nothing.
 class ScopedSelectObject {
  public:
-  ScopedSelectObject(HDC dc, HGDIOBJ object) : dc_(dc), old_(SelectObject(dc, object)) {}
+  ScopedSelectObject(HDC dc, HGDIOBJ object)
+      : dc_(dc), old_(object != nullptr ? SelectObject(dc, object) : nullptr) {}
   ~ScopedSelectObject() {
     if (old_ != nullptr) SelectObject(dc_, old_);
   }
@@ -91,6 +93,38 @@ class ScopedSelectPalette {
  private:
   const HDC dc_;
   const HPALETTE old_;
+};
+
+// Sets a device context's background mode (SetBkMode) and puts the previous
+// one back; nothing to put back when the call failed.
+class ScopedBkMode {
+ public:
+  ScopedBkMode(HDC dc, int mode) : dc_(dc), old_(SetBkMode(dc, mode)) {}
+  ~ScopedBkMode() {
+    if (old_ != 0) SetBkMode(dc_, old_);
+  }
+  ScopedBkMode(const ScopedBkMode&) = delete;
+  ScopedBkMode& operator=(const ScopedBkMode&) = delete;
+
+ private:
+  const HDC dc_;
+  const int old_;
+};
+
+// Sets a device context's text colour (SetTextColor) and puts the previous
+// one back; nothing to put back when the call failed.
+class ScopedTextColor {
+ public:
+  ScopedTextColor(HDC dc, COLORREF colour) : dc_(dc), old_(SetTextColor(dc, colour)) {}
+  ~ScopedTextColor() {
+    if (old_ != CLR_INVALID) SetTextColor(dc_, old_);
+  }
+  ScopedTextColor(const ScopedTextColor&) = delete;
+  ScopedTextColor& operator=(const ScopedTextColor&) = delete;
+
+ private:
+  const HDC dc_;
+  const COLORREF old_;
 };
 
 // A global memory block (GlobalAlloc), freed with GlobalFree. get() is null

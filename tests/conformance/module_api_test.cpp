@@ -166,26 +166,24 @@ TEST_F(ModuleApi, FindFirstFileFindsFilesAndTellsAMissingFolderApart) {
   ScratchFolder folder("find");
   folder.PlaceText("notes.txt");
   LoadAgainAfterReset();
-  const std::string in = Narrow(folder.Path()) + "\\";
-  WIN32_FIND_DATAA found;
+  WIN32_FIND_DATAW found;
   std::memset(&found, '#', sizeof found);
-  HANDLE search = FindFirstFileA((in + "NOTES.TXT").c_str(), &found);
+  HANDLE search = FindFirstFileW(folder.Path("NOTES.TXT").c_str(), &found);
   ASSERT_NE(search, INVALID_HANDLE_VALUE);
-  EXPECT_EQ(std::string(found.cFileName).size(), 9u) << "the name without its folder";
+  EXPECT_EQ(WideText(found.cFileName).size(), 9u) << "the name without its folder";
   EXPECT_TRUE(FindClose(search));
 
   struct Case {
     std::string name;
     DWORD error;
   };
-  const Case cases[] = {{in + "missing.txt", ERROR_FILE_NOT_FOUND},
-                        {in + "missing\\notes.txt", ERROR_PATH_NOT_FOUND}};
+  const Case cases[] = {{"missing.txt", ERROR_FILE_NOT_FOUND}, {"missing\\notes.txt", ERROR_PATH_NOT_FOUND}};
   for (const Case& c : cases) {
     std::memset(&found, '#', sizeof found);
     SetLastError(0xdeadbeef);
-    EXPECT_EQ(FindFirstFileA(c.name.c_str(), &found), INVALID_HANDLE_VALUE) << c.name;
+    EXPECT_EQ(FindFirstFileW(folder.Path(c.name).c_str(), &found), INVALID_HANDLE_VALUE) << c.name;
     EXPECT_EQ(GetLastError(), c.error) << c.name;
-    EXPECT_EQ(found.cFileName[0], '#') << c.name << ": the find data untouched";
+    EXPECT_EQ(found.cFileName[0], WCHAR(0x2323)) << c.name << ": the find data untouched";
   }
 }
 

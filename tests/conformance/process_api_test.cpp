@@ -27,27 +27,6 @@ TEST_F(ProcessApi, TheCommandLineStartsWithTheQuotedProgramAndStaysPut) {
 
 TEST_F(ProcessApi, TheAnsiCodePageIsWesternEuropean) { EXPECT_EQ(GetACP(), 1252u); }
 
-TEST_F(ProcessApi, LeadBytesOfTheDoubleByteCodePages) {
-  const BYTE bytes[] = {0x00, 0x40, 0x7F, 0x80, 0x81, 0x83, 0x84, 0x9F, 0xA0, 0xA1, 0xD3,
-                        0xD4, 0xD8, 0xDF, 0xE0, 0xF9, 0xFA, 0xFC, 0xFD, 0xFE, 0xFF};
-  struct Case {
-    UINT codePage;
-    const char* leads;  // one digit per byte above
-  };
-  const Case cases[] = {
-      {0, "000000000000000000000"},    {1252, "000000000000000000000"}, {1251, "000000000000000000000"},
-      {932, "000011110000001111000"},  {936, "000011111111111111110"},  {949, "000011111111111111110"},
-      {950, "000011111111111111110"},  {1361, "000000111110101100000"}, {65001, "000000000000000000000"},
-  };
-  for (const Case& c : cases) {
-    std::string leads;
-    for (BYTE byte : bytes) leads += IsDBCSLeadByteEx(c.codePage, byte) ? '1' : '0';
-    EXPECT_EQ(leads, c.leads) << "code page " << c.codePage;
-  }
-  // The plain form asks the ANSI code page, 1252.
-  for (BYTE byte : bytes) EXPECT_FALSE(IsDBCSLeadByte(byte)) << int(byte);
-}
-
 TEST_F(ProcessApi, TheLastErrorIsKeptUntilACallSetsIt) {
   for (DWORD value : {DWORD(0), DWORD(1), DWORD(0xdeadbeef)}) {
     SetLastError(value);

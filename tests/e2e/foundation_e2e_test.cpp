@@ -77,15 +77,19 @@ TEST_F(FoundationE2eTest, TheDllImportsOnlyFromTheSystem) {
     for (const char* system : allowed) known = known || lstrcmpiA(name, system) == 0;
     EXPECT_TRUE(known) << "imports from " << name;
   }
-  // Exports: four by ordinal only, two by name.
+  // Exports: four by ordinal only, three by name; the ordinals between unused.
   const IMAGE_DATA_DIRECTORY& exportDir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
   auto* exports = reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(base + exportDir.VirtualAddress);
-  EXPECT_EQ(exports->NumberOfNames, 2u);
+  EXPECT_EQ(exports->NumberOfNames, 3u);
   EXPECT_NE(GetProcAddress(library, "BeforeInitHelmex"), nullptr);
   EXPECT_NE(GetProcAddress(library, "GetVersionNumber"), nullptr);
+  EXPECT_EQ(GetProcAddress(library, "LogoSetStatusText"), GetProcAddress(library, MAKEINTRESOURCEA(14)));
   EXPECT_EQ(GetProcAddress(library, "LogoGetMode"), nullptr);
-  for (int ordinal : {1, 2, 6, 8, 12, 13}) {
+  for (int ordinal : {1, 2, 6, 8, 12, 13, 14}) {
     EXPECT_NE(GetProcAddress(library, MAKEINTRESOURCEA(ordinal)), nullptr) << "ordinal " << ordinal;
+  }
+  for (int ordinal : {3, 4, 5, 7, 9, 10, 11}) {
+    EXPECT_EQ(GetProcAddress(library, MAKEINTRESOURCEA(ordinal)), nullptr) << "ordinal " << ordinal;
   }
   // Its only resource is its version record.
   std::vector<ULONG_PTR> types;

@@ -177,8 +177,6 @@ DWORD WINAPI GetTimeZoneInformation(LPTIME_ZONE_INFORMATION zone);
 UINT WINAPI WinExec(LPCSTR commandLine, UINT show);
 [[noreturn]] void WINAPI ExitProcess(UINT exitCode);
 UINT WINAPI GetACP();
-BOOL WINAPI IsDBCSLeadByteEx(UINT codePage, BYTE testChar);
-BOOL WINAPI IsDBCSLeadByte(BYTE testChar);
 void WINAPI OutputDebugStringA(LPCSTR text);
 
 // ---------------------------------------------------------------- code pages
@@ -203,19 +201,6 @@ FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR procName);
 #define INVALID_HANDLE_VALUE ((HANDLE)(LONG_PTR)-1)
 #define FILE_ATTRIBUTE_NORMAL 0x80
 
-typedef struct _WIN32_FIND_DATAA {
-  DWORD dwFileAttributes;
-  FILETIME ftCreationTime;
-  FILETIME ftLastAccessTime;
-  FILETIME ftLastWriteTime;
-  DWORD nFileSizeHigh;
-  DWORD nFileSizeLow;
-  DWORD dwReserved0;
-  DWORD dwReserved1;
-  CHAR cFileName[MAX_PATH];
-  CHAR cAlternateFileName[14];
-} WIN32_FIND_DATAA, *LPWIN32_FIND_DATAA;
-
 typedef struct _WIN32_FIND_DATAW {
   DWORD dwFileAttributes;
   FILETIME ftCreationTime;
@@ -229,7 +214,6 @@ typedef struct _WIN32_FIND_DATAW {
   WCHAR cAlternateFileName[14];
 } WIN32_FIND_DATAW, *LPWIN32_FIND_DATAW;
 
-HANDLE WINAPI FindFirstFileA(LPCSTR fileName, LPWIN32_FIND_DATAA findData);
 HANDLE WINAPI FindFirstFileW(LPCWSTR fileName, LPWIN32_FIND_DATAW findData);
 BOOL WINAPI FindClose(HANDLE findFile);
 
@@ -461,6 +445,7 @@ BOOL WINAPI UpdateWindow(HWND window);
 BOOL WINAPI DestroyWindow(HWND window);
 BOOL WINAPI IsWindow(HWND window);
 BOOL WINAPI IsWindowVisible(HWND window);
+BOOL WINAPI GetClientRect(HWND window, LPRECT rect);
 LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 HDC WINAPI BeginPaint(HWND window, LPPAINTSTRUCT paint);
@@ -601,6 +586,21 @@ HGDIOBJ WINAPI GetStockObject(int index);
 BOOL WINAPI BitBlt(HDC destination, int x, int y, int width, int height, HDC source, int sourceX, int sourceY,
                    DWORD rop);
 COLORREF WINAPI GetPixel(HDC dc, int x, int y);
+#define TRANSPARENT 1
+#define OPAQUE 2
+
+#define DT_LEFT 0x00000000
+#define DT_VCENTER 0x00000004
+#define DT_SINGLELINE 0x00000020
+#define DT_NOPREFIX 0x00000800
+#define DT_END_ELLIPSIS 0x00008000
+
+// The previous background mode, or 0 when the device context is none.
+int WINAPI SetBkMode(HDC dc, int mode);
+// The previous text colour, or CLR_INVALID when the device context is none.
+COLORREF WINAPI SetTextColor(HDC dc, COLORREF colour);
+// The height of the text drawn (from the top of `rect` with DT_VCENTER), 0 on failure.
+int WINAPI DrawTextA(HDC dc, LPCSTR text, int length, LPRECT rect, UINT format);
 HFONT WINAPI CreateFontA(int height, int width, int escapement, int orientation, int weight, DWORD italic,
                          DWORD underline, DWORD strikeOut, DWORD charSet, DWORD outputPrecision,
                          DWORD clipPrecision, DWORD quality, DWORD pitchAndFamily, LPCSTR faceName);

@@ -52,6 +52,8 @@ struct DeviceContext {
   HWND window = nullptr;  // display device contexts: their window (null: the screen)
   std::map<ObjectKind, HGDIOBJ> selected;
   BOOL paletteInBackground = FALSE;  // as the last SelectPalette asked
+  int bkMode = OPAQUE;
+  COLORREF textColour = RGB(0, 0, 0);
 };
 
 struct GdiState {
@@ -69,6 +71,7 @@ struct GdiState {
   std::vector<BitmapRecord> bitmaps;
   std::vector<BitBltRecord> bitBlts;
   std::vector<FontRecord> fonts;
+  std::vector<TextRecord> texts;
 };
 
 GdiState& State() {
@@ -258,6 +261,13 @@ const std::vector<SelectPaletteRecord>& PaletteSelections() { return State().pal
 const std::vector<BitmapRecord>& BitmapsCreated() { return State().bitmaps; }
 const std::vector<BitBltRecord>& BitBlts() { return State().bitBlts; }
 const std::vector<FontRecord>& FontsCreated() { return State().fonts; }
+const std::vector<TextRecord>& TextDrawn() { return State().texts; }
+
+DcTextState TextStateOf(HDC dc) {
+  DeviceContext* context = FindDC(dc);
+  if (context == nullptr) return DcTextState{nullptr, CLR_INVALID, 0};
+  return DcTextState{context->selected[ObjectKind::Font], context->textColour, context->bkMode};
+}
 
 bool IsLiveGdiObject(HGDIOBJ object) {
   GdiObject* found = FindObject(object);
@@ -597,4 +607,62 @@ HFONT WINAPI CreateFontA(int height, int width, int escapement, int orientation,
                                    strikeOut, charSet, outputPrecision, clipPrecision, quality, pitchAndFamily,
                                    faceName ? faceName : ""});
   return handle;
+}
+
+int WINAPI SetBkMode(HDC dc, int mode) {
+  if (EnterCall("SetBkMode")) return 0;
+  winsim::DeviceContext* context = winsim::FindDC(dc);
+  if (context == nullptr || (mode != TRANSPARENT && mode != OPAQUE)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  const int previous = context->bkMode;
+  context->bkMode = mode;
+  return previous;
+}
+
+COLORREF WINAPI SetTextColor(HDC dc, COLORREF colour) {
+  if (EnterCall("SetTextColor")) return CLR_INVALID;
+  winsim::DeviceContext* context = winsim::FindDC(dc);
+  if (context == nullptr) return CLR_INVALID;
+  const COLORREF previous = context->textColour;
+  context->textColour = colour;
+  return previous;
+}
+
+int WINAPI DrawTextA(HDC dc, LPCSTR text, int length, LPRECT rect, UINT format) {
+  if (EnterCall("DrawTextA")) return 0;
+  winsim::DeviceContext* context = winsim::FindDC(dc);
+  if (context == nullptr || text == nullptr || rect == nullptr) return 0;
+  const std::string line = length < 0 ? std::string(text) : std::string(text, static_cast<size_t>(length));
+  const HGDIOBJ font = context->selected[winsim::ObjectKind::Font];
+  // A font made here has the height it was asked for; the system font is 16.
+  int height = 16;
+  int width = 8;
+  for (const winsim::FontRecord& made : winsim::State().fonts) {
+    if (made.handle == font) {
+      height = made.height < 0 ? -made.height : made.height != 0 ? made.height : 16;
+      width = made.width != 0 ? made.width : height / 2;
+    }
+  }
+  winsim::State().texts.push_back({dc, context->window, line, *rect, format, font, context->textColour, context->bkMode});
+  if (line.empty()) return 0;
+  const int top = (format & DT_VCENTER) && (format & DT_SINGLELINE) ? rect->top + (rect->bottom - rect->top - height) / 2
+                                                                   : rect->top;
+  winsim::GdiObject* bitmap = winsim::SelectedBitmap(*context);
+  if (bitmap != nullptr) {
+    // Each character's cell: the box filled OPAQUE, a stroke inked, clipped to the rectangle.
+    const LONG right = rect->left + static_cast<LONG>(line.size()) * width;
+    for (LONG y = top; y < top + height; ++y) {
+      for (LONG x = rect->left; x < right; ++x) {
+        if (x < rect->left || x >= rect->right || y < rect->top || y >= rect->bottom) continue;
+        if (x < 0 || y < 0 || x >= bitmap->width || y >= bitmap->height) continue;
+        COLORREF& pixel = bitmap->pixels[static_cast<size_t>(y) * bitmap->width + x];
+        const bool stroke = (x - rect->left) % width == 1;
+        if (stroke) pixel = context->textColour;
+        else if (context->bkMode == OPAQUE) pixel = RGB(255, 255, 255);
+      }
+    }
+  }
+  return top - rect->top + height;
 }

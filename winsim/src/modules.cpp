@@ -128,8 +128,7 @@ bool FolderExists(const std::u16string& folderKey) {
   return false;
 }
 
-// What FindFirstFileA and FindFirstFileW share: a search handle for an exact
-// name, or INVALID_HANDLE_VALUE.
+// FindFirstFileW: a search handle for an exact name, or INVALID_HANDLE_VALUE.
 HANDLE FindFile(const std::u16string& path) {
   auto& files = State().files;
   const std::u16string key = FileKey(path);
@@ -374,21 +373,6 @@ FARPROC WINAPI GetProcAddress(HMODULE handle, LPCSTR procName) {
   }
   if (address == nullptr) SetLastError(ERROR_PROC_NOT_FOUND);
   return address;
-}
-
-HANDLE WINAPI FindFirstFileA(LPCSTR fileName, LPWIN32_FIND_DATAA findData) {
-  long error = 0;
-  if (EnterCall("FindFirstFileA", &error)) {
-    SetLastError(error ? error : ERROR_FILE_NOT_FOUND);
-    return INVALID_HANDLE_VALUE;
-  }
-  const std::u16string path = winsim::detail::AnsiToWide(fileName ? fileName : "");
-  HANDLE search = winsim::FindFile(path);
-  if (search == INVALID_HANDLE_VALUE) return search;
-  std::memset(findData, 0, sizeof *findData);
-  findData->dwFileAttributes = FILE_ATTRIBUTE_NORMAL;
-  std::strncpy(findData->cFileName, winsim::detail::WideToAnsi(winsim::BaseName(path)).c_str(), MAX_PATH - 1);
-  return search;
 }
 
 HANDLE WINAPI FindFirstFileW(LPCWSTR fileName, LPWIN32_FIND_DATAW findData) {

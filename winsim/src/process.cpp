@@ -282,27 +282,6 @@ UINT WINAPI GetACP() {
   return winsim::State().codePage;
 }
 
-BOOL WINAPI IsDBCSLeadByteEx(UINT codePage, BYTE testChar) {
-  EnterCall("IsDBCSLeadByteEx");
-  if (codePage == 0) codePage = winsim::State().codePage;  // CP_ACP
-  // Lead-byte ranges of the double-byte ANSI code pages.
-  switch (codePage) {
-    case 932:
-      return (testChar >= 0x81 && testChar <= 0x9F) || (testChar >= 0xE0 && testChar <= 0xFC);
-    case 936:
-    case 949:
-    case 950:
-      return testChar >= 0x81 && testChar <= 0xFE;
-    case 1361:
-      return (testChar >= 0x84 && testChar <= 0xD3) || (testChar >= 0xD8 && testChar <= 0xDE) ||
-             (testChar >= 0xE0 && testChar <= 0xF9);
-    default:
-      return FALSE;
-  }
-}
-
-BOOL WINAPI IsDBCSLeadByte(BYTE testChar) { return IsDBCSLeadByteEx(winsim::State().codePage, testChar); }
-
 void WINAPI OutputDebugStringA(LPCSTR text) {
   EnterCall("OutputDebugStringA");
   winsim::State().debugOutput.emplace_back(text ? text : "");

@@ -574,7 +574,9 @@ BOOL WINAPI InvalidateRect(HWND handle, const RECT* rect, BOOL erase) {
       window->needsErase = window->needsErase || erase;
     }
   }
-  winsim::State().invalidations.push_back({handle, rect == nullptr, erase});
+  RECT given = rect != nullptr ? *rect : RECT{0, 0, 0, 0};
+  if (rect == nullptr && handle != nullptr) given = winsim::ClientRect(*winsim::FindWindow(handle));
+  winsim::State().invalidations.push_back({handle, rect == nullptr, erase, given});
   return TRUE;
 }
 
@@ -648,6 +650,17 @@ BOOL WINAPI AdjustWindowRect(LPRECT rect, DWORD style, BOOL menu) {
   rect->bottom += insets.y;
   if ((style & WS_CAPTION) == WS_CAPTION) rect->top -= winsim::kCaption;
   if (menu) rect->top -= winsim::kMenu;
+  return TRUE;
+}
+
+BOOL WINAPI GetClientRect(HWND handle, LPRECT rect) {
+  if (EnterCall("GetClientRect") || rect == nullptr) return FALSE;
+  winsim::Window* window = winsim::FindWindow(handle);
+  if (window == nullptr) {
+    winsim::FailWithInvalidWindow();
+    return FALSE;
+  }
+  *rect = winsim::ClientRect(*window);
   return TRUE;
 }
 

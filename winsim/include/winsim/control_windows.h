@@ -83,6 +83,7 @@ struct InvalidateRecord {
   HWND window;
   bool wholeClientArea;  // rect was null
   BOOL erase;
+  RECT rect;             // the rectangle given; the whole client area for null
 };
 const std::vector<InvalidateRecord>& Invalidations();
 
@@ -136,6 +137,31 @@ struct FontRecord {
   std::string faceName;
 };
 const std::vector<FontRecord>& FontsCreated();
+
+// A DrawTextA call: what was drawn where, with which font, colour and mode.
+// Where a bitmap is selected, the text's cell boxes are inked in the text
+// colour (and, OPAQUE, the line's box filled white first), clipped to `rect`:
+// glyph shapes are not simulated.
+struct TextRecord {
+  HDC dc;
+  HWND window;  // of a display device context, else null
+  std::string text;
+  RECT rect;
+  UINT format;
+  HGDIOBJ font;
+  COLORREF textColour;
+  int bkMode;
+};
+const std::vector<TextRecord>& TextDrawn();
+
+// A device context's text state: its selected font, text colour and
+// background mode.
+struct DcTextState {
+  HGDIOBJ font;
+  COLORREF textColour;
+  int bkMode;
+};
+DcTextState TextStateOf(HDC dc);
 
 // True while `object` names a GDI object that has not been deleted.
 bool IsLiveGdiObject(HGDIOBJ object);

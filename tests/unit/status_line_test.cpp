@@ -1,0 +1,135 @@
+// The host's status line on the logo: the text kept, the band repainted at
+// once and nothing else, the device context given back as it was, and a
+// logo painted exactly as before while there is no line.
+#include "logo/status_line.h"
+
+#include <gtest/gtest.h>
+#include <winsim/control.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "core/exports.h"
+#include "startup_fixture.h"
+#include "test_dib.h"
+
+namespace {
+
+class StatusLineTest : public StartupTest {
+ protected:
+  StatusLineTest() {
+    startup.module = ownModule;
+    winsim::ModuleImage image;
+    image.bitmaps["SVGA_LOGO_ZOLT"] = test_dib::Plain(400, 300, 8);
+    startup.resourceModule = winsim::AddLoadedModule("C:\\Program Files\\Tarvex\\OxaRes0.dll", image);
+    startup.mode = 0;
+    startup.edition = 15;
+  }
+  ~StatusLineTest() override { startup.OnProcessDetach(); }
+
+  // Shows the logo, as the start does.
+  void ShowLogo() {
+    startup.CreateLogoWindow();
+    ASSERT_NE(startup.logoWindow, nullptr);
+  }
+};
+
+TEST_F(StatusLineTest, KeepsAtMost511CharactersAndClearsOnNullOrEmpty) {
+  struct Case {
+    const char* what;
+    std::string text;
+    bool isNull;
+    std::string kept;
+  } cases[] = {
+      {"a line", "Loading modules...", false, "Loading modules..."},
+      {"511 characters", std::string(511, 'x'), false, std::string(511, 'x')},
+      {"600 characters, cut", std::string(600, 'y'), false, std::string(511, 'y')},
+      {"empty", "", false, ""},
+      {"null", "", true, ""},
+  };
+  for (const Case& c : cases) {
+    std::memset(startup.statusText, 'Z', sizeof startup.statusText);
+    startup.SetStatusText(c.isNull ? nullptr : c.text.c_str());
+    EXPECT_EQ(std::string(startup.statusText), c.kept) << c.what;
+  }
+}
+
+TEST_F(StatusLineTest, ResultTellsWhetherALogoIsShowing) {
+  EXPECT_EQ(LogoSetStatusText("no logo yet"), 0) << "no logo: the text is only kept";
+  EXPECT_STREQ(startup.statusText, "no logo yet");
+  EXPECT_EQ(winsim::CallCount("InvalidateRect"), 0);
+  ShowLogo();
+  EXPECT_EQ(LogoSetStatusText("Loading modules"), 1);
+  startup.CloseLogo();
+  const size_t windows = winsim::WindowsCreated().size();
+  EXPECT_EQ(LogoSetStatusText("after the close"), 0);
+  EXPECT_EQ(winsim::WindowsCreated().size(), windows) << "a call after LogoClose made a window";
+}
+
+TEST_F(StatusLineTest, RepaintsOnlyTheBandAndAtOnce) {
+  ShowLogo();
+  RECT client{};
+  GetClientRect(startup.logoWindow, &client);
+  const int paintsBefore = winsim::MessageCount(startup.logoWindow, WM_PAINT);
+  const size_t textsBefore = winsim::TextDrawn().size();
+  ASSERT_EQ(startup.SetStatusText("Loading modules"), 1);
+
+  const winsim::InvalidateRecord& invalidated = winsim::Invalidations().back();
+  EXPECT_EQ(invalidated.window, startup.logoWindow);
+  EXPECT_FALSE(invalidated.wholeClientArea);
+  EXPECT_EQ(invalidated.erase, FALSE) << "the bitmap is drawn over the band anyway";
+  EXPECT_EQ(invalidated.rect.left, client.left);
+  EXPECT_EQ(invalidated.rect.right, client.right);
+  EXPECT_EQ(invalidated.rect.top, client.bottom - TARVEX_LOGO_STATUS_BAND_HEIGHT);
+  EXPECT_EQ(invalidated.rect.bottom, client.bottom);
+
+  EXPECT_EQ(winsim::MessageCount(startup.logoWindow, WM_PAINT), paintsBefore + 1) << "not painted before returning";
+  ASSERT_EQ(winsim::TextDrawn().size(), textsBefore + 1);
+  const winsim::TextRecord& drawn = winsim::TextDrawn().back();
+  EXPECT_EQ(drawn.text, "Loading modules");
+  EXPECT_EQ(drawn.window, startup.logoWindow);
+  EXPECT_EQ(drawn.font, static_cast<HGDIOBJ>(startup.logoFont));
+  EXPECT_EQ(drawn.textColour, kStatusColour);
+  EXPECT_EQ(drawn.bkMode, TRANSPARENT);
+  EXPECT_EQ(drawn.format, kStatusFormat);
+  EXPECT_EQ(drawn.rect.left, client.left + kStatusMargin);
+  EXPECT_EQ(drawn.rect.right, client.right - kStatusMargin);
+  EXPECT_EQ(drawn.rect.top, client.bottom - TARVEX_LOGO_STATUS_BAND_HEIGHT);
+}
+
+TEST_F(StatusLineTest, PaintGivesTheDeviceContextBackAsItWas) {
+  ShowLogo();
+  HDC dc = CreateCompatibleDC(nullptr);
+  const winsim::DcTextState before = winsim::TextStateOf(dc);
+  startup.SetStatusText("Loading modules");
+  startup.PaintExtras(startup.logoWindow, dc);
+  const winsim::DcTextState after = winsim::TextStateOf(dc);
+  EXPECT_EQ(after.font, before.font);
+  EXPECT_EQ(after.textColour, before.textColour);
+  EXPECT_EQ(after.bkMode, before.bkMode);
+  DeleteDC(dc);
+}
+
+// Without a line the paint is the one the logo always had: not one call more.
+TEST_F(StatusLineTest, EmptyLineDrawsNothing) {
+  ShowLogo();
+  HDC dc = CreateCompatibleDC(nullptr);
+  for (const char* text : {"", static_cast<const char*>(nullptr)}) {
+    startup.SetStatusText(text);
+    winsim::ClearCalls();
+    startup.PaintExtras(startup.logoWindow, dc);
+    EXPECT_TRUE(winsim::Calls().empty());
+  }
+  DeleteDC(dc);
+}
+
+TEST(StatusBand, IsTheBottomOfTheClientAreaAndNeverAboveIt) {
+  const RECT tall = StatusBand(RECT{0, 0, 399, 299});
+  EXPECT_EQ(tall.top, 299 - TARVEX_LOGO_STATUS_BAND_HEIGHT);
+  EXPECT_EQ(tall.bottom, 299);
+  const RECT flat = StatusBand(RECT{0, 0, 399, 10});
+  EXPECT_EQ(flat.top, 0) << "a logo lower than the band gives the whole of it";
+}
+
+}  // namespace
