@@ -77,28 +77,25 @@ line_fit() { # benchmark
 }
 
 declare -A scaling_row=()
+# keep NAME ROW_FUNCTION ARGUMENTS...: makes a row and keeps it under NAME.
+keep() {
+    local name=$1
+    shift
+    "$@"
+    scaling_row[$name]=$row
+}
 scaling_prepare() {
     need scale.BM_DefaultsCopyFirstStart.100 scale.BM_FileTypeTest.32767 instructions.file-type.32767
-    scale_row "First start" BM_DefaultsCopyFirstStart "${copy_sizes[@]}"
-    scaling_row[copy_first]=$row
-    scale_row "Warm start" BM_DefaultsCopyWarmStart "${copy_sizes[@]}"
-    scaling_row[copy_warm]=$row
-    instruction_row "First start" first "${copy_sizes[@]}"
-    scaling_row[instructions_first]=$row
-    own_row first
-    scaling_row[own_first]=$row
-    instruction_row "Warm start" warm "${copy_sizes[@]}"
-    scaling_row[instructions_warm]=$row
-    own_row warm
-    scaling_row[own_warm]=$row
-    scale_row "Switch test" BM_SwitchTest "${line_lengths[@]}"
-    scaling_row[switch]=$row
-    scale_row "File-type test" BM_FileTypeTest "${line_lengths[@]}"
-    scaling_row[file_type]=$row
-    instruction_row "Switch test" switch "${line_lengths[@]}"
-    scaling_row[instructions_switch]=$row
-    instruction_row "File-type test" file-type "${line_lengths[@]}"
-    scaling_row[instructions_file_type]=$row
+    keep copy_first scale_row "First start" BM_DefaultsCopyFirstStart "${copy_sizes[@]}"
+    keep copy_warm scale_row "Warm start" BM_DefaultsCopyWarmStart "${copy_sizes[@]}"
+    keep instructions_first instruction_row "First start" first "${copy_sizes[@]}"
+    keep own_first own_row first
+    keep instructions_warm instruction_row "Warm start" warm "${copy_sizes[@]}"
+    keep own_warm own_row warm
+    keep switch scale_row "Switch test" BM_SwitchTest "${line_lengths[@]}"
+    keep file_type scale_row "File-type test" BM_FileTypeTest "${line_lengths[@]}"
+    keep instructions_switch instruction_row "Switch test" switch "${line_lengths[@]}"
+    keep instructions_file_type instruction_row "File-type test" file-type "${line_lengths[@]}"
 }
 
 scaling_report() {
