@@ -162,7 +162,11 @@ the rest is the spread of the shared machine, whose per-round ratios here
 span $(calc "$(get "$arch.ratio.library_warm.q1_x")")–$(calc "$(get "$arch.ratio.library_warm.q3_x")")× in the middle half. The copy must read each of the user's values
 to leave the user's settings alone; on Windows, SHCopyKeyA's overwrite is a
 real write of every value, so there the read is the cheaper call.
-$(copy_mend_size_only)
-
 EOF
+    # One mend serves both builds.
+    if [[ -z ${copy_mend_told:-} ]]; then
+        copy_mend_told=1
+        copy_mend_size_only
+    fi
+    echo
 }
