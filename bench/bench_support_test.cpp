@@ -11,7 +11,11 @@
 #include "bench_tree.h"
 #include "command_lines.h"
 #include "core/command_line.h"
+#include "core/library_entry.h"
+#include "core/product_startup.h"
 #include "stack_probe.h"
+#include "start_phases.h"
+#include "test_dib.h"
 
 namespace {
 
@@ -135,6 +139,95 @@ TEST(WorstCaseCommandLine, IsFullOfNearMisses) {
   // One of each in every 20 characters or so.
   EXPECT_GT(signsAfterBlanks, line.size() / 20);
   EXPECT_GT(extensionStarts, line.size() / 40);
+}
+
+// ---- phases of a start
+
+struct PhaseCase {
+  const char* name;
+  const char* commandLine;
+  bool warm;              // the user already has the defaults
+  bool resourceLibrary;   // OxaRes0.dll lies beside the host
+  bool matches;           // the lines end the phases of the time-to-logo breakdown
+};
+
+void PrintTo(const PhaseCase& c, std::ostream* os) { *os << c.name; }
+
+class StartPhaseTest : public FreshRegistry, public ::testing::WithParamInterface<PhaseCase> {};
+
+int __cdecl TitleOnly(const char* key) { return key != nullptr && std::string(key) == "PROGRAM_TITLE" ? 101 : 0; }
+
+// The library's own lines, from a whole start on winsim: the breakdown under
+// Wine stops with an error when they drift from the phase table.
+TEST_P(StartPhaseTest, LinesOfAStartEndThePhasesInOrder) {
+  const PhaseCase& c = GetParam();
+  const char host[] = "C:\\Program Files\\Tarvex\\host.exe";
+  winsim::SetHostExecutablePath(host);
+  winsim::SetCommandLine(std::string("\"") + host + "\" " + c.commandLine);
+  winsim::SetScreenSize(1024, 768);
+  if (c.resourceLibrary) {
+    winsim::ModuleImage english;
+    english.strings[101] = "Tarvex 4.0";
+    english.exports["GetResourceID"] = reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(TitleOnly));
+    for (const char* name : {"SVGA_LOGO_ZOLT", "SVGA_LOGO_PELTRA"}) english.bitmaps[name] = test_dib::Plain(400, 300, 8);
+    winsim::AddModuleFile("C:\\Program Files\\Tarvex\\OxaRes0.dll", english);
+  }
+  winsim::SetRegistryString(HKEY_LOCAL_MACHINE, "SOFTWARE\\Pellix\\Tarvex\\4.0", "DisableForms", "0");
+  ASSERT_TRUE(BuildTypicalDefaults(HKEY_LOCAL_MACHINE, "Software\\Pellix\\Tarvex\\4.0\\New User Defaults"));
+  HMODULE own = winsim::AddLoadedModule("C:\\Program Files\\Tarvex\\TarvexLogo.dll");
+  for (int start = 0; start < (c.warm ? 2 : 1); ++start) {
+    const size_t before = winsim::DebugOutput().size();
+    ProductStartup startup;
+    RunLibraryEntry(startup, own, DLL_PROCESS_ATTACH);
+    const std::vector<std::string> lines(winsim::DebugOutput().begin() + static_cast<long>(before),
+                                         winsim::DebugOutput().end());
+    RunLibraryEntry(startup, own, DLL_PROCESS_DETACH);
+    if (start + 1 < (c.warm ? 2 : 1)) continue;
+    std::string text;
+    for (const std::string& line : lines) text += "  " + line;
+    EXPECT_EQ(LinesMatchPhases(lines), c.matches) << text;
+    if (c.matches) {
+      EXPECT_EQ(lines.size(), LogoStartPhases().size()) << text;
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Starts, StartPhaseTest,
+                         ::testing::Values(PhaseCase{"WarmStandard", "/standard", true, true, true},
+                                           PhaseCase{"WarmForm", "/form", true, true, true},
+                                           PhaseCase{"FirstStandard", "/standard", false, true, true},
+                                           PhaseCase{"NoLogoSwitch", "/standard /nologo", true, true, false},
+                                           PhaseCase{"NoResourceLibrary", "/standard", true, false, false}));
+
+struct LinesCase {
+  const char* name;
+  std::vector<std::string> lines;
+  bool matches;
+};
+
+TEST(StartPhases, LinesMustBeTheLibrarysAndComplete) {
+  const std::vector<std::string> good = {
+      "TarvexLogo: new-user defaults: 8 keys walked, 0 created for the user; 0 values copied, 30 kept\n",
+      "TarvexLogo: language 0 from HKCU\\Software\\Vornek\\Tarvex4\\Helmex\n",
+      "TarvexLogo: code page 1252 suits language 0\n",
+      "TarvexLogo: resource library C:\\OxaRes0.dll loaded, GetResourceID found\n",
+      "TarvexLogo: edition 15 (forms enabled): \"DisableForms\" absent\n",
+      "TarvexLogo: mode 0 from the /standard switch\n",
+      "TarvexLogo: no language setting in HKCU\\Software\\Vornek\\Tarvex4\\Helmex, English\n",
+      "TarvexLogo: logo SVGA_LOGO_ZOLT shown at 307,229 409x309 with its palette\n"};
+  std::vector<std::string> unprefixed = good;
+  unprefixed[3] = unprefixed[3].substr(std::string("TarvexLogo: ").size());
+  std::vector<std::string> swapped = good;
+  std::swap(swapped[1], swapped[2]);
+  std::vector<std::string> extra = good;
+  extra.push_back("TarvexLogo: logo SVGA_LOGO_ZOLT shown again\n");
+  const LinesCase cases[] = {{"the lines of a start", good, true},
+                             {"one line without the prefix", unprefixed, false},
+                             {"two lines swapped", swapped, false},
+                             {"the last line missing", {good.begin(), good.end() - 1}, false},
+                             {"a line more", extra, false},
+                             {"no lines", {}, false}};
+  for (const LinesCase& c : cases) EXPECT_EQ(LinesMatchPhases(c.lines), c.matches) << c.name;
 }
 
 // ---- statistics

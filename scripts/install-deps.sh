@@ -2,7 +2,21 @@
 # Installs the Debian packages needed to build and test TarvexLogo.dll.
 # Safe to run again and again: it installs only what is missing, and runs
 # apt-get update only when something has to be installed.
+#
+#   scripts/install-deps.sh           what the builds and the test command need
+#   scripts/install-deps.sh --bench   that, and what only scripts/bench.sh needs
 set -euo pipefail
+
+bench=0
+for argument; do
+    case $argument in
+    --bench) bench=1 ;;
+    *)
+        echo "usage: scripts/install-deps.sh [--bench]" >&2
+        exit 2
+        ;;
+    esac
+done
 
 # Not every developer machine runs us as root; CI does.
 sudo=()
@@ -35,6 +49,13 @@ needed=(
     "osslsigncode|signs the release's binaries with Authenticode and verifies the signatures"
     "openssl|makes the throwaway code-signing certificate of the signing test"
 )
+# The benchmarks' chart; the test command never draws it.
+if ((bench)); then
+    needed+=(
+        "gnuplot-nox|draws the chart that scripts/bench.sh puts in BENCHMARKS.md"
+        "fonts-dejavu-core|the lettering of that chart"
+    )
+fi
 
 missing=()
 for entry in "${needed[@]}"; do

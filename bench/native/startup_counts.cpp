@@ -11,7 +11,9 @@
 // the objects linked here are counted, that is from the product code, since
 // winsim allocates through operator new in the shared C++ library and this
 // file allocates nothing while counting. Prints one "name value" line per
-// figure. With "copy-once VALUES first|warm" it makes one copy of a scaled
+// figure. Then a warm start with "/standard" and the logo, its calls counted
+// per phase of the time-to-logo breakdown (the phases its diagnostics lines
+// end). With "copy-once VALUES first|warm" it makes one copy of a scaled
 // tree instead, and with "scan-once LENGTH switch|file-type" one command-line
 // test, for callgrind to count their instructions.
 #include <windows.h>
@@ -30,6 +32,8 @@
 #include "settings/reg_key.h"
 #include "settings/subkey_list.h"
 #include "stack_probe.h"
+#include "start_phases.h"
+#include "test_dib.h"
 
 // ---- allocation counting
 
@@ -182,6 +186,49 @@ void MeasureStart(HMODULE own, const char* name, bool firstStart) {
   std::printf("tree.%s.keys_without_values %d\n", name, kTypicalKeysWithoutValues);
 }
 
+// ---- calls per phase of a start that shows the logo
+
+// The warm start the Wine time-to-logo breakdown times, on winsim: the calls
+// each phase makes, split where the library writes a diagnostics line.
+bool MeasurePhaseCalls(HMODULE own) {
+  winsim::SetCommandLine(std::string("\"") + kHostPath + "\" /standard");
+  winsim::SetScreenSize(1024, 768);
+  winsim::ModuleImage english;
+  english.strings[kTitleId] = "Tarvex 4.0";
+  english.exports["GetResourceID"] = reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(EnglishResourceId));
+  // The logo's size as the resource libraries draw it.
+  english.bitmaps["SVGA_LOGO_ZOLT"] = test_dib::Plain(400, 300, 8);
+  winsim::AddModuleFile(kEnglishLibrary, english);
+  winsim::ClearCalls();
+  const size_t linesBefore = winsim::DebugOutput().size();
+  {
+    ProductStartup startup;
+    RunLibraryEntry(startup, own, DLL_PROCESS_ATTACH);
+    const std::vector<std::string> lines(winsim::DebugOutput().begin() + static_cast<long>(linesBefore),
+                                         winsim::DebugOutput().end());
+    if (!LinesMatchPhases(lines)) {
+      std::fprintf(stderr, "bench_startup_counts: the logo start wrote other lines than the phases expect\n");
+      return false;
+    }
+    size_t phase = 0;
+    long registry = 0;
+    long api = 0;
+    for (const std::string& call : winsim::Calls()) {
+      if (call == "OutputDebugStringA") {
+        std::printf("phase.%zu.registry_calls %ld\nphase.%zu.api_calls %ld\n", phase, registry, phase, api);
+        ++phase;
+        registry = api = 0;
+        continue;
+      }
+      ++api;
+      registry += call.compare(0, 3, "Reg") == 0;
+    }
+    std::printf("phase.%zu.registry_calls %ld\nphase.%zu.api_calls %ld\n", phase, registry, phase, api);
+    RunLibraryEntry(startup, own, DLL_PROCESS_DETACH);
+  }
+  return true;
+}
+
 // ---- stack per recursion level
 
 const char kShallowChain[] = "Software\\TarvexBench\\ChainShallow";
@@ -297,7 +344,7 @@ int main(int argc, char** argv) {
   const HMODULE own = PrepareMachine();
   MeasureStart(own, "first", true);
   MeasureStart(own, "warm", false);
-  const bool ok = MeasureStack();
+  const bool ok = MeasurePhaseCalls(own) && MeasureStack();
   SetSubkeyListAllocator(nullptr);
   winsim::Reset();
   std::fflush(stdout);

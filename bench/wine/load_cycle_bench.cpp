@@ -16,14 +16,10 @@
 
 #include "bench_stats.h"
 #include "bench_tree.h"
+#include "wine/bench_machine.h"
 #include "wine/performance_clock.h"
 
 namespace {
-
-const char kMachineRoot[] = "SOFTWARE\\Pellix";
-const char kMachineKey[] = "SOFTWARE\\Pellix\\Tarvex\\4.0";
-const char kDefaultsKey[] = "SOFTWARE\\Pellix\\Tarvex\\4.0\\New User Defaults";
-const char kUserKey[] = "Software\\Vornek";
 
 constexpr int kWarmUpCycles = 20;
 constexpr int kCycles = 400;
@@ -31,39 +27,6 @@ constexpr int kCycles = 400;
 enum Kind { kLibrary, kEmpty, kResources, kKindCount };
 const char* const kKindNames[kKindCount] = {"library", "empty", "resources"};
 const char* const kFileNames[kKindCount] = {"TarvexLogo.dll", "BenchEmpty.dll", "OxaRes0.dll"};
-
-std::string ExecutableDirectory() {
-  char path[MAX_PATH];
-  DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return std::string();
-  std::string directory(path, length);
-  size_t slash = directory.find_last_of("\\/");
-  return slash == std::string::npos ? std::string() : directory.substr(0, slash + 1);
-}
-
-bool KeyExists(HKEY root, const char* path) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  RegCloseKey(key);
-  return true;
-}
-
-bool SetMachineString(const char* name, const char* text) {
-  HKEY key = nullptr;
-  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kMachineKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &key,
-                      nullptr) != ERROR_SUCCESS) {
-    return false;
-  }
-  LSTATUS status = RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
-                                  static_cast<DWORD>(std::strlen(text) + 1));
-  RegCloseKey(key);
-  return status == ERROR_SUCCESS;
-}
-
-bool CommandLineHasNoLogo() {
-  const char* line = GetCommandLineA();
-  return line != nullptr && (std::strstr(line, " /nologo") != nullptr || std::strstr(line, " /NOLOGO") != nullptr);
-}
 
 double TimeCycle(const std::string& path, bool* ok) {
   const double start = NowInMicroseconds();
@@ -101,7 +64,7 @@ bool CheckLibraryStart(const std::string& directory) {
 
 bool Measure(const std::string& directory) {
   if (!CheckLibraryStart(directory)) return false;
-  TreeCount user = CountTree(HKEY_CURRENT_USER, kUserKey);
+  TreeCount user = CountTree(HKEY_CURRENT_USER, "Software\\Vornek");
   if (user.keys != kTypicalKeys || user.values != kTypicalValues) {
     std::fprintf(stderr, "bench_load_cycle: the user has %ld keys and %ld values after the first start\n", user.keys,
                  user.values);
@@ -141,17 +104,12 @@ bool Measure(const std::string& directory) {
 }  // namespace
 
 int main() {
-  if (!CommandLineHasNoLogo()) {
+  if (!CommandLineHasSwitch("nologo")) {
     std::fprintf(stderr, "bench_load_cycle: run as \"bench_load_cycle.exe /nologo\", so no logo is shown\n");
     return 2;
   }
   const std::string directory = ExecutableDirectory();
-  for (const char* file : kFileNames) {
-    if (GetFileAttributesA((directory + file).c_str()) == INVALID_FILE_ATTRIBUTES) {
-      std::fprintf(stderr, "bench_load_cycle: %s is not beside the executable\n", file);
-      return 1;
-    }
-  }
+  if (!FilesBesideProgram(directory, kFileNames, kKindCount, "bench_load_cycle")) return 1;
   // The system libraries the start-up library imports stay loaded, as they
   // are in a real host, so the cycles measure only the three files.
   for (const char* system : {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "msvcrt.dll"}) {
@@ -161,14 +119,11 @@ int main() {
     }
   }
 
-  const bool machineExisted = KeyExists(HKEY_LOCAL_MACHINE, kMachineRoot);
-  const bool userExisted = KeyExists(HKEY_CURRENT_USER, kUserKey);
-  bool ok = BuildTypicalDefaults(HKEY_LOCAL_MACHINE, kDefaultsKey) && SetMachineString("DisableForms", "0");
+  TypicalMachine machine;
+  bool ok = machine.Prepare();
   if (!ok) std::fprintf(stderr, "bench_load_cycle: cannot write the machine's defaults\n");
   if (ok) ok = Measure(directory);
-
-  if (!machineExisted && !RemoveTree(HKEY_LOCAL_MACHINE, kMachineRoot)) ok = false;
-  if (!userExisted && !RemoveTree(HKEY_CURRENT_USER, kUserKey)) ok = false;
+  if (!machine.Restore()) ok = false;
   std::fflush(stdout);
   return ok ? 0 : 1;
 }

@@ -1,0 +1,172 @@
+# shellcheck shell=bash
+# The defaults copy against SHCopyKeyA under Wine, for each build: rows,
+# report and the explanation of its misses. Sourced, not run.
+
+# Registry calls of one copy of the Wine tree: the library's counted on
+# winsim (the same tree, copied once by the start-up's own copy); SHCopyKeyA's
+# as a relay trace under Wine showed them, at either start: per key one
+# RegQueryInfoKeyW, per value RegEnumValueW and RegSetValueExW, per subkey
+# RegEnumKeyExW, RegOpenKeyExW, RegCreateKeyW and two RegCloseKey, nothing for
+# the end of a list; both with the two tops opened and closed (4 calls).
+platform_calls() {
+    local keys values
+    keys=$(get x86.copy.keys)
+    values=$(get x86.copy.values)
+    echo $((4 + keys + 2 * values + 5 * (keys - 1)))
+}
+# by_count first|warm: the ratio the call counts alone predict.
+by_count() { calc "$(get "copy_calls.$1.1000") / $(platform_calls)"; }
+# per_call ARCH COPY: a copy's median time over its registry calls, in µs.
+per_call() {
+    local calls
+    case $2 in
+    platform_*) calls=$(platform_calls) ;;
+    library_*) calls=$(get "copy_calls.${2#library_}.1000") ;;
+    esac
+    calc "$(get "$1.copy.$2.median_ms") * 1000 / $calls" 1
+}
+call_cost() { calc "$(get "$1.call.$2.median_us")" 2; }
+# fastest ARCH A B: ratio of the two copies' fastest rounds.
+fastest() { calc "$(get "$1.copy.$2.min_ms") / $(get "$1.copy.$3.min_ms")"; }
+# pct_dearer ARCH A B: how much call A cost against call B, in words.
+pct_dearer() {
+    local pct
+    pct=$(calc "($(get "$1.call.$2.median_us") / $(get "$1.call.$3.median_us") - 1) * 100" 0)
+    if ((pct > 0)); then echo "$pct% dearer"; elif ((pct < 0)); then echo "$((-pct))% cheaper"; else echo "as dear"; fi
+}
+
+declare -A copy_ok=()
+copy_prepare() {
+    local arch start target
+    for arch in "${arches[@]}"; do
+        need "$arch.copy.library_first.median_ms" "$arch.ratio.library_warm.median_x" "$arch.call.RegQueryInfoKeyA.median_us"
+        for start in first warm; do
+            target=1.5
+            [[ $start == warm ]] && target=1.0
+            copy_ok[$arch.$start]=$(status "$(get "$arch.ratio.library_$start.median_x") <= $target")
+            note_status "${copy_ok[$arch.$start]}" "copy_$start.$arch"
+        done
+    done
+}
+
+copy_rows() {
+    local arch=$1 start label platform_label target
+    for start in first warm; do
+        label="first start" platform_label="into an empty key" target="≤ 1.5×"
+        [[ $start == warm ]] && label="warm start" platform_label="over a complete copy" target="≤ 1.0×"
+        echo "| $arch | CopyKeyTree, $label | $(calc "$(get "$arch.copy.library_$start.median_ms")") ms | $(spread "$arch.copy.library_$start" ms 1) | **$(calc "$(get "$arch.ratio.library_$start.median_x")" 3)×** ($(calc "$(get "$arch.ratio.library_$start.q1_x")")–$(calc "$(get "$arch.ratio.library_$start.q3_x")")) | $(fastest "$arch" "library_$start" "platform_$start")× | $target | ${copy_ok[$arch.$start]} |"
+        echo "| $arch | SHCopyKeyA, $platform_label | $(calc "$(get "$arch.copy.platform_$start.median_ms")") ms | $(spread "$arch.copy.platform_$start" ms 1) | 1× | 1× | | |"
+    done
+}
+
+copy_report() {
+    local arch kind
+    local calls=(RegEnumValueA RegEnumValueW RegQueryValueExA_present RegQueryValueExA_missing RegQueryValueExA_size_only
+        RegSetValueExW_same RegSetValueExA_same RegQueryInfoKeyA)
+    cat <<EOF
+## Defaults copy against SHCopyKeyA (Wine, one process per build)
+
+The library's \`RegKey::CopyKeyTree\`, opened as the start-up opens it, against
+\`SHCopyKeyA\` on the same tree of $(thousands "$(get x86.copy.values)") string values in $(get x86.copy.keys) keys (10 per key, fan-out 10),
+$(get x86.copy.runs) rounds after one warm-up round, the two copiers in turn within each round,
+in each build's own process: the x86 build under WOW64, the x64 build natively.
+First start: the destination is empty. Warm start: the destination already
+holds everything; the library then writes nothing, while SHCopyKeyA, which
+has no "only missing" mode, writes every value again.
+
+| Build | Measure | Median | Spread over the rounds: min–max (IQR) | Ratio to SHCopyKeyA: median of the per-round ratios (IQR) | Ratio of the fastest rounds | Target | Status |
+|---|---|---|---|---|---|---|---|
+$(for arch in "${arches[@]}"; do copy_rows "$arch"; done)
+
+The status goes by the median of the per-round ratios. Other work on the
+machine only ever adds time, so the ratio of the fastest rounds is the
+better estimate of the copies' own costs when the two disagree.
+
+Single registry calls under this Wine, median per call (each a round trip to
+the wineserver):
+
+| Build | RegEnumValueA | RegEnumValueW | RegQueryValueExA, value present | RegQueryValueExA, value missing | RegQueryValueExA, type and size only | RegSetValueExW, same data again | RegSetValueExA, same data again | RegQueryInfoKeyA |
+|---|---|---|---|---|---|---|---|---|
+$(for arch in "${arches[@]}"; do
+        printf '| %s |' "$arch"
+        for kind in "${calls[@]}"; do printf ' %s µs |' "$(call_cost "$arch" "$kind")"; done
+        echo
+    done)
+
+**Where the time goes.** Under Wine every registry call is a round trip to
+the wineserver, and the calls cost about alike (table above), so each copy
+costs about its number of calls: the medians above come to $(per_call x86 platform_first) µs per call
+for SHCopyKeyA and $(per_call x86 library_first) µs for the library at a first start in the x86 build
+($(per_call x64 platform_first) and $(per_call x64 library_first) µs in the x64 build). On this tree SHCopyKeyA makes
+$(thousands "$(platform_calls)") calls at either start (per key one RegQueryInfoKeyW; per value
+RegEnumValueW and RegSetValueExW; per subkey RegEnumKeyExW, RegOpenKeyExW,
+RegCreateKeyW and two RegCloseKey; as a relay trace under Wine shows them).
+The library makes $(thousands "$(get copy_calls.first.1000)") at a first start and $(thousands "$(get copy_calls.warm.1000)") at a warm one (counted on
+winsim, same tree): per key one RegQueryInfoKeyA, the source's counts; per
+value RegEnumValueA and then RegSetValueExA (first start: a key that
+RegCreateKeyExA has just made needs no presence read) or the presence read
+RegQueryValueExA (warm start); per subkey the same four calls as SHCopyKeyA.
+By call count alone: $(by_count first)× at a first start, $(by_count warm)× at a warm one.
+
+EOF
+}
+
+# The presence read without the data: what it would save, as measured.
+copy_mend_size_only() {
+    cat <<EOF
+Mend, optional, in \`DestinationLacksValue\` (src/settings/key_tree_copy.cpp):
+the presence rules go by type and size alone, so the read need not fetch the
+data: call RegQueryValueExA with a null data pointer and \`size\` in/out;
+ERROR_FILE_NOT_FOUND is missing; ERROR_SUCCESS is missing only for a type
+other than REG_SZ and REG_EXPAND_SZ whose size is at most 512 bytes; any
+other result is present. The same decisions as now, and the 512-byte scratch
+buffer goes. It is worth little: such a read costs $(call_cost x86 RegQueryValueExA_size_only) µs (x86) and
+$(call_cost x64 RegQueryValueExA_size_only) µs (x64) here against $(call_cost x86 RegQueryValueExA_present) and $(call_cost x64 RegQueryValueExA_present) µs with the data; the round
+trip, not the data, is the cost of a call.
+EOF
+}
+
+# copy_explain MISS: the cause of a missed copy target, or status 1 when MISS is another part's.
+copy_explain() {
+    local miss=$1 start arch ratio
+    case $miss in
+    copy_first.* | copy_warm.*) ;;
+    *) return 1 ;;
+    esac
+    start=${miss%%.*}
+    start=${start#copy_}
+    arch=${miss#*.}
+    ratio=$(get "$arch.ratio.library_$start.median_x")
+    if [[ $start == first ]]; then
+        cat <<EOF
+**First start, ${build_label[$arch]}: $(calc "$ratio")× SHCopyKeyA (target 1.5×).** Per value both copies make two
+calls; the call counts alone predict $(by_count first)× (see "Where the time goes"
+above), so a ratio this far above it is the noise of the machine or a
+change in the copy: compare the RegEnumValueA, RegQueryValueExA and
+RegSetValueExA counts of the first start in the registry-call table with
+their fewest.
+
+EOF
+        return 0
+    fi
+    cat <<EOF
+**Warm start, ${build_label[$arch]}: $(calc "$ratio" 3)× SHCopyKeyA (target 1.0×, median of the per-round
+ratios; IQR $(calc "$(get "$arch.ratio.library_warm.q1_x")")–$(calc "$(get "$arch.ratio.library_warm.q3_x")")×, fastest rounds $(fastest "$arch" library_warm platform_warm)×).** The two copies make
+$(thousands "$(get copy_calls.warm.1000)") and $(thousands "$(platform_calls)") calls ($(by_count warm)× by count). Per value both make two, but
+not the same ones: the library's presence read (RegQueryValueExA, $(call_cost "$arch" RegQueryValueExA_present) µs)
+against SHCopyKeyA's rewrite of the same data (RegSetValueExW, $(call_cost "$arch" RegSetValueExW_same) µs),
+which the wineserver finds unchanged and so costs no more than a read: here
+the read came out $(pct_dearer "$arch" RegQueryValueExA_present RegSetValueExW_same). By these call costs the warm copy should
+come to $(calc "($(platform_calls) + $(get "$arch.copy.values") * ($(get "$arch.call.RegQueryValueExA_present.median_us") / $(get "$arch.call.RegSetValueExW_same.median_us") - 1)) / $(platform_calls)")× SHCopyKeyA;
+the rest is the spread of the shared machine, whose per-round ratios here
+span $(calc "$(get "$arch.ratio.library_warm.q1_x")")–$(calc "$(get "$arch.ratio.library_warm.q3_x")")× in the middle half. The copy must read each of the user's values
+to leave the user's settings alone; on Windows, SHCopyKeyA's overwrite is a
+real write of every value, so there the read is the cheaper call.
+EOF
+    # One mend serves both builds.
+    if [[ -z ${copy_mend_told:-} ]]; then
+        copy_mend_told=1
+        copy_mend_size_only
+    fi
+    echo
+}

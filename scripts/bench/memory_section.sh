@@ -1,0 +1,118 @@
+# shellcheck shell=bash
+# DLL size of each build, the copy's stack per recursion level (native and
+# each Windows build) and heap allocations per start: rows, report and the
+# explanation of their misses. Sourced, not run.
+
+# Heap: one subkey list per key that has subkeys (a key without any is not
+# listed), two copies per file-type test (the "/nologo" start asks for ".pac"
+# and ".frm").
+heap_expected_other=4
+declare -A memory_row=()
+declare -A size_ok=() stack_ok=() stack_bytes=()
+
+heap_row() {
+    local start=$1 lists other parents ok
+    lists=$(get "heap.$start.subkey_lists")
+    other=$(get "heap.$start.other")
+    parents=$(get "tree.$start.user_parents")
+    ok=$(status "$lists == $parents && $other == $heap_expected_other && $(get "heap.$start.global_alloc") == 0")
+    note_status "$ok" "heap_$start"
+    row="| Heap allocations per start, $start start (native) | $(get "heap.$start.calls") ($lists subkey lists + $other file-type copies; $(thousands "$(get "heap.$start.bytes")") bytes) | only the subkey lists (one for each of the $parents keys with subkeys, of $(get "tree.$start.user_keys")) and the file-type copies ($heap_expected_other: two tests, two copies each) | $ok |"
+}
+
+memory_prepare() {
+    local arch start
+    need stack.per_level_bytes heap.warm.calls tree.warm.user_parents
+    stack_bytes[native]=$(calc "$(get stack.per_level_bytes)" 0)
+    stack_ok[native]=$(status "${stack_bytes[native]} <= 256")
+    note_status "${stack_ok[native]}" stack.native
+    for arch in "${arches[@]}"; do
+        need "$arch.dll.size" "$arch.stack.per_level_bytes"
+        size_ok[$arch]=$(status "$(get "$arch.dll.size") <= 65536")
+        note_status "${size_ok[$arch]}" "size.$arch"
+        stack_bytes[$arch]=$(calc "$(get "$arch.stack.per_level_bytes")" 0)
+        stack_ok[$arch]=$(status "${stack_bytes[$arch]} <= 256")
+        note_status "${stack_ok[$arch]}" "stack.$arch"
+    done
+    for start in first warm; do
+        heap_row "$start"
+        memory_row[heap_$start]=$row
+    done
+}
+
+memory_report() {
+    local arch size
+    cat <<EOF
+## Size and memory
+
+| Measure | Figure | Target | Status |
+|---|---|---|---|
+$(for arch in "${arches[@]}"; do
+        size=$(get "$arch.dll.size")
+        echo "| TarvexLogo.dll size, $arch | $(thousands "$size") bytes ($(calc "$size / 1024" 1) KiB) | ≤ 64 KiB | ${size_ok[$arch]} |"
+    done)
+| Stack per recursion level of the copy, native (x86-64, Release, winsim) | ${stack_bytes[native]} bytes | ≤ 256 bytes | ${stack_ok[native]} |
+$(for arch in "${arches[@]}"; do
+        echo "| Stack per recursion level of the copy, $arch (mingw-w64, MinSizeRel, under Wine) | ${stack_bytes[$arch]} bytes | ≤ 256 bytes | ${stack_ok[$arch]} |"
+    done)
+${memory_row[heap_first]}
+${memory_row[heap_warm]}
+
+Stack per level: the stack is painted before the copy of a chain of keys
+$(get x86.stack.shallow_depth) and $(get x86.stack.deep_depth) levels deep, and the deepest byte written is found afterwards;
+the difference divided by the difference in depth is the cost of one level,
+whatever the registry functions underneath use. Heap: native, a whole
+process attach and detach on winsim with the typical defaults, counting
+\`malloc\` calls of the library's code (\`-Wl,--wrap=malloc\`); no
+\`GlobalAlloc\` either.
+
+EOF
+}
+
+# A DLL near or over its limit: why, from the product objects that link printf in.
+size_paragraph() { # HEADLINE ARCH
+    local printf_users
+    printf_users=$(get "$2.dll.static_printf")
+    if [[ -z $printf_users || $printf_users == none ]]; then
+        echo "$1 Look at what grew: link TarvexLogo.dll once without \`-s\` and with \`-Wl,-Map\`, and read the map."
+        echo
+        return
+    fi
+    cat <<EOF
+$1 Cause: $printf_users
+calls mingw-w64's own printf, which is linked into the DLL whole (its
+formatting engine, floating point included, about 28 KiB), where the C
+runtime's is an import that costs nothing. Mend: format through msvcrt's
+\`_vsnprintf\` on Windows, as \`Diagnose\` (src/core/diagnostics.cpp) does.
+
+EOF
+}
+
+# memory_explain MISS: the cause of a missed size, stack or heap target, or status 1 when MISS is another part's.
+memory_explain() {
+    local miss=$1
+    case $miss in
+    size.*)
+        size_paragraph "**DLL size, ${miss#size.}: $(thousands "$(get "${miss#size.}.dll.size")") bytes, over 64 KiB.**" "${miss#size.}"
+        ;;
+    stack.*)
+        echo "**Stack per level over 256 bytes, ${miss#stack.}: ${stack_bytes[${miss#stack.}]} bytes.** \`CopyKeyTree\` should keep its 512-byte buffers out of the recursive frame (they live in \`CopyValues\`, which must stay out of line)."
+        echo
+        ;;
+    heap_*)
+        echo "**Heap allocations per ${miss#heap_} start other than expected.** See \`build/bench/results/counts.txt\`; every allocation beyond one subkey list per key with subkeys and two copies per file-type test is new."
+        echo
+        ;;
+    *) return 1 ;;
+    esac
+}
+
+# Sizes within 8 KiB of the limit, with the likely cause.
+memory_close_calls() {
+    local arch
+    for arch in "${arches[@]}"; do
+        if [[ ${size_ok[$arch]} == met ]] && (($(get "$arch.dll.size") > 57344)); then
+            size_paragraph "**DLL size, $arch: $(thousands "$(get "$arch.dll.size")") bytes of 65,536.**" "$arch"
+        fi
+    done
+}
