@@ -4,7 +4,8 @@
 # Signing: with TARVEX_SIGN_PKCS12 (a PKCS#12 file) and TARVEX_SIGN_PASSWORD
 # in the environment, every .dll and .exe is signed with Authenticode by
 # osslsigncode, time-stamped when TARVEX_SIGN_TIMESTAMP_URL names a server.
-# The password travels on a pipe, never on a command line.
+# The password travels on a pipe, never on a command line (read as
+# /dev/stdin: the osslsigncode of Debian 12 takes no "-" for it).
 #
 # Dates: every staged file gets the source's time stamp, so the ZIP dates its
 # files by the source, not by the build. (The ZIP also keeps each file's
@@ -22,7 +23,7 @@ if(DEFINED ENV{TARVEX_SIGN_PKCS12})
       continue()
     endif()
     execute_process(
-      COMMAND sh -c "printf %s \"$TARVEX_SIGN_PASSWORD\" | \"$0\" sign -pkcs12 \"$TARVEX_SIGN_PKCS12\" -readpass - -h sha256 -n 'Tarvex 4.0' ${timestamp} -in \"$1\" -out \"$1.signed\""
+      COMMAND sh -c "printf %s \"$TARVEX_SIGN_PASSWORD\" | \"$0\" sign -pkcs12 \"$TARVEX_SIGN_PKCS12\" -readpass /dev/stdin -h sha256 -n 'Tarvex 4.0' ${timestamp} -in \"$1\" -out \"$1.signed\""
               ${OSSLSIGNCODE} ${file}
       RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
     if(NOT result EQUAL 0)
