@@ -31,19 +31,22 @@ bool HasResourceLibrary(const RunRecord& run) {
   return false;
 }
 
-// "no resource library was loaded: ..." with the reason the library gave.
+// "no resource library was loaded: ..." with the reason the library gave for
+// its last attempt (a second language may have been tried after the mode).
 std::string MissingResourceLibrary(const RunRecord& run) {
-  const std::string line = DiagnosticLine(run, "resource library ");
+  const std::string start = "resource library ";
+  const std::string line = DiagnosticLine(run, start, true);
   const std::string notFound = " not found, own module used";
   const std::string failed = " failed to load: ";
-  if (line.size() > notFound.size() && line.compare(line.size() - notFound.size(), notFound.size(), notFound) == 0) {
-    const std::string path = line.substr(17, line.size() - 17 - notFound.size());
+  if (line.size() > start.size() + notFound.size() &&
+      line.compare(line.size() - notFound.size(), notFound.size(), notFound) == 0) {
+    const std::string path = line.substr(start.size(), line.size() - start.size() - notFound.size());
     return "no resource library was loaded: " + path.substr(path.find_last_of('\\') + 1) + " is not beside " + run.host;
   }
   const size_t at = line.find(failed);
   if (at != std::string::npos) {
     const std::string reason = line.substr(at + failed.size());
-    return "no resource library was loaded: " + line.substr(17, at - 17) + " failed to load: " +
+    return "no resource library was loaded: " + line.substr(start.size(), at - start.size()) + " failed to load: " +
            reason.substr(0, reason.rfind(", own module used"));
   }
   if (!DiagnosticLine(run, "no resource library path").empty()) {
@@ -67,7 +70,7 @@ std::vector<std::string> FindProblems(const RunRecord& run) {
                        ": copy startup-probe.exe into the application's folder to check that installation");
   }
   if (!HasResourceLibrary(run)) problems.push_back(MissingResourceLibrary(run));
-  const std::string keys = DiagnosticLine(run, "resource library ");
+  const std::string keys = DiagnosticLine(run, "resource library ", true);
   if (keys.find("no GetResourceID") != std::string::npos) {
     problems.push_back("the resource library exports no GetResourceID: texts show as their keys");
   }

@@ -26,6 +26,6 @@ struct RunRecord {
   std::vector<std::string> diagnostics;  // as written, "TarvexLogo: " first
 };
 
-// The text of a diagnostics line after "TarvexLogo: " that begins with
-// `start`, or "" when no line does.
-std::string DiagnosticLine(const RunRecord& run, const std::string& start);
+// The text of the first (or with `last`, the last) diagnostics line after
+// "TarvexLogo: " that begins with `start`, or "" when no line does.
+std::string DiagnosticLine(const RunRecord& run, const std::string& start, bool last = false);
