@@ -28,6 +28,7 @@ if (($#)); then
     exit 2
 fi
 
+source scripts/machine.sh
 for part in lib measure chart copy_section scaling_section startup_section logo_section memory_section calls_section; do
     # shellcheck source=/dev/null
     source "scripts/bench/$part.sh"
@@ -43,6 +44,8 @@ load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 
 # Only the benchmarks draw a chart: the test command never installs gnuplot.
 scripts/install-deps.sh --bench >&2
+probe_32bit "$me" >&2
+((runs_32bit)) || only_64bit "$no_32bit_reason"
 rm -rf "$results"
 mkdir -p "$results"
 
@@ -141,6 +144,11 @@ are taken between measures made in the same process, interleaved, and are
 steadier than the absolute figures: each table gives the spread over its
 rounds. Raw results are in \`build/bench/results\`. Nothing here is a test:
 no figure fails a build.
+$(if [[ -n ${not_measured[x86]:-} ]]; then
+        echo
+        echo "**The x86 rows were not measured in this run**, and read — where a table"
+        echo "has them: ${not_measured[x86]}. The x64 build was measured alone."
+    fi)
 
 ## Targets
 

@@ -1,31 +1,39 @@
 #!/usr/bin/env bash
-# Builds everything (the native build on winsim, and the 32-bit and 64-bit
-# DLLs, resource libraries and probes) and runs the demo: the probe loads
-# TarvexLogo.dll under Wine, in a 64-bit prefix, as the host application does
-# and prints what the library settled.
+# Builds the library, the resource libraries and the probe of one Windows
+# build and runs the demo: the probe loads TarvexLogo.dll under Wine, in a
+# 64-bit prefix, as the host application does and prints what the library
+# settled.
 #
-#   scripts/demo.sh                  the 32-bit build (under WOW64); the mode dialog
-#                                    is answered "main mode" by script
+#   scripts/demo.sh                  the 32-bit build (under WOW64), or the 64-bit
+#                                    one where 32-bit programs cannot run; the mode
+#                                    dialog is answered "main mode" by script
 #   scripts/demo.sh /form            any switches for the library go after it
 #   DEMO_BUILD=win64 scripts/demo.sh the 64-bit build
 #   DEMO_BY_HAND=1 scripts/demo.sh   nothing is answered: click the dialog yourself
 #                                    (needs a real X display in DISPLAY)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/machine.sh
 
 scripts/install-deps.sh
+probe_32bit demo
 jobs=$(nproc 2>/dev/null || echo 2)
-build=${DEMO_BUILD:-win32}
+if [[ -z ${DEMO_BUILD:-} ]] && ((!runs_32bit)); then
+    echo "demo: showing the 64-bit build, since $no_32bit_reason"
+fi
+build=${DEMO_BUILD:-$( ((runs_32bit)) && echo win32 || echo win64)}
 case $build in
     win32) wine=wine ;;
-    win64) wine=/usr/lib/wine/wine64 ;;
+    win64) wine=$wine64 ;;
     *) echo "demo: DEMO_BUILD is win32 or win64, not $build" >&2; exit 2 ;;
 esac
-for preset in native win32 win64; do
-    echo "demo: building the $preset preset"
-    cmake --preset "$preset" >/dev/null
-    cmake --build --preset "$preset" -j "$jobs" >/dev/null
-done
+if [[ $build == win32 ]] && ((!runs_32bit)); then
+    echo "demo: the 32-bit build cannot run here: $no_32bit_reason; DEMO_BUILD=win64 shows the 64-bit one" >&2
+    exit 1
+fi
+echo "demo: building the $build library, resource libraries and probe"
+cmake --preset "$build" >/dev/null
+cmake --build --preset "$build" -j "$jobs" --target TarvexLogo resource_libraries startup-probe >/dev/null
 
 out=$PWD/build/demo
 mkdir -p "$out"

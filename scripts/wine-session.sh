@@ -8,8 +8,12 @@
 #
 # The prefix is a 64-bit one, as on nearly every Windows machine: 64-bit
 # programs run there, and 32-bit ones under WOW64, with the registry split
-# into the two views 64-bit Windows has.
+# into the two views 64-bit Windows has. The prefix is made and set up by the
+# 64-bit loader alone, so it is made on machines that cannot run 32-bit
+# programs too.
 set -euo pipefail
+# shellcheck source=scripts/machine.sh
+source "$(dirname "${BASH_SOURCE[0]}")/machine.sh"
 
 me=wine-session
 
@@ -137,12 +141,15 @@ export WINEDLLOVERRIDES="mscoree,mshtml=${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
 # --- prefix ----------------------------------------------------------------
 create_prefix() {
     # Called from an if, where set -e is off: every step checks itself.
-    wineboot -i || return 1
+    # Where 32-bit programs cannot run, wineboot cannot start the WOW64 side's
+    # rundll32 and may say so in its status; the reg.exe calls below prove
+    # the prefix works all the same.
+    "$wine64" wineboot -i || echo "$me: wineboot -i exited $?; the prefix is checked below"
     # No window manager on Xvfb: unmanaged windows avoid a 2 s wait each
     # time a dialog or the logo is hidden.
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f || return 1
+    "$wine64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f || return 1
     # A crash must end the process, not wait on a dialog nobody can click.
-    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f || return 1
+    "$wine64" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f || return 1
     # The registry reaches the disk only when the server exits.
     wineserver -w || return 1
     [[ -f $prefix/system.reg ]]

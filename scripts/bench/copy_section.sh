@@ -10,8 +10,8 @@
 # the end of a list; both with the two tops opened and closed (4 calls).
 platform_calls() {
     local keys values
-    keys=$(get x86.copy.keys)
-    values=$(get x86.copy.values)
+    keys=$(get $lead.copy.keys)
+    values=$(get $lead.copy.values)
     echo $((4 + keys + 2 * values + 5 * (keys - 1)))
 }
 # by_count first|warm: the ratio the call counts alone predict.
@@ -67,8 +67,8 @@ copy_report() {
 ## Defaults copy against SHCopyKeyA (Wine, one process per build)
 
 The library's \`RegKey::CopyKeyTree\`, opened as the start-up opens it, against
-\`SHCopyKeyA\` on the same tree of $(thousands "$(get x86.copy.values)") string values in $(get x86.copy.keys) keys (10 per key, fan-out 10),
-$(get x86.copy.runs) rounds after one warm-up round, the two copiers in turn within each round,
+\`SHCopyKeyA\` on the same tree of $(thousands "$(get $lead.copy.values)") string values in $(get $lead.copy.keys) keys (10 per key, fan-out 10),
+$(get $lead.copy.runs) rounds after one warm-up round, the two copiers in turn within each round,
 in each build's own process: the x86 build under WOW64, the x64 build natively.
 First start: the destination is empty. Warm start: the destination already
 holds everything; the library then writes nothing, while SHCopyKeyA, which

@@ -16,8 +16,20 @@ builds=(win32 win64)
 declare -A arch_of=([win32]=x86 [win64]=x64)
 declare -A build_label=([x86]="x86 (32-bit, under WOW64)" [x64]="x64")
 declare -A toolchain_of=([win32]=i686-w64-mingw32 [win64]=x86_64-w64-mingw32)
-declare -A loader_of=([win32]=wine [win64]=/usr/lib/wine/wine64)
+declare -A loader_of=([win32]=wine [win64]=${wine64:-/usr/lib/wine/wine64})
 arches=(x86 x64)
+# The build whose figures name what both builds share (tree sizes, rounds).
+lead=x86
+# Why a build was not measured, by its arch: its figures then read "—".
+declare -A not_measured=()
+
+# only_64bit REASON: measures the x64 build alone.
+only_64bit() {
+    builds=(win64)
+    arches=(x64)
+    lead=x64
+    not_measured[x86]=$1
+}
 
 # Every figure of the run, by name; Wine figures carry their build's prefix.
 declare -A v
@@ -28,14 +40,18 @@ load() {
         [[ -n $key && $key != \#* ]] && v[${2:-}$key]=$value
     done <"$1"
 }
-get() { echo "${v[$1]:-}"; }
+get() {
+    if [[ -z ${v[$1]:-} && -n ${not_measured[${1%%.*}]:-} ]]; then echo "—"; else echo "${v[$1]:-}"; fi
+}
 need() {
     local key
     for key; do [[ -n ${v[$key]:-} ]] || die "no figure '$key' in $results"; done
 }
 
 # calc EXPRESSION [DECIMALS]: awk arithmetic on plain numbers.
-calc() { awk "BEGIN { printf \"%.${2:-2}f\", $1 }"; }
+calc() {
+    if [[ $1 == *—* ]]; then echo "—"; else awk "BEGIN { printf \"%.${2:-2}f\", $1 }"; fi
+}
 is_true() { awk "BEGIN { exit !($1) }"; }
 status() { if is_true "$1"; then echo "met"; else echo "**missed**"; fi; }
 thousands() { sed ':a;s/\B[0-9]\{3\}\>/,&/;ta' <<<"$1"; }

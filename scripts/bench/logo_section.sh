@@ -29,19 +29,19 @@ logo_rows() {
 # One row per phase: each build's median, the calls it makes on winsim, the line ending it.
 logo_phase_rows() {
     local i count line
-    count=$(get x86.logo.phase.count)
+    count=$(get $lead.logo.phase.count)
     for ((i = 0; i < count; i++)); do
-        line=$(get "x86.logo.phase.$i.line")
+        line=$(get "$lead.logo.phase.$i.line")
         # The resource library's line names a folder of this machine.
         line=$(sed 's/^resource library .*\\\(OxaRes[0-9]*\.dll\)/resource library …\\\1/' <<<"$line")
-        echo "| $((i + 1)). $(get "x86.logo.phase.$i.name") | $(calc "$(get "x86.logo.phase.$i.median_us")" 0) µs | $(calc "$(get "x64.logo.phase.$i.median_us")" 0) µs | $(get "phase.$i.registry_calls") | $(get "phase.$i.api_calls") | ${line:+\`$line\`} |"
+        echo "| $((i + 1)). $(get "$lead.logo.phase.$i.name") | $(calc "$(get "x86.logo.phase.$i.median_us")" 0) µs | $(calc "$(get "x64.logo.phase.$i.median_us")" 0) µs | $(get "phase.$i.registry_calls") | $(get "phase.$i.api_calls") | ${line:+\`$line\`} |"
     done
 }
 
 # Registry calls of the start that shows the logo, all phases.
 logo_registry_calls() {
     local i total=0
-    for ((i = 0; i < $(get x86.logo.phase.count); i++)); do total=$((total + $(get "phase.$i.registry_calls"))); done
+    for ((i = 0; i < $(get $lead.logo.phase.count); i++)); do total=$((total + $(get "phase.$i.registry_calls"))); done
     echo "$total"
 }
 # The defaults copy alone: the first phase less what loading an empty DLL costs.
@@ -49,7 +49,7 @@ logo_copy_us() { calc "$(get "$1.logo.phase.0.median_us") - $(get "$1.logo.empty
 # logo_phase_us ARCH INDEX: one phase's median, in whole µs.
 logo_phase_us() { calc "$(get "$1.logo.phase.$2.median_us")" 0; }
 # Index of the logo's phase: the last but one, before the return from the load.
-logo_phase_index() { echo $(($(get x86.logo.phase.count) - 2)); }
+logo_phase_index() { echo $(($(get $lead.logo.phase.count) - 2)); }
 # What the floor does: the resource library and the logo phases of the library.
 logo_shown_us() { calc "$(get "$1.logo.phase.3.median_us") + $(get "$1.logo.phase.$(logo_phase_index).median_us")" 0; }
 # The floor's whole showing of the logo: the floor less the empty DLL.
@@ -62,31 +62,31 @@ logo_decisions_us() {
 logo_decision_calls() {
     echo $(($(get phase.1.registry_calls) + $(get phase.2.registry_calls) + $(get phase.4.registry_calls) + $(get phase.5.registry_calls) + $(get phase.6.registry_calls)))
 }
-logo_lines() { echo $(($(get x86.logo.phase.count) - 1)); }
+logo_lines() { echo $(($(get $lead.logo.phase.count) - 1)); }
 logo_lines_us() { calc "$(logo_lines) * $(get "$1.logo.line_us")" 0; }
 # What the timing handler changed: the lines' cost with it less without it, all lines.
 logo_handler_us() { calc "$(logo_lines) * ($(get "$1.logo.line_timed_us") - $(get "$1.logo.line_us"))" 0; }
 
 logo_report() {
     local arch
-    local logo_phase=$(($(get x86.logo.phase.count) - 2))
+    local logo_phase=$(($(get $lead.logo.phase.count) - 2))
     cat <<EOF
 ## Time to the logo (Wine, one process per build)
 
 From the host's \`LoadLibraryA\` call to the logo window painted, at a warm
 start (the typical defaults, all present for the user; "DisableForms" "0")
-with the mode given by the switch $(get x86.logo.switch) on the command line, at 24 bits
+with the mode given by the switch $(get $lead.logo.switch) on the command line, at 24 bits
 per pixel. The library paints the logo inside its load, so the load's
 return is the time to the logo: after every timed load the benchmark checks
 that the window is visible with nothing left to paint (loads that returned
 unpainted: library $(get x86.logo.library.unpainted) and floor $(get x86.logo.floor.unpainted) in the x86 build, $(get x64.logo.library.unpainted) and $(get x64.logo.floor.unpainted) in the x64 build).
 The floor is \`BenchLogoFloor.dll\` (bench/wine/logo_floor_library.cpp): its load
 only loads the same \`OxaRes0.dll\` from the host's folder, makes the same
-bitmap ($(get x86.logo.bitmap)) into a device bitmap with \`LoadBitmapA\`, and shows it in the same
+bitmap ($(get $lead.logo.bitmap)) into a device bitmap with \`LoadBitmapA\`, and shows it in the same
 kind of window, a centred popup with a dialog frame, painted by
 \`UpdateWindow\` before its load returns; before timing, the benchmark checks
-that both windows stand at the same place ($(get x86.logo.window)) and show the same
-pixels. $(get x86.logo.rounds) rounds after 5 warm-up rounds, each round loading the library,
+that both windows stand at the same place ($(get $lead.logo.window)) and show the same
+pixels. $(get $lead.logo.rounds) rounds after 5 warm-up rounds, each round loading the library,
 the floor and an empty DLL in turn, each unloaded again and the host's
 messages dispatched before the next.
 
@@ -98,7 +98,7 @@ $(for arch in "${arches[@]}"; do logo_rows "$arch"; done)
 floor): $(calc "$(get x86.logo.own.median_us)" 0) µs, $(logo_share x86)% of its time to the logo, in the x86 build;
 $(calc "$(get x64.logo.own.median_us)" 0) µs, $(logo_share x64)%, in the x64 build.
 
-**Where the library's time goes.** The same start, $(get x86.logo.breakdown.cycles) more times, with
+**Where the library's time goes.** The same start, $(get $lead.logo.breakdown.cycles) more times, with
 each of the library's diagnostics lines timed as it is written: \`OutputDebugStringA\`
 raises an exception before it looks for a debug-output viewer, and a
 vectored exception handler of the host takes the time on the library's own

@@ -59,7 +59,7 @@ ${memory_row[heap_first]}
 ${memory_row[heap_warm]}
 
 Stack per level: the stack is painted before the copy of a chain of keys
-$(get x86.stack.shallow_depth) and $(get x86.stack.deep_depth) levels deep, and the deepest byte written is found afterwards;
+$(get $lead.stack.shallow_depth) and $(get $lead.stack.deep_depth) levels deep, and the deepest byte written is found afterwards;
 the difference divided by the difference in depth is the cost of one level,
 whatever the registry functions underneath use. Heap: native, a whole
 process attach and detach on winsim with the typical defaults, counting

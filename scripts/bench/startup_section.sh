@@ -27,7 +27,7 @@ startup_report() {
 ## Start-up cost (Wine, one process per build)
 
 Load-and-unload cycles (\`LoadLibraryA\` + \`FreeLibrary\`) in one process started
-with "/nologo", $(get x86.cycle.count) cycles of each kind, interleaved. The machine holds
+with "/nologo", $(get $lead.cycle.count) cycles of each kind, interleaved. The machine holds
 a typical set of new-user defaults ($typical_tree) that the user already has,
 "DisableForms" is "0", and \`OxaRes0.dll\` lies beside the program. The empty
 DLL is built with the same runtime start-up code as the library.
