@@ -37,13 +37,21 @@ void DiagnoseDialogFailure(bool ownModuleServes, DWORD error) {
 const char* RegistryView() { return sizeof(void*) == 8 ? "64-bit" : "32-bit"; }
 
 // The edition, and where and how "DisableForms" was found, so that a wrong
-// edition points at the value to mend.
-void DiagnoseEdition(int settled, StoredString found, char first) {
+// edition points at the value to mend. A key that is there but cannot be
+// opened (denied to the user, say) is told apart from a missing one.
+void DiagnoseEdition(int settled, StoredString found, char first, long openError) {
   const char* forms = settled == 15 ? "enabled" : "disabled";
   switch (found) {
     case StoredString::NoKey:
-      Diagnose("edition %d (forms %s): no key HKLM\\%s in the %s registry view", settled, forms,
-               kMachineSettingsKey, RegistryView());
+      if (openError == ERROR_FILE_NOT_FOUND || openError == ERROR_SUCCESS) {
+        Diagnose("edition %d (forms %s): no key HKLM\\%s in the %s registry view", settled, forms,
+                 kMachineSettingsKey, RegistryView());
+      } else {
+        char text[160];
+        SystemErrorText(static_cast<unsigned long>(openError), text, sizeof text);
+        Diagnose("edition %d (forms %s): HKLM\\%s (%s registry view) could not be opened: %s (error %u)", settled,
+                 forms, kMachineSettingsKey, RegistryView(), text, static_cast<unsigned>(openError));
+      }
       break;
     case StoredString::Missing:
       Diagnose("edition %d (forms %s): \"DisableForms\" absent from HKLM\\%s (%s registry view)", settled, forms,
@@ -104,12 +112,12 @@ INT_PTR CALLBACK ModeDialogProcedure(HWND window, UINT message, WPARAM wParam, L
   return TheStartup()->ModeDialogProc(window, message, wParam, lParam);
 }
 
-int LogoStartup::FormsEnabled(StoredString* found, char* first) const {
+int LogoStartup::FormsEnabled(StoredString* found, char* first, long* openError) const {
   char setting[kTextSize];
   // Empty unless the reader fills it, so a reader that gives up leaves the
   // forms mode enabled.
   setting[0] = '\0';
-  ReadMachineSetting(setting, "DisableForms", found);
+  ReadMachineSetting(setting, "DisableForms", found, openError);
   if (first) *first = setting[0];
   // Only the first character counts: "1", "10" and "1 yes" all disable.
   return setting[0] == '1' ? 0 : 1;
@@ -161,8 +169,9 @@ INT_PTR LogoStartup::ModeDialogProc(HWND window, UINT message, WPARAM wParam, LP
 int ProductStartup::QueryEdition() {
   StoredString found = StoredString::NoKey;
   char first = '\0';
-  const int settled = FormsEnabled(&found, &first) ? 15 : 14;
-  DiagnoseEdition(settled, found, first);
+  long openError = ERROR_FILE_NOT_FOUND;
+  const int settled = FormsEnabled(&found, &first, &openError) ? 15 : 14;
+  DiagnoseEdition(settled, found, first, openError);
   return settled;
 }
 
