@@ -341,6 +341,7 @@ TEST_F(LogoWindowTest, ALogoDeclaredLargerThanAnyRealOneIsRefusedOnBothPaths) {
       {"RLE8 30000 square", huge, 1024, 768, 8, "declares 30000x30000 pixels, more than a logo's 4096x4096"},
       {"RLE4 30000 square", hugeVga, 1024, 768, 4, "declares 30000x30000 pixels, more than a logo's 4096x4096"},
       {"4096 wide", test_dib::Plain(4096, 1, 1), 1024, 768, 32, nullptr},
+      {"one pixel", test_dib::Plain(1, 1, 1), 1024, 768, 4, nullptr},
       {"4097 wide", test_dib::Plain(4097, 1, 1), 1024, 768, 32, "declares 4097x1 pixels, more than a logo's 4096x4096"},
       {"4097 tall, top-down", topDown, 1024, 768, 4, "declares 1x4097 pixels, more than a logo's 4096x4096"},
       {"twice a wide screen", test_dib::Plain(6000, 1, 1), 3000, 768, 32, nullptr},
@@ -430,6 +431,20 @@ TEST_F(LogoWindowTest, AWholeBitmapThePlatformRefusesIsReportedAsRefused) {
   EXPECT_EQ(winsim::DebugOutput().back(),
             "TarvexLogo: no logo: the platform refused bitmap VGA_LOGO_ZOLT of the resource library: Not enough memory "
             "(error 8)\n");
+}
+
+// The class's procedure goes with the library: the unload removes the class,
+// so a later load into the same process registers it anew.
+TEST_F(LogoWindowTest, TheUnloadRemovesTheLogoWindowClass) {
+  startup.CreateLogoWindow();
+  ASSERT_NE(startup.logoWindow, nullptr);
+  startup.OnProcessDetach();
+  WNDCLASSA again{};
+  again.lpfnWndProc = DefWindowProcA;
+  again.hInstance = ownModule;
+  again.lpszClassName = kLogoWindowClassName;
+  EXPECT_NE(RegisterClassA(&again), 0) << "the class outlived the unload";
+  UnregisterClassA(kLogoWindowClassName, ownModule);
 }
 
 TEST_F(LogoWindowTest, AFailedRegistrationComposesNoName) {
