@@ -7,6 +7,7 @@
 #include "core/edition_and_mode.h"
 #include "core/logo_startup.h"
 #include "logo/dib_palette.h"
+#include "logo/logo_scale.h"
 #include "logo/scoped_gdi.h"
 
 const char kLogoWindowClassName[] = "TarvexLogoWndClass";
@@ -46,6 +47,32 @@ void DiagnoseUnusableBitmap(HMODULE resourceModule, const char* name) {
   }
 }
 
+// The logo's scale at `dpi` for a bitmap of `bitmap` pixels, within the work
+// area (the screen when the work area cannot be had).
+LogoScale FittingLogoScale(int dpi, SIZE bitmap) {
+  RECT frame{0, 0, 0, 0};
+  AdjustWindowRectEx(&frame, kLogoStyle, FALSE, kLogoExStyle);
+  RECT workArea{};
+  if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0)) {
+    workArea = RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  }
+  return ChooseLogoScale(dpi, bitmap, SIZE{frame.right - frame.left, frame.bottom - frame.top}, workArea);
+}
+
+// Runs draw(memory, size) with `bitmap` selected in a memory device context
+// compatible with `dc`; nothing when the bitmap is null or no memory device
+// context can be had.
+template <typename Draw>
+void WithBitmapSelected(HDC dc, HBITMAP bitmap, Draw draw) {
+  if (bitmap == nullptr) return;
+  ScopedMemoryDC memory(dc);
+  if (memory.get() == nullptr) return;
+  BITMAP size{};
+  GetObjectA(bitmap, sizeof size, &size);
+  ScopedSelectObject selected(memory.get(), bitmap);
+  draw(memory.get(), size);
+}
+
 }  // namespace
 
 bool IsSvgaDisplay() {
@@ -56,13 +83,21 @@ bool IsSvgaDisplay() {
 }
 
 void DrawBitmap(HDC dc, int x, int y, HBITMAP bitmap) {
-  if (bitmap == nullptr) return;
-  ScopedMemoryDC memory(dc);
-  if (memory.get() == nullptr) return;
-  BITMAP size{};
-  GetObjectA(bitmap, sizeof size, &size);
-  ScopedSelectObject selected(memory.get(), bitmap);
-  BitBlt(dc, x, y, size.bmWidth, size.bmHeight, memory.get(), 0, 0, SRCCOPY);
+  WithBitmapSelected(dc, bitmap, [&](HDC memory, const BITMAP& size) {
+    BitBlt(dc, x, y, size.bmWidth, size.bmHeight, memory, 0, 0, SRCCOPY);
+  });
+}
+
+void DrawScaledBitmap(HDC dc, HBITMAP bitmap, int width, int height) {
+  WithBitmapSelected(dc, bitmap, [&](HDC memory, const BITMAP& size) {
+    // HALFTONE averages to colours a palette display may not have; there the
+    // pixels keep the logo's own colours.
+    const bool halftone = GetDeviceCaps(dc, BITSPIXEL) > 8;
+    ScopedStretchBltMode mode(dc, halftone ? HALFTONE : COLORONCOLOR);
+    // HALFTONE needs the brush origin set again after the mode.
+    ScopedBrushOrg origin(dc, 0, 0);
+    StretchBlt(dc, 0, 0, width, height, memory, 0, 0, size.bmWidth, size.bmHeight, SRCCOPY);
+  });
 }
 
 int RealizeWindowPalette(HWND window, HPALETTE palette) {
@@ -149,16 +184,26 @@ void LogoStartup::CreateLogoWindow() {
 
   BITMAP size{};
   GetObjectA(logoBitmap, sizeof size, &size);
-  // The plain form does not allow for the client edge; the extra dialog frame
-  // below makes up for part of it.
-  RECT widened{0, 0, size.bmWidth, size.bmHeight};
-  AdjustWindowRect(&widened, kLogoStyle, FALSE);
-
-  CreateLogoFont();
-
-  const LogoPlacement placement =
-      PlaceLogoWindow(widened, GetSystemMetrics(SM_CXDLGFRAME), GetSystemMetrics(SM_CYDLGFRAME),
-                      GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+  const int dpi = ScreenDpi();
+  statusColour = CLR_INVALID;
+  logoScale = dpi > 96 ? FittingLogoScale(dpi, SIZE{size.bmWidth, size.bmHeight}) : kUnscaled;
+  LogoPlacement placement;
+  if (IsUnscaled(logoScale)) {
+    // The plain form does not allow for the client edge; the extra dialog
+    // frame below makes up for part of it.
+    RECT widened{0, 0, size.bmWidth, size.bmHeight};
+    AdjustWindowRect(&widened, kLogoStyle, FALSE);
+    CreateLogoFont();
+    placement = PlaceLogoWindow(widened, GetSystemMetrics(SM_CXDLGFRAME), GetSystemMetrics(SM_CYDLGFRAME),
+                                GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+  } else {
+    // Scaled, the client area is exactly the drawn logo: the frame comes
+    // from the full form, the client edge included.
+    RECT widened{0, 0, ScaledLength(size.bmWidth, logoScale), ScaledLength(size.bmHeight, logoScale)};
+    AdjustWindowRectEx(&widened, kLogoStyle, FALSE, kLogoExStyle);
+    CreateLogoFont();
+    placement = PlaceLogoWindow(widened, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+  }
   logoWindow = CreateWindowExA(kLogoExStyle, kLogoWindowClassName, title, kLogoStyle, placement.x, placement.y,
                                placement.width, placement.height, nullptr, nullptr, module, nullptr);
   if (logoWindow == nullptr) {
@@ -213,7 +258,14 @@ LRESULT LogoStartup::LogoWindowProc(HWND window, UINT message, WPARAM wParam, LP
       if (paint.dc() == nullptr) return 0;
       ScopedSelectPalette selected(paint.dc(), logoPalette, FALSE);
       if (logoPalette != nullptr) RealizePalette(paint.dc());
-      DrawBitmap(paint.dc(), 0, 0, logoBitmap);
+      if (IsUnscaled(logoScale)) {
+        DrawBitmap(paint.dc(), 0, 0, logoBitmap);
+      } else {
+        BITMAP size{};
+        GetObjectA(logoBitmap, sizeof size, &size);
+        DrawScaledBitmap(paint.dc(), logoBitmap, ScaledLength(size.bmWidth, logoScale),
+                         ScaledLength(size.bmHeight, logoScale));
+      }
       // Painting runs on the logo's thread, which alone writes statusText.
       TakeHandedOverStatusText();
       PaintExtras(window, paint.dc());
@@ -259,6 +311,6 @@ void LogoStartup::CreateLogoFont() {
   if (logoFont != nullptr) return;
   // Read afresh: the setting, not the language field, picks the character set.
   const DWORD charSet = LogoCharacterSet(ReadLanguageSetting());
-  logoFont = CreateFontA(11, 5, 0, 0, FW_NORMAL, 0, 0, 0, charSet, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS,
+  logoFont = CreateFontA(ScaledLength(11, logoScale), ScaledLength(5, logoScale), 0, 0, FW_NORMAL, 0, 0, 0, charSet, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS,
                          DRAFT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Arial");
 }
