@@ -219,6 +219,11 @@ void LogoStartup::CreateLogoWindow() {
   if (logoWindow != nullptr) {
     Diagnose("logo %s shown at %d,%d %dx%d%s", name, placement.x, placement.y, placement.width, placement.height,
              logoPalette != nullptr ? " with its palette" : "");
+    if (!IsUnscaled(logoScale)) {
+      Diagnose("logo drawn at %d DPI: %dx%d pixels from a bitmap of %dx%d", dpi, ScaledLength(size.bmWidth, logoScale),
+               ScaledLength(size.bmHeight, logoScale), static_cast<int>(size.bmWidth),
+               static_cast<int>(size.bmHeight));
+    }
   }
 }
 
@@ -311,6 +316,7 @@ void LogoStartup::CreateLogoFont() {
   if (logoFont != nullptr) return;
   // Read afresh: the setting, not the language field, picks the character set.
   const DWORD charSet = LogoCharacterSet(ReadLanguageSetting());
-  logoFont = CreateFontA(ScaledLength(11, logoScale), ScaledLength(5, logoScale), 0, 0, FW_NORMAL, 0, 0, 0, charSet, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS,
-                         DRAFT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Arial");
+  // Height and width follow the logo's scale: at 192 DPI 22 by 10.
+  logoFont = CreateFontA(ScaledLength(11, logoScale), ScaledLength(5, logoScale), 0, 0, FW_NORMAL, 0, 0, 0, charSet,
+                         OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS, DRAFT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Arial");
 }
