@@ -85,9 +85,22 @@ measure_wine() {
     done
     scripts/wine-session.sh --prefix "$root/$out/wine/prefix" -- bash -c "$script" bash "${arguments[@]}" \
         >"$results/wine.log" 2>&1 || die "the Wine benchmarks failed (see $results/wine.log and $results/*/*.log)"
+    # The time to the logo again at 192 DPI: the wineserver reads the DPI when
+    # it starts, so in a session of its own.
+    local scaled_script='
+        set -e
+        while (($#)); do
+            bin=$1 loader=$2 into=$3
+            shift 3
+            cd "$bin"
+            BENCH_LOGO_SCALED=1 "$loader" ./bench_logo_time.exe /standard >"$into/logo192.txt" 2>"$into/logo192.log"
+        done'
+    scripts/wine-session.sh --dpi 192 --prefix "$root/$out/wine/prefix" -- bash -c "$scaled_script" bash \
+        "${arguments[@]}" >"$results/wine192.log" 2>&1 ||
+        die "the Wine benchmarks at 192 DPI failed (see $results/wine192.log and $results/*/logo192.log)"
     local arch file
     for arch in "${arches[@]}"; do
-        for file in copy cycle logo; do
+        for file in copy cycle logo logo192; do
             tr -d '\r' <"$results/$arch/$file.txt" >"$results/$arch/$file.figures"
         done
     done
