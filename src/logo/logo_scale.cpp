@@ -5,8 +5,6 @@
 
 namespace {
 
-constexpr int kBaseDpi = 96;
-
 // True when a/b is below c/d; the denominators are positive.
 bool Below(long long a, long long b, long long c, long long d) { return a * d < c * b; }
 

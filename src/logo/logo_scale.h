@@ -11,6 +11,8 @@ struct LogoScale {
 };
 
 constexpr LogoScale kUnscaled{1, 1};
+// The DPI at which a logo is drawn at its bitmap's size.
+constexpr int kBaseDpi = 96;
 
 // True when `scale` draws every pixel as one pixel.
 bool IsUnscaled(const LogoScale& scale);

@@ -186,24 +186,24 @@ void LogoStartup::CreateLogoWindow() {
   GetObjectA(logoBitmap, sizeof size, &size);
   const int dpi = ScreenDpi();
   statusColour = CLR_INVALID;
-  logoScale = dpi > 96 ? FittingLogoScale(dpi, SIZE{size.bmWidth, size.bmHeight}) : kUnscaled;
-  LogoPlacement placement;
-  if (IsUnscaled(logoScale)) {
-    // The plain form does not allow for the client edge; the extra dialog
-    // frame below makes up for part of it.
-    RECT widened{0, 0, size.bmWidth, size.bmHeight};
-    AdjustWindowRect(&widened, kLogoStyle, FALSE);
-    CreateLogoFont();
-    placement = PlaceLogoWindow(widened, GetSystemMetrics(SM_CXDLGFRAME), GetSystemMetrics(SM_CYDLGFRAME),
-                                GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
-  } else {
-    // Scaled, the client area is exactly the drawn logo: the frame comes
-    // from the full form, the client edge included.
-    RECT widened{0, 0, ScaledLength(size.bmWidth, logoScale), ScaledLength(size.bmHeight, logoScale)};
+  logoScale = dpi > kBaseDpi ? FittingLogoScale(dpi, SIZE{size.bmWidth, size.bmHeight}) : kUnscaled;
+  const bool scaled = !IsUnscaled(logoScale);
+  RECT widened{0, 0, ScaledLength(size.bmWidth, logoScale), ScaledLength(size.bmHeight, logoScale)};
+  // At the bitmap's own size the plain form, which does not allow for the
+  // client edge, and one dialog frame more make up for part of it. Scaled,
+  // the client area is exactly the drawn logo: the full form, edge included.
+  if (scaled) {
     AdjustWindowRectEx(&widened, kLogoStyle, FALSE, kLogoExStyle);
-    CreateLogoFont();
-    placement = PlaceLogoWindow(widened, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+  } else {
+    AdjustWindowRect(&widened, kLogoStyle, FALSE);
   }
+
+  CreateLogoFont();
+
+  const int frameWidth = scaled ? 0 : GetSystemMetrics(SM_CXDLGFRAME);
+  const int frameHeight = scaled ? 0 : GetSystemMetrics(SM_CYDLGFRAME);
+  const LogoPlacement placement = PlaceLogoWindow(widened, frameWidth, frameHeight, GetSystemMetrics(SM_CXSCREEN),
+                                                  GetSystemMetrics(SM_CYSCREEN));
   logoWindow = CreateWindowExA(kLogoExStyle, kLogoWindowClassName, title, kLogoStyle, placement.x, placement.y,
                                placement.width, placement.height, nullptr, nullptr, module, nullptr);
   if (logoWindow == nullptr) {
@@ -219,7 +219,7 @@ void LogoStartup::CreateLogoWindow() {
   if (logoWindow != nullptr) {
     Diagnose("logo %s shown at %d,%d %dx%d%s", name, placement.x, placement.y, placement.width, placement.height,
              logoPalette != nullptr ? " with its palette" : "");
-    if (!IsUnscaled(logoScale)) {
+    if (scaled) {
       Diagnose("logo drawn at %d DPI: %dx%d pixels from a bitmap of %dx%d", dpi, ScaledLength(size.bmWidth, logoScale),
                ScaledLength(size.bmHeight, logoScale), static_cast<int>(size.bmWidth),
                static_cast<int>(size.bmHeight));
