@@ -125,6 +125,17 @@ TEST_P(ScaledDrawTest, At192TheWindowFramesTheDoubledBitmapAndStretchesIt) {
 INSTANTIATE_TEST_SUITE_P(Displays, ScaledDrawTest,
                          ::testing::Values(DrawCase{32, HALFTONE}, DrawCase{8, COLORONCOLOR}));
 
+// The work area, not the screen, holds the logo back: 450 - 10 pixels of room down.
+TEST_F(ScaledLogoTest, AWorkAreaTooLowForTheDoubledLogoHoldsItToNinetyPercent) {
+  winsim::SetDisplayDpi(192);
+  winsim::SetWorkArea(RECT{0, 0, 1024, 500});
+  Show(test_dib::Plain(400, 300, 8));
+  RECT client{};
+  GetClientRect(startup.logoWindow, &client);
+  EXPECT_EQ(client.right, 587);
+  EXPECT_EQ(client.bottom, 440);
+}
+
 TEST_F(ScaledLogoTest, At96NoneOfTheScaledCallsIsMade) {
   Show(test_dib::Plain(400, 300, 8));
   for (const char* call : {"AdjustWindowRectEx", "SystemParametersInfoA", "StretchBlt", "SetStretchBltMode"}) {
