@@ -62,9 +62,13 @@ class DpiE2eTest : public ::testing::Test {
     const int bits = GetDeviceCaps(screen, BITSPIXEL);
     EXPECT_GE(logo["outsideStatusBandMatchPercent"].number, dpi == 96 && bits > 8 ? 100 : minimumMatch) << run.out;
     EXPECT_LT(logo["statusBandMatchPercent"].number, 100) << "no status line: " << run.out;
-    if (dpi > 96) EXPECT_TRUE(Said(run, "logo drawn at " + std::to_string(dpi) + " DPI")) << run.out;
+    if (dpi > 96) {
+      EXPECT_TRUE(Said(run, "logo drawn at " + std::to_string(dpi) + " DPI")) << run.out;
+    }
     // On a palette display the logo's palette is made, selected and realized.
-    if (bits <= 8) EXPECT_TRUE(Said(run, "with its palette")) << run.out;
+    if (bits <= 8) {
+      EXPECT_TRUE(Said(run, "with its palette")) << run.out;
+    }
     ReleaseDC(nullptr, screen);
   }
 };
