@@ -62,5 +62,6 @@ COLORREF BandMeanColour(HDC compatibleWith, HBITMAP bitmap, HPALETTE palette, in
     }
   }
   if (count == 0) return fallback;
-  return RGB(red / count, green / count, blue / count);
+  return static_cast<COLORREF>(red / count) | static_cast<COLORREF>(green / count) << 8 |
+         static_cast<COLORREF>(blue / count) << 16;
 }

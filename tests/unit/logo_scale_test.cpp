@@ -89,7 +89,7 @@ TEST_P(ScaledDrawTest, At192TheWindowFramesTheDoubledBitmapAndStretchesIt) {
   winsim::SetDisplayBitsPerPixel(GetParam().bitsPerPixel);
   winsim::SetDisplayDpi(192);
   Show(test_dib::Plain(400, 300, 8));
-  const winsim::WindowRecord& logo = winsim::WindowsCreated().back();
+  const winsim::WindowRecord logo = winsim::WindowsCreated().back();
   // 800 by 600 with the dialog frame and the client edge: 810 by 610, centred.
   EXPECT_EQ(logo.rect.left, 107);
   EXPECT_EQ(logo.rect.top, 79);
