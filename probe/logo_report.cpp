@@ -33,6 +33,10 @@ bool ReportLogoWindow(JsonWriter& json, const Options& options) {
   json.Field("clientWidth", static_cast<long long>(client.right));
   json.Field("clientHeight", static_cast<long long>(client.bottom));
   json.Field("visible", IsWindowVisible(logo) != FALSE);
+  // The DPI the probe's process sees, as the library asks it.
+  HDC screen = GetDC(nullptr);
+  json.Field("dpi", static_cast<long long>(screen ? GetDeviceCaps(screen, LOGPIXELSX) : 0));
+  if (screen) ReleaseDC(nullptr, screen);
   const DWORD style = static_cast<DWORD>(GetWindowLongA(logo, GWL_STYLE));
   const DWORD exStyle = static_cast<DWORD>(GetWindowLongA(logo, GWL_EXSTYLE));
   json.Field("style", static_cast<long long>(style));

@@ -132,6 +132,38 @@ bool ReadPixels(HDC dc, HBITMAP bitmap, int width, int height, std::vector<std::
   return GetDIBits(dc, bitmap, 0, height, pixels->data(), &info, DIB_RGB_COLORS) == height;
 }
 
+// The reference for a logo drawn larger than its bitmap: `whole` (width by
+// height) resampled bilinearly to columns by rows, pixel centres aligned.
+std::vector<std::uint32_t> Resampled(const std::vector<std::uint32_t>& whole, int width, int height, int columns,
+                                     int rows) {
+  std::vector<std::uint32_t> out;
+  out.reserve(static_cast<size_t>(columns) * rows);
+  auto at = [&](int x, int y) {
+    x = x < 0 ? 0 : (x >= width ? width - 1 : x);
+    y = y < 0 ? 0 : (y >= height ? height - 1 : y);
+    return whole[static_cast<size_t>(y) * width + x];
+  };
+  for (int row = 0; row < rows; ++row) {
+    const double fy = (row + 0.5) * height / rows - 0.5;
+    const int y0 = static_cast<int>(fy < 0 ? -1 : fy);
+    const double wy = fy - y0;
+    for (int column = 0; column < columns; ++column) {
+      const double fx = (column + 0.5) * width / columns - 0.5;
+      const int x0 = static_cast<int>(fx < 0 ? -1 : fx);
+      const double wx = fx - x0;
+      std::uint32_t pixel = 0;
+      for (int shift = 0; shift < 24; shift += 8) {
+        auto channel = [&](int x, int y) { return static_cast<double>((at(x, y) >> shift) & 0xFF); };
+        const double top = channel(x0, y0) * (1 - wx) + channel(x0 + 1, y0) * wx;
+        const double bottom = channel(x0, y0 + 1) * (1 - wx) + channel(x0 + 1, y0 + 1) * wx;
+        pixel |= static_cast<std::uint32_t>(top * (1 - wy) + bottom * wy + 0.5) << shift;
+      }
+      out.push_back(pixel);
+    }
+  }
+  return out;
+}
+
 }  // namespace
 
 BitmapMatch ClientMatchesBitmap(HWND window, HMODULE module, const std::string& name, int bandHeight) {
@@ -142,8 +174,11 @@ BitmapMatch ClientMatchesBitmap(HWND window, HMODULE module, const std::string& 
   GetObjectA(picture, sizeof info, &info);
   RECT client = {};
   GetClientRect(window, &client);
-  const int width = info.bmWidth < client.right ? info.bmWidth : client.right;
-  const int height = info.bmHeight < client.bottom ? info.bmHeight : client.bottom;
+  // Larger than the bitmap: the logo was scaled for the display's DPI.
+  const bool scaled = client.right > info.bmWidth || client.bottom > info.bmHeight;
+  const int width = scaled || info.bmWidth > client.right ? client.right : info.bmWidth;
+  const int height = scaled || info.bmHeight > client.bottom ? client.bottom : info.bmHeight;
+  if (scaled && info.bmHeight > 0) bandHeight = (bandHeight * client.bottom + info.bmHeight / 2) / info.bmHeight;
   const int bandTop = client.bottom - bandHeight;
   HDC windowDc = GetDC(window);
   HDC memory = CreateCompatibleDC(windowDc);
@@ -155,9 +190,13 @@ BitmapMatch ClientMatchesBitmap(HWND window, HMODULE module, const std::string& 
     SelectObject(memory, old);
     std::vector<std::uint32_t> whole;
     if (ReadPixels(memory, shot, width, height, &seen) && ReadPixels(memory, picture, info.bmWidth, info.bmHeight, &whole)) {
-      expected.reserve(seen.size());
-      for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) expected.push_back(whole[static_cast<size_t>(y) * info.bmWidth + x]);
+      if (scaled) {
+        expected = Resampled(whole, info.bmWidth, info.bmHeight, width, height);
+      } else {
+        expected.reserve(seen.size());
+        for (int y = 0; y < height; ++y) {
+          for (int x = 0; x < width; ++x) expected.push_back(whole[static_cast<size_t>(y) * info.bmWidth + x]);
+        }
       }
       size_t matching[2] = {0, 0};  // outside the band, in it
       size_t counted[2] = {0, 0};

@@ -17,8 +17,9 @@ struct BitmapMatch {
 };
 
 // Compares the window's client area, as the screen shows it, with bitmap
-// `name` of `module` drawn at its top-left corner: the share of the
-// overlapping pixels whose colour channels differ by at most a palette
-// display's rounding, over the whole, over the bottom `bandHeight` rows and
-// over the rest.
+// `name` of `module` drawn at its top-left corner, or, when the client area
+// is larger (a logo scaled for the DPI), with the bitmap resampled
+// bilinearly to it: the share of the pixels whose colour channels differ by
+// at most a palette display's rounding, over the whole, over the bottom
+// `bandHeight` rows (scaled likewise) and over the rest.
 BitmapMatch ClientMatchesBitmap(HWND window, HMODULE module, const std::string& name, int bandHeight);

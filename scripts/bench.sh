@@ -59,6 +59,7 @@ load "$results/counts.txt"
 load "$results/instructions.txt"
 for arch in "${arches[@]}"; do
     for file in copy cycle logo size; do load "$results/$arch/$file.figures" "$arch."; done
+    load "$results/$arch/logo192.figures" "$arch.dpi192."
 done
 # Google Benchmark's fastest repetition as nanoseconds per unit (value or
 # byte): other work on the machine only ever adds time.
@@ -162,6 +163,7 @@ $(summary_rows)
 
 EOF
     logo_report
+    logo_dpi_report
     copy_report
     startup_report
     calls_report

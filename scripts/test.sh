@@ -112,16 +112,26 @@ if ((!runs_32bit)); then
     skipped=$(ctest --preset win32 -N -L wine | sed -n 's/^Total Tests: //p')
 fi
 for preset in "${wine_builds[@]}"; do
-    run_ctest scripts/wine-session.sh --depth 24 --prefix "$prefix" -- ctest --preset "$preset" -LE display8
+    run_ctest scripts/wine-session.sh --depth 24 --prefix "$prefix" -- ctest --preset "$preset" -LE 'display8|^dpi'
 done
 for preset in "${wine_builds[@]}"; do
-    run_ctest scripts/wine-session.sh --depth 8 --prefix "$prefix" -- ctest --preset "$preset" -L display8
+    run_ctest scripts/wine-session.sh --depth 8 --prefix "$prefix" -- ctest --preset "$preset" -L '^display8$'
+done
+# The logo at 144 and 192 DPI: the wineserver reads the DPI when it starts,
+# so each is a session of its own.
+for preset in "${wine_builds[@]}"; do
+    for dpi in 144 192; do
+        run_ctest scripts/wine-session.sh --depth 24 --dpi "$dpi" --prefix "$prefix" -- \
+            ctest --preset "$preset" -L "^dpi$dpi\$"
+    done
+    run_ctest scripts/wine-session.sh --depth 8 --dpi 192 --prefix "$prefix" -- \
+        ctest --preset "$preset" -L '^dpi192display8$'
 done
 
 echo
 if ((skipped)); then
     echo "test.sh: skipped $skipped tests, the 32-bit build's Wine layers (conformance, end-to-end," \
-        "release and README hosts at 24 and 8 bits per pixel): $no_32bit_reason"
+        "release and README hosts at 24 and 8 bits per pixel, the logo at 144 and 192 DPI): $no_32bit_reason"
     echo "summary: $passed passed, $failed failed, $skipped skipped"
 else
     echo "summary: $passed passed, $failed failed"

@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
-# wine-session.sh [--depth 24|8] [--prefix DIR] -- COMMAND [ARGS...]
+# wine-session.sh [--depth 24|8] [--dpi N] [--prefix DIR] -- COMMAND [ARGS...]
 #
 # Runs COMMAND inside a private Wine session: its own Wine prefix (made on
 # first use), its own Xvfb display at the chosen depth, and a fresh
 # wineserver. Everything it started is stopped again on the way out, and it
 # exits with COMMAND's status.
+#
+# --dpi N sets the display's DPI (HKCU\Control Panel\Desktop LogPixels,
+# which the wineserver reads when it starts); without it a session runs at
+# 96, also in a prefix an earlier session set otherwise.
 #
 # The prefix is a 64-bit one, as on nearly every Windows machine: 64-bit
 # programs run there, and 32-bit ones under WOW64, with the registry split
@@ -18,7 +22,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/machine.sh"
 me=wine-session
 
 usage() {
-    echo "usage: $0 [--depth 24|8] [--prefix DIR] -- COMMAND [ARGS...]" >&2
+    echo "usage: $0 [--depth 24|8] [--dpi N] [--prefix DIR] -- COMMAND [ARGS...]" >&2
     exit 2
 }
 
@@ -35,11 +39,14 @@ die() {
 { true >&2; } 2>/dev/null || exec 2>/dev/null
 
 depth=24
+dpi=
 prefix=$PWD/build/wine/prefix
 while (($#)); do
     case $1 in
         --depth) (($# >= 2)) || usage; depth=$2; shift 2 ;;
         --depth=*) depth=${1#*=}; shift ;;
+        --dpi) (($# >= 2)) || usage; dpi=$2; shift 2 ;;
+        --dpi=*) dpi=${1#*=}; shift ;;
         --prefix) (($# >= 2)) || usage; prefix=$2; shift 2 ;;
         --prefix=*) prefix=${1#*=}; shift ;;
         --) shift; break ;;
@@ -53,6 +60,8 @@ case $depth in
     8 | 15 | 16 | 24) ;;
     *) die "depth $depth is not one Xvfb offers (use 24 or 8)" ;;
 esac
+
+[[ -z $dpi || $dpi =~ ^[1-9][0-9]{1,2}$ ]] || die "--dpi $dpi is not a DPI from 10 to 999"
 
 # Wine wants an absolute prefix path; a relative one would change meaning as
 # soon as a Windows program changes its directory.
@@ -174,8 +183,19 @@ if [[ ! -f $prefix/system.reg ]]; then
     fi
 fi
 
+# --- DPI -----------------------------------------------------------------------
+# Written by the 64-bit reg.exe, and read by the server that starts next.
+if [[ -z $dpi ]] && grep -q '"LogPixels"' "$prefix/user.reg" 2>/dev/null; then
+    dpi=96
+fi
+if [[ -n $dpi ]]; then
+    "$wine64" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1 {lock_fd}>&- ||
+        die "could not set LogPixels to $dpi in $prefix"
+fi
+
 # --- run ---------------------------------------------------------------------
-# A wineserver left from an earlier run keeps the display it started with.
+# A wineserver left from an earlier run keeps the display and the DPI it
+# started with.
 wineserver -k >/dev/null 2>&1 || true
 wineserver -w >/dev/null 2>&1 || true
 

@@ -7,7 +7,8 @@ declare -A logo_ok=()
 logo_prepare() {
     local arch
     for arch in "${arches[@]}"; do
-        need "$arch.logo.library.median_us" "$arch.logo.ratio.median_x" "$arch.logo.phase.count" "$arch.logo.line_us"
+        need "$arch.logo.library.median_us" "$arch.logo.ratio.median_x" "$arch.logo.phase.count" "$arch.logo.line_us" \
+            "$arch.dpi192.logo.library.median_us" "$arch.dpi192.logo.window"
         logo_ok[$arch]=$(status "$(get "$arch.logo.ratio.median_x") <= 1.5")
         note_status "${logo_ok[$arch]}" "logo.$arch"
     done
@@ -135,6 +136,28 @@ In words, for the x86 build (x64 in brackets):
   $(get x86.logo.line_timed_us) µs [$(get x64.logo.line_timed_us) µs], $(logo_handler_us x86) µs [$(logo_handler_us x64) µs] over the whole start: by that much the
   breakdown's total differs from the timed loads for this cause; beyond it,
   the two are medians of different rounds on a shared machine.
+
+EOF
+}
+
+# logo_dpi_rows ARCH: the library's time to the logo at 96 and 192 DPI, and their ratio.
+logo_dpi_rows() {
+    local arch=$1
+    echo "| $arch | $(logo_ms "$arch" library) ms ($(get "$arch.logo.window")) | $(calc "$(get "$arch.dpi192.logo.library.median_us") / 1000" 2) ms ($(get "$arch.dpi192.logo.window")) | $(calc "$(get "$arch.dpi192.logo.library.median_us") / $(get "$arch.logo.library.median_us")" 2)× |"
+}
+
+logo_dpi_report() {
+    cat <<EOF
+## Time to the logo at 192 DPI
+
+The same warm start and rounds as above, in a second Wine session whose
+display reports 192 DPI (\`LogPixels\`): the library draws the logo at twice
+its bitmap's size with \`StretchBlt\` in HALFTONE mode. Medians of the
+library's load, with the window each shows (size at place):
+
+| Build | 96 DPI | 192 DPI | 192 against 96 |
+|---|---|---|---|
+$(for arch in "${arches[@]}"; do logo_dpi_rows "$arch"; done)
 
 EOF
 }

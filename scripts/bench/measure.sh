@@ -68,12 +68,21 @@ measure_native() {
 # under wine64, the 32-bit one under WOW64. Raw figures in $results/ARCH/.
 measure_wine() {
     say "running the Wine benchmarks of both builds (private 64-bit prefix and display)"
+    # The first argument says which: every program at 96 DPI, or the time to
+    # the logo alone in a session at 192 (the wineserver reads the DPI when
+    # it starts).
     local script='
         set -e
+        scaled=$1
+        shift
         while (($#)); do
             bin=$1 loader=$2 into=$3
             shift 3
             cd "$bin"
+            if ((scaled)); then
+                BENCH_LOGO_SCALED=1 "$loader" ./bench_logo_time.exe /standard >"$into/logo192.txt" 2>"$into/logo192.log"
+                continue
+            fi
             "$loader" ./bench_registry_copy.exe >"$into/copy.txt" 2>"$into/copy.log"
             "$loader" ./bench_load_cycle.exe /nologo >"$into/cycle.txt" 2>"$into/cycle.log"
             "$loader" ./bench_logo_time.exe /standard >"$into/logo.txt" 2>"$into/logo.log"
@@ -83,11 +92,14 @@ measure_wine() {
         mkdir -p "$results/${arch_of[$preset]}"
         arguments+=("$root/$out/$preset/bin" "${loader_of[$preset]}" "$root/$results/${arch_of[$preset]}")
     done
-    scripts/wine-session.sh --prefix "$root/$out/wine/prefix" -- bash -c "$script" bash "${arguments[@]}" \
+    scripts/wine-session.sh --prefix "$root/$out/wine/prefix" -- bash -c "$script" bash 0 "${arguments[@]}" \
         >"$results/wine.log" 2>&1 || die "the Wine benchmarks failed (see $results/wine.log and $results/*/*.log)"
+    scripts/wine-session.sh --dpi 192 --prefix "$root/$out/wine/prefix" -- bash -c "$script" bash 1 "${arguments[@]}" \
+        >"$results/wine192.log" 2>&1 ||
+        die "the Wine benchmarks at 192 DPI failed (see $results/wine192.log and $results/*/logo192.log)"
     local arch file
     for arch in "${arches[@]}"; do
-        for file in copy cycle logo; do
+        for file in copy cycle logo logo192; do
             tr -d '\r' <"$results/$arch/$file.txt" >"$results/$arch/$file.figures"
         done
     done

@@ -27,7 +27,9 @@ LogoStartup::LogoStartup()
       exitShowCommand(SW_SHOWNORMAL),
       resourcePath(),
       statusText(),
-      handedOverStatusText(nullptr) {
+      handedOverStatusText(nullptr),
+      logoScale(kUnscaled),
+      statusColour(CLR_INVALID) {
   CopyBoundedText(title, "Tarvex 4.0", sizeof title);
   g_startup = this;
 }

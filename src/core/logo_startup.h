@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include "logo/logo_scale.h"
 #include "settings/reg_key.h"
 
 // Size of every fixed text buffer of the library, in bytes (511 characters and
@@ -138,6 +139,8 @@ class LogoStartup {
   // A line from another thread, in a GlobalAlloc block, until the logo's
   // thread takes it; only ever swapped with InterlockedExchangePointer.
   void* volatile handedOverStatusText;
+  LogoScale logoScale;                   // the logo's drawn size against its bitmap's
+  COLORREF statusColour;                 // the status line's colour, CLR_INVALID until first painted
 };
 
 // The one start-up object, or null before it is constructed and after it is destroyed.

@@ -7,6 +7,7 @@
 #include "core/edition_and_mode.h"
 #include "core/logo_startup.h"
 #include "logo/dib_palette.h"
+#include "logo/logo_scale.h"
 #include "logo/scoped_gdi.h"
 
 const char kLogoWindowClassName[] = "TarvexLogoWndClass";
@@ -46,6 +47,32 @@ void DiagnoseUnusableBitmap(HMODULE resourceModule, const char* name) {
   }
 }
 
+// The logo's scale at `dpi` for a bitmap of `bitmap` pixels, within the work
+// area (the screen when the work area cannot be had).
+LogoScale FittingLogoScale(int dpi, SIZE bitmap) {
+  RECT frame{0, 0, 0, 0};
+  AdjustWindowRectEx(&frame, kLogoStyle, FALSE, kLogoExStyle);
+  RECT workArea{};
+  if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0)) {
+    workArea = RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  }
+  return ChooseLogoScale(dpi, bitmap, SIZE{frame.right - frame.left, frame.bottom - frame.top}, workArea);
+}
+
+// Runs draw(memory, size) with `bitmap` selected in a memory device context
+// compatible with `dc`; nothing when the bitmap is null or no memory device
+// context can be had.
+template <typename Draw>
+void WithBitmapSelected(HDC dc, HBITMAP bitmap, Draw draw) {
+  if (bitmap == nullptr) return;
+  ScopedMemoryDC memory(dc);
+  if (memory.get() == nullptr) return;
+  BITMAP size{};
+  GetObjectA(bitmap, sizeof size, &size);
+  ScopedSelectObject selected(memory.get(), bitmap);
+  draw(memory.get(), size);
+}
+
 }  // namespace
 
 bool IsSvgaDisplay() {
@@ -56,13 +83,21 @@ bool IsSvgaDisplay() {
 }
 
 void DrawBitmap(HDC dc, int x, int y, HBITMAP bitmap) {
-  if (bitmap == nullptr) return;
-  ScopedMemoryDC memory(dc);
-  if (memory.get() == nullptr) return;
-  BITMAP size{};
-  GetObjectA(bitmap, sizeof size, &size);
-  ScopedSelectObject selected(memory.get(), bitmap);
-  BitBlt(dc, x, y, size.bmWidth, size.bmHeight, memory.get(), 0, 0, SRCCOPY);
+  WithBitmapSelected(dc, bitmap, [&](HDC memory, const BITMAP& size) {
+    BitBlt(dc, x, y, size.bmWidth, size.bmHeight, memory, 0, 0, SRCCOPY);
+  });
+}
+
+void DrawScaledBitmap(HDC dc, HBITMAP bitmap, int width, int height) {
+  WithBitmapSelected(dc, bitmap, [&](HDC memory, const BITMAP& size) {
+    // HALFTONE averages to colours a palette display may not have; there the
+    // pixels keep the logo's own colours.
+    const bool halftone = GetDeviceCaps(dc, BITSPIXEL) > 8;
+    ScopedStretchBltMode mode(dc, halftone ? HALFTONE : COLORONCOLOR);
+    // HALFTONE needs the brush origin set again after the mode.
+    ScopedBrushOrg origin(dc, 0, 0);
+    StretchBlt(dc, 0, 0, width, height, memory, 0, 0, size.bmWidth, size.bmHeight, SRCCOPY);
+  });
 }
 
 int RealizeWindowPalette(HWND window, HPALETTE palette) {
@@ -149,16 +184,26 @@ void LogoStartup::CreateLogoWindow() {
 
   BITMAP size{};
   GetObjectA(logoBitmap, sizeof size, &size);
-  // The plain form does not allow for the client edge; the extra dialog frame
-  // below makes up for part of it.
-  RECT widened{0, 0, size.bmWidth, size.bmHeight};
-  AdjustWindowRect(&widened, kLogoStyle, FALSE);
+  const int dpi = ScreenDpi();
+  statusColour = CLR_INVALID;
+  logoScale = dpi > kBaseDpi ? FittingLogoScale(dpi, SIZE{size.bmWidth, size.bmHeight}) : kUnscaled;
+  const bool scaled = !IsUnscaled(logoScale);
+  RECT widened{0, 0, ScaledLength(size.bmWidth, logoScale), ScaledLength(size.bmHeight, logoScale)};
+  // At the bitmap's own size the plain form, which does not allow for the
+  // client edge, and one dialog frame more make up for part of it. Scaled,
+  // the client area is exactly the drawn logo: the full form, edge included.
+  if (scaled) {
+    AdjustWindowRectEx(&widened, kLogoStyle, FALSE, kLogoExStyle);
+  } else {
+    AdjustWindowRect(&widened, kLogoStyle, FALSE);
+  }
 
   CreateLogoFont();
 
-  const LogoPlacement placement =
-      PlaceLogoWindow(widened, GetSystemMetrics(SM_CXDLGFRAME), GetSystemMetrics(SM_CYDLGFRAME),
-                      GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+  const int frameWidth = scaled ? 0 : GetSystemMetrics(SM_CXDLGFRAME);
+  const int frameHeight = scaled ? 0 : GetSystemMetrics(SM_CYDLGFRAME);
+  const LogoPlacement placement = PlaceLogoWindow(widened, frameWidth, frameHeight, GetSystemMetrics(SM_CXSCREEN),
+                                                  GetSystemMetrics(SM_CYSCREEN));
   logoWindow = CreateWindowExA(kLogoExStyle, kLogoWindowClassName, title, kLogoStyle, placement.x, placement.y,
                                placement.width, placement.height, nullptr, nullptr, module, nullptr);
   if (logoWindow == nullptr) {
@@ -174,6 +219,11 @@ void LogoStartup::CreateLogoWindow() {
   if (logoWindow != nullptr) {
     Diagnose("logo %s shown at %d,%d %dx%d%s", name, placement.x, placement.y, placement.width, placement.height,
              logoPalette != nullptr ? " with its palette" : "");
+    if (scaled) {
+      Diagnose("logo drawn at %d DPI: %dx%d pixels from a bitmap of %dx%d", dpi, ScaledLength(size.bmWidth, logoScale),
+               ScaledLength(size.bmHeight, logoScale), static_cast<int>(size.bmWidth),
+               static_cast<int>(size.bmHeight));
+    }
   }
 }
 
@@ -213,7 +263,14 @@ LRESULT LogoStartup::LogoWindowProc(HWND window, UINT message, WPARAM wParam, LP
       if (paint.dc() == nullptr) return 0;
       ScopedSelectPalette selected(paint.dc(), logoPalette, FALSE);
       if (logoPalette != nullptr) RealizePalette(paint.dc());
-      DrawBitmap(paint.dc(), 0, 0, logoBitmap);
+      if (IsUnscaled(logoScale)) {
+        DrawBitmap(paint.dc(), 0, 0, logoBitmap);
+      } else {
+        BITMAP size{};
+        GetObjectA(logoBitmap, sizeof size, &size);
+        DrawScaledBitmap(paint.dc(), logoBitmap, ScaledLength(size.bmWidth, logoScale),
+                         ScaledLength(size.bmHeight, logoScale));
+      }
       // Painting runs on the logo's thread, which alone writes statusText.
       TakeHandedOverStatusText();
       PaintExtras(window, paint.dc());
@@ -259,6 +316,7 @@ void LogoStartup::CreateLogoFont() {
   if (logoFont != nullptr) return;
   // Read afresh: the setting, not the language field, picks the character set.
   const DWORD charSet = LogoCharacterSet(ReadLanguageSetting());
-  logoFont = CreateFontA(11, 5, 0, 0, FW_NORMAL, 0, 0, 0, charSet, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS,
-                         DRAFT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Arial");
+  // Height and width follow the logo's scale: at 192 DPI 22 by 10.
+  logoFont = CreateFontA(ScaledLength(11, logoScale), ScaledLength(5, logoScale), 0, 0, FW_NORMAL, 0, 0, 0, charSet,
+                         OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS, DRAFT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Arial");
 }

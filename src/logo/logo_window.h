@@ -16,6 +16,12 @@ bool IsSvgaDisplay();
 // pixels; nothing when the bitmap is null or no memory device context can be had.
 void DrawBitmap(HDC dc, int x, int y, HBITMAP bitmap);
 
+// Draws the whole of `bitmap` stretched to width by height pixels at (0, 0)
+// of `dc`: HALFTONE on displays of more than 8 bits per pixel, COLORONCOLOR
+// (through the palette selected in `dc`) on the others; nothing when the
+// bitmap is null or no memory device context can be had.
+void DrawScaledBitmap(HDC dc, HBITMAP bitmap, int width, int height);
+
 // Realizes `palette` in the window's client-area device context. Returns 1 when
 // the realization changed the mapping, else 0 (always 0 for a null palette or
 // when no device context can be had).

@@ -127,6 +127,39 @@ class ScopedTextColor {
   const COLORREF old_;
 };
 
+// Sets a device context's stretching mode (SetStretchBltMode) and puts the
+// previous one back; nothing to put back when the call failed.
+class ScopedStretchBltMode {
+ public:
+  ScopedStretchBltMode(HDC dc, int mode) : dc_(dc), old_(SetStretchBltMode(dc, mode)) {}
+  ~ScopedStretchBltMode() {
+    if (old_ != 0) SetStretchBltMode(dc_, old_);
+  }
+  ScopedStretchBltMode(const ScopedStretchBltMode&) = delete;
+  ScopedStretchBltMode& operator=(const ScopedStretchBltMode&) = delete;
+
+ private:
+  const HDC dc_;
+  const int old_;
+};
+
+// Sets a device context's brush origin (SetBrushOrgEx) and puts the previous
+// one back; nothing to put back when the call failed.
+class ScopedBrushOrg {
+ public:
+  ScopedBrushOrg(HDC dc, int x, int y) : dc_(dc), old_(), set_(SetBrushOrgEx(dc, x, y, &old_) != FALSE) {}
+  ~ScopedBrushOrg() {
+    if (set_) SetBrushOrgEx(dc_, old_.x, old_.y, nullptr);
+  }
+  ScopedBrushOrg(const ScopedBrushOrg&) = delete;
+  ScopedBrushOrg& operator=(const ScopedBrushOrg&) = delete;
+
+ private:
+  const HDC dc_;
+  POINT old_;
+  const bool set_;
+};
+
 // A global memory block (GlobalAlloc), freed with GlobalFree. get() is null
 // when the block could not be had.
 class ScopedGlobalMemory {

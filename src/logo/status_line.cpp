@@ -7,9 +7,9 @@
 #include "core/product_startup.h"
 #include "logo/scoped_gdi.h"
 
-RECT StatusBand(const RECT& client) {
+RECT StatusBand(const RECT& client, const LogoScale& scale) {
   RECT band = client;
-  band.top = client.bottom - TARVEX_LOGO_STATUS_BAND_HEIGHT;
+  band.top = client.bottom - ScaledLength(TARVEX_LOGO_STATUS_BAND_HEIGHT, scale);
   if (band.top < client.top) band.top = client.top;
   return band;
 }
@@ -18,10 +18,10 @@ namespace {
 
 // Marks the status band of `window` for painting; the bitmap under it is
 // drawn again, then the line.
-void InvalidateStatusBand(HWND window) {
+void InvalidateStatusBand(HWND window, const LogoScale& scale) {
   RECT client{};
   GetClientRect(window, &client);
-  const RECT band = StatusBand(client);
+  const RECT band = StatusBand(client, scale);
   InvalidateRect(window, &band, FALSE);
 }
 
@@ -37,14 +37,14 @@ int LogoStartup::SetStatusText(const char* text) {
     // wait for it in turn. The line is handed over, and painted when that
     // thread next pumps its messages.
     if (!HandOverStatusText(text)) return 0;
-    InvalidateStatusBand(window);
+    InvalidateStatusBand(window, logoScale);
     return 1;
   }
   // A line handed over earlier is older than this one.
   TakeHandedOverStatusText();
   CopyBoundedText(statusText, text, sizeof statusText);
   if (!showing) return 0;
-  InvalidateStatusBand(window);
+  InvalidateStatusBand(window, logoScale);
   UpdateWindow(window);
   return 1;
 }
@@ -82,11 +82,18 @@ void ProductStartup::PaintExtras(HWND window, HDC dc) {
   if (statusText[0] == '\0') return;
   RECT client{};
   GetClientRect(window, &client);
-  RECT text = StatusBand(client);
-  text.left += kStatusMargin;
-  text.right -= kStatusMargin;
+  RECT text = StatusBand(client, logoScale);
+  const int margin = ScaledLength(kStatusMargin, logoScale);
+  text.left += margin;
+  text.right -= margin;
+  // Chosen once, from the bitmap's own pixels under the band.
+  if (statusColour == CLR_INVALID) {
+    const COLORREF band =
+        BandMeanColour(dc, logoBitmap, logoPalette, TARVEX_LOGO_STATUS_BAND_HEIGHT, RGB(255, 255, 255));
+    statusColour = StatusColourOn(band);
+  }
   ScopedSelectObject font(dc, logoFont);
   ScopedBkMode mode(dc, TRANSPARENT);
-  ScopedTextColor colour(dc, kStatusColour);
+  ScopedTextColor colour(dc, statusColour);
   DrawTextA(dc, statusText, -1, &text, kStatusFormat);
 }

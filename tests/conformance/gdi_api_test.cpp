@@ -421,4 +421,70 @@ TEST_F(GdiApi, BitBltCopiesTheRectangleAskedForAndNoMore) {
   ReleaseDC(nullptr, screen);
 }
 
+// Twice the size with COLORONCOLOR: each pixel becomes a 2 by 2 block, the
+// pixels beside the target rectangle keep their colour; HALFTONE keeps an
+// area of one colour as it is. The modes and the brush origin say what they were.
+TEST_F(GdiApi, StretchBltScalesIntoTheRectangleAskedFor) {
+  const std::vector<COLORREF>& vga = dib_image::VgaColours();
+  HDC screen = GetDC(nullptr);
+  EXPECT_EQ(GetDeviceCaps(screen, LOGPIXELSX), 96);
+  EXPECT_EQ(GetDeviceCaps(screen, LOGPIXELSY), 96);
+  const Pixels source = dib_image::Pattern(2, 2, vga);
+  const COLORREF w = vga[15];
+  HBITMAP from = MakeBitmap(screen, dib_image::Encode({24, BI_RGB, 40, false, 0}, 2, 2, source));
+  HBITMAP to = MakeBitmap(screen, dib_image::Encode({24, BI_RGB, 40, false, 0}, 6, 5, Pixels(30, w)));
+  HDC fromDc = CreateCompatibleDC(screen);
+  HDC toDc = CreateCompatibleDC(screen);
+  HGDIOBJ fromBefore = SelectObject(fromDc, from);
+  HGDIOBJ toBefore = SelectObject(toDc, to);
+
+  EXPECT_EQ(SetStretchBltMode(toDc, COLORONCOLOR), BLACKONWHITE);
+  EXPECT_EQ(SetStretchBltMode(toDc, 0), 0);
+  POINT origin{-7, -7};
+  EXPECT_TRUE(SetBrushOrgEx(toDc, 1, 2, &origin));
+  EXPECT_EQ(origin.x, 0);
+  EXPECT_EQ(origin.y, 0);
+  EXPECT_TRUE(SetBrushOrgEx(toDc, 0, 0, &origin));
+  EXPECT_EQ(origin.x, 1);
+  EXPECT_EQ(origin.y, 2);
+  EXPECT_FALSE(SetBrushOrgEx(nullptr, 0, 0, nullptr));
+
+  EXPECT_TRUE(StretchBlt(toDc, 1, 1, 4, 4, fromDc, 0, 0, 2, 2, SRCCOPY));
+  const COLORREF a = source[0], b = source[1], c = source[2], d = source[3];
+  const Pixels expected{w, w, w, w, w, w,  //
+                        w, a, a, b, b, w,  //
+                        w, a, a, b, b, w,  //
+                        w, c, c, d, d, w,  //
+                        w, c, c, d, d, w};
+  Pixels read;
+  for (int y = 0; y < 5; ++y) {
+    for (int x = 0; x < 6; ++x) read.push_back(GetPixel(toDc, x, y));
+  }
+  EXPECT_EQ(read, expected);
+
+  if (!IsPaletteDisplay()) {
+    EXPECT_EQ(SetStretchBltMode(toDc, HALFTONE), COLORONCOLOR);
+    SetBrushOrgEx(toDc, 0, 0, nullptr);
+    HBITMAP plain = MakeBitmap(screen, dib_image::Encode({24, BI_RGB, 40, false, 0}, 2, 2, Pixels(4, a)));
+    SelectObject(fromDc, plain);
+    EXPECT_TRUE(StretchBlt(toDc, 0, 0, 6, 5, fromDc, 0, 0, 2, 2, SRCCOPY));
+    for (int y = 0; y < 5; ++y) {
+      for (int x = 0; x < 6; ++x) EXPECT_EQ(GetPixel(toDc, x, y), a) << x << "," << y;
+    }
+    SelectObject(fromDc, from);
+    DeleteObject(plain);
+  }
+  SetLastError(0xdeadbeef);
+  EXPECT_FALSE(StretchBlt(nullptr, 0, 0, 2, 2, fromDc, 0, 0, 1, 1, SRCCOPY));
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_HANDLE));
+
+  SelectObject(fromDc, fromBefore);
+  SelectObject(toDc, toBefore);
+  DeleteDC(fromDc);
+  DeleteDC(toDc);
+  DeleteObject(from);
+  DeleteObject(to);
+  ReleaseDC(nullptr, screen);
+}
+
 }  // namespace

@@ -484,4 +484,34 @@ TEST_F(WindowApi, TheLogoIsCentredWithTheMeasuredFrames) {
   EXPECT_TRUE(DestroyWindow(window));
 }
 
+// The full form allows for the client edge: a window of the widened size has
+// exactly the client area asked for. The work area is the whole screen here.
+TEST_F(WindowApi, AdjustWindowRectExAllowsForTheClientEdge) {
+  RECT widened{0, 0, 400, 300};
+  ASSERT_TRUE(AdjustWindowRectEx(&widened, WS_POPUP | WS_DLGFRAME, FALSE, WS_EX_CLIENTEDGE));
+  EXPECT_EQ(widened.left, -5);
+  EXPECT_EQ(widened.top, -5);
+  EXPECT_EQ(widened.right, 405);
+  EXPECT_EQ(widened.bottom, 305);
+  RECT plain{0, 0, 400, 300};
+  ASSERT_TRUE(AdjustWindowRectEx(&plain, WS_POPUP | WS_DLGFRAME, FALSE, 0));
+  EXPECT_EQ(plain.right, 403);
+
+  LoggingWindowClass logged;
+  CurrentMessageHook() = KeepCreationDetails;
+  HWND window = logged.Create(WS_POPUP | WS_DLGFRAME, WS_EX_CLIENTEDGE, 10, 10, widened.right - widened.left,
+                              widened.bottom - widened.top);
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(g_clientArea.right - g_clientArea.left, 400);
+  EXPECT_EQ(g_clientArea.bottom - g_clientArea.top, 300);
+  EXPECT_TRUE(DestroyWindow(window));
+
+  RECT work{-1, -1, -1, -1};
+  ASSERT_TRUE(SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0));
+  EXPECT_EQ(work.left, 0);
+  EXPECT_EQ(work.top, 0);
+  EXPECT_EQ(work.right, GetSystemMetrics(SM_CXSCREEN));
+  EXPECT_EQ(work.bottom, GetSystemMetrics(SM_CYSCREEN));
+}
+
 }  // namespace

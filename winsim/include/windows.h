@@ -329,7 +329,7 @@ typedef struct tagRECT {
 typedef struct tagPOINT {
   LONG x;
   LONG y;
-} POINT;
+} POINT, *LPPOINT;
 
 typedef struct tagPAINTSTRUCT {
   HDC hdc;
@@ -471,6 +471,10 @@ int WINAPI ReleaseDC(HWND window, HDC dc);
 HWND WINAPI GetDesktopWindow();
 int WINAPI GetSystemMetrics(int index);
 BOOL WINAPI AdjustWindowRect(LPRECT rect, DWORD style, BOOL menu);
+BOOL WINAPI AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL menu, DWORD exStyle);
+#define SPI_GETWORKAREA 0x0030
+// Only SPI_GETWORKAREA is imitated: the screen less what the shell keeps.
+BOOL WINAPI SystemParametersInfoA(UINT action, UINT param, PVOID value, UINT winIni);
 BOOL WINAPI GetWindowRect(HWND window, LPRECT rect);
 int WINAPI GetWindowTextA(HWND window, LPSTR text, int maxCount);
 int WINAPI GetClassNameA(HWND window, LPSTR className, int maxCount);
@@ -488,6 +492,12 @@ HWND WINAPI GetDlgItem(HWND dialog, int id);
 #define NUMCOLORS 24
 #define HORZRES 8
 #define VERTRES 10
+#define LOGPIXELSX 88
+#define LOGPIXELSY 90
+
+#define BLACKONWHITE 1
+#define COLORONCOLOR 3
+#define HALFTONE 4
 
 #define WHITE_BRUSH 0
 #define BLACK_BRUSH 4
@@ -600,6 +610,12 @@ HGDIOBJ WINAPI GetStockObject(int index);
 BOOL WINAPI BitBlt(HDC destination, int x, int y, int width, int height, HDC source, int sourceX, int sourceY,
                    DWORD rop);
 COLORREF WINAPI GetPixel(HDC dc, int x, int y);
+// The previous stretching mode, or 0 on failure (no device context, a mode out of 1..4).
+int WINAPI SetStretchBltMode(HDC dc, int mode);
+// The previous origin through `previous` (may be null); FALSE when the device context is none.
+BOOL WINAPI SetBrushOrgEx(HDC dc, int x, int y, LPPOINT previous);
+BOOL WINAPI StretchBlt(HDC destination, int x, int y, int width, int height, HDC source, int sourceX, int sourceY,
+                       int sourceWidth, int sourceHeight, DWORD rop);
 #define TRANSPARENT 1
 #define OPAQUE 2
 

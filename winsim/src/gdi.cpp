@@ -54,10 +54,13 @@ struct DeviceContext {
   BOOL paletteInBackground = FALSE;  // as the last SelectPalette asked
   int bkMode = OPAQUE;
   COLORREF textColour = RGB(0, 0, 0);
+  int stretchMode = BLACKONWHITE;
+  POINT brushOrigin{0, 0};
 };
 
 struct GdiState {
   int bitsPerPixel = 32;
+  int dpi = 96;
   bool realizeResultSet = false;
   UINT realizeResult = 0;
   std::map<std::uintptr_t, GdiObject> objects;
@@ -243,6 +246,7 @@ bool RealizesInForeground(const DeviceContext& dc) {
 }  // namespace
 
 void SetDisplayBitsPerPixel(int bitsPerPixel) { State().bitsPerPixel = bitsPerPixel; }
+void SetDisplayDpi(int dpi) { State().dpi = dpi; }
 
 void SetRealizePaletteResult(UINT result) {
   State().realizeResultSet = true;
@@ -301,6 +305,9 @@ int WINAPI GetDeviceCaps(HDC dc, int index) {
       return winsim::DisplayBits();
     case PLANES:
       return 1;
+    case LOGPIXELSX:
+    case LOGPIXELSY:
+      return winsim::State().dpi;
     case NUMCOLORS:
       // Wine's answer on every display; Windows gives 20 on a palette display.
       return -1;
@@ -557,34 +564,88 @@ HGDIOBJ WINAPI GetStockObject(int index) {
   return winsim::Stock(index);
 }
 
-BOOL WINAPI BitBlt(HDC destination, int x, int y, int width, int height, HDC source, int sourceX, int sourceY,
-                   DWORD rop) {
-  if (EnterCall("BitBlt")) return FALSE;
-  winsim::DeviceContext* target = winsim::FindDC(destination);
-  winsim::DeviceContext* from = winsim::FindDC(source);
+namespace winsim {
+namespace {
+
+// BitBlt and StretchBlt: the record, and the pixels when both sides are
+// bitmaps. Every stretching mode samples the nearest source pixel here:
+// HALFTONE's filter is the platform's own, and agrees with this only on
+// areas of one colour.
+BOOL Blit(HDC destination, int x, int y, int width, int height, HDC source, int sourceX, int sourceY,
+          int sourceWidth, int sourceHeight, DWORD rop, bool stretched) {
+  DeviceContext* target = FindDC(destination);
+  DeviceContext* from = FindDC(source);
   if (target == nullptr || from == nullptr) {
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
-  HBITMAP sourceBitmap =
-      from->memory ? static_cast<HBITMAP>(from->selected[winsim::ObjectKind::Bitmap]) : nullptr;
-  winsim::State().bitBlts.push_back({destination, target->memory ? nullptr : target->window, x, y, width, height,
-                                     source, sourceBitmap, sourceX, sourceY, rop,
-                                     static_cast<HPALETTE>(target->selected[winsim::ObjectKind::Palette])});
+  HBITMAP sourceBitmap = from->memory ? static_cast<HBITMAP>(from->selected[ObjectKind::Bitmap]) : nullptr;
+  BitBltRecord record{destination, target->memory ? nullptr : target->window, x, y, width, height,
+                      source, sourceBitmap, sourceX, sourceY, rop,
+                      static_cast<HPALETTE>(target->selected[ObjectKind::Palette])};
+  if (stretched) {
+    record.stretched = true;
+    record.sourceWidth = sourceWidth;
+    record.sourceHeight = sourceHeight;
+    record.stretchMode = target->stretchMode;
+    record.brushOrigin = target->brushOrigin;
+  }
+  State().bitBlts.push_back(record);
   // Pixels are kept for bitmaps only: a copy between two of them, clipped to both.
-  winsim::GdiObject* to = winsim::SelectedBitmap(*target);
-  const winsim::GdiObject* copied = winsim::SelectedBitmap(*from);
+  GdiObject* to = SelectedBitmap(*target);
+  const GdiObject* copied = SelectedBitmap(*from);
   if (rop != SRCCOPY || to == nullptr || copied == nullptr || to == copied) return TRUE;
   for (int row = 0; row < height; ++row) {
     for (int column = 0; column < width; ++column) {
-      const long fromX = long{sourceX} + column, fromY = long{sourceY} + row;
-      const long toX = long{x} + column, toY = long{y} + row;
+      const long long fromX = sourceX + (2LL * column + 1) * sourceWidth / (2LL * width);
+      const long long fromY = sourceY + (2LL * row + 1) * sourceHeight / (2LL * height);
+      const long long toX = long{x} + column, toY = long{y} + row;
       if (fromX < 0 || fromY < 0 || fromX >= copied->width || fromY >= copied->height) continue;
       if (toX < 0 || toY < 0 || toX >= to->width || toY >= to->height) continue;
       to->pixels[static_cast<std::size_t>(toY * to->width + toX)] =
           copied->pixels[static_cast<std::size_t>(fromY * copied->width + fromX)];
     }
   }
+  return TRUE;
+}
+
+}  // namespace
+}  // namespace winsim
+
+BOOL WINAPI BitBlt(HDC destination, int x, int y, int width, int height, HDC source, int sourceX, int sourceY,
+                   DWORD rop) {
+  if (EnterCall("BitBlt")) return FALSE;
+  return winsim::Blit(destination, x, y, width, height, source, sourceX, sourceY, width, height, rop, false);
+}
+
+BOOL WINAPI StretchBlt(HDC destination, int x, int y, int width, int height, HDC source, int sourceX, int sourceY,
+                       int sourceWidth, int sourceHeight, DWORD rop) {
+  if (EnterCall("StretchBlt")) return FALSE;
+  return winsim::Blit(destination, x, y, width, height, source, sourceX, sourceY, sourceWidth, sourceHeight, rop,
+                      true);
+}
+
+int WINAPI SetStretchBltMode(HDC dc, int mode) {
+  if (EnterCall("SetStretchBltMode")) return 0;
+  winsim::DeviceContext* context = winsim::FindDC(dc);
+  if (context == nullptr || mode < BLACKONWHITE || mode > HALFTONE) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  const int previous = context->stretchMode;
+  context->stretchMode = mode;
+  return previous;
+}
+
+BOOL WINAPI SetBrushOrgEx(HDC dc, int x, int y, LPPOINT previous) {
+  if (EnterCall("SetBrushOrgEx")) return FALSE;
+  winsim::DeviceContext* context = winsim::FindDC(dc);
+  if (context == nullptr) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  if (previous != nullptr) *previous = context->brushOrigin;
+  context->brushOrigin = POINT{x, y};
   return TRUE;
 }
 

@@ -51,6 +51,8 @@ struct Window {
 struct WindowState {
   int screenWidth = 1024;
   int screenHeight = 768;
+  bool workAreaSet = false;
+  RECT workArea{0, 0, 0, 0};
   std::vector<WindowClass> classes;
   std::vector<std::unique_ptr<Window>> windows;  // in creation order, kept after destruction
   std::vector<Window*> slots;                    // the live window of each slot, or null
@@ -270,6 +272,11 @@ void AbandonCreation(Window* window) {
 void SetScreenSize(int width, int height) {
   State().screenWidth = width;
   State().screenHeight = height;
+}
+
+void SetWorkArea(const RECT& area) {
+  State().workAreaSet = true;
+  State().workArea = area;
 }
 
 std::vector<WindowClassRecord> RegisteredClasses() {
@@ -655,15 +662,46 @@ int WINAPI GetSystemMetrics(int index) {
   }
 }
 
-BOOL WINAPI AdjustWindowRect(LPRECT rect, DWORD style, BOOL menu) {
-  if (EnterCall("AdjustWindowRect") || rect == nullptr) return FALSE;
-  POINT insets = winsim::FrameInsets(style, 0);
+namespace winsim {
+namespace {
+
+BOOL AdjustWindowRectFor(LPRECT rect, DWORD style, BOOL menu, DWORD exStyle) {
+  if (rect == nullptr) return FALSE;
+  POINT insets = winsim::FrameInsets(style, exStyle);
   rect->left -= insets.x;
   rect->top -= insets.y;
   rect->right += insets.x;
   rect->bottom += insets.y;
   if ((style & WS_CAPTION) == WS_CAPTION) rect->top -= winsim::kCaption;
   if (menu) rect->top -= winsim::kMenu;
+  return TRUE;
+}
+
+}  // namespace
+}  // namespace winsim
+
+BOOL WINAPI AdjustWindowRect(LPRECT rect, DWORD style, BOOL menu) {
+  if (EnterCall("AdjustWindowRect")) return FALSE;
+  return winsim::AdjustWindowRectFor(rect, style, menu, 0);
+}
+
+BOOL WINAPI AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL menu, DWORD exStyle) {
+  if (EnterCall("AdjustWindowRectEx")) return FALSE;
+  return winsim::AdjustWindowRectFor(rect, style, menu, exStyle);
+}
+
+BOOL WINAPI SystemParametersInfoA(UINT action, UINT, PVOID value, UINT) {
+  long error = 0;
+  if (EnterCall("SystemParametersInfoA", &error)) {
+    SetLastError(error ? error : ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  if (action != SPI_GETWORKAREA || value == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  const winsim::WindowState& state = winsim::State();
+  *static_cast<RECT*>(value) = state.workAreaSet ? state.workArea : RECT{0, 0, state.screenWidth, state.screenHeight};
   return TRUE;
 }
 

@@ -28,6 +28,12 @@ namespace winsim {
 void SetScreenSize(int width, int height);
 // BITSPIXEL of every display device context; default 32.
 void SetDisplayBitsPerPixel(int bitsPerPixel);
+// LOGPIXELSX and LOGPIXELSY of every device context; default 96. As under
+// Wine, every process sees it and no window is stretched; frame metrics stay
+// those of 96.
+void SetDisplayDpi(int dpi);
+// The work area SPI_GETWORKAREA gives; by default the whole screen.
+void SetWorkArea(const RECT& area);
 // What RealizePalette returns from now on. By default, on a display of up to
 // 8 bits per pixel: the selected palette's entry count the first time it is
 // realized, and again once a realization in the foreground (selected without
@@ -127,6 +133,12 @@ struct BitBltRecord {
   int sourceX, sourceY;
   DWORD rop;
   HPALETTE destinationPalette;  // palette selected in the destination then
+  // StretchBlt only: the source's size, and the destination's stretching
+  // mode and brush origin then.
+  bool stretched = false;
+  int sourceWidth = 0, sourceHeight = 0;
+  int stretchMode = 0;
+  POINT brushOrigin{0, 0};
 };
 const std::vector<BitBltRecord>& BitBlts();
 

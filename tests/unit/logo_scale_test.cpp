@@ -1,0 +1,183 @@
+// The logo at the display's DPI: its scale and size, how it is drawn, the
+// status line at that scale, and the line's colour on dark and light logos.
+#include "logo/logo_scale.h"
+
+#include <gtest/gtest.h>
+#include <winsim/control.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "logo/logo_window.h"
+#include "logo/status_line.h"
+#include "startup_fixture.h"
+#include "test_dib.h"
+
+namespace {
+
+// ---- the scale, with the frame winsim gives WS_POPUP | WS_DLGFRAME and the client edge
+
+struct ScaleCase {
+  const char* what;
+  int dpi;
+  SIZE bitmap;
+  RECT workArea;
+  SIZE client;  // the bitmap's size at the chosen scale
+};
+
+class LogoScaleTest : public ::testing::TestWithParam<ScaleCase> {};
+
+TEST_P(LogoScaleTest, DpiOver96HeldTo90PercentOfTheWorkAreaNeverBelowOne) {
+  const ScaleCase& c = GetParam();
+  const LogoScale scale = ChooseLogoScale(c.dpi, c.bitmap, SIZE{10, 10}, c.workArea);
+  EXPECT_EQ(ScaledLength(c.bitmap.cx, scale), c.client.cx) << c.what;
+  EXPECT_EQ(ScaledLength(c.bitmap.cy, scale), c.client.cy) << c.what;
+}
+
+const RECT kScreen{0, 0, 1024, 768};
+INSTANTIATE_TEST_SUITE_P(
+    Table, LogoScaleTest,
+    ::testing::Values(ScaleCase{"96 is the bitmap's own size", 96, {400, 300}, kScreen, {400, 300}},
+                      ScaleCase{"under 96 is never smaller", 72, {400, 300}, kScreen, {400, 300}},
+                      ScaleCase{"144 rounds 7.5 up", 144, {5, 3}, kScreen, {8, 5}},
+                      ScaleCase{"192 doubles", 192, {400, 300}, kScreen, {800, 600}},
+                      // 921 - 10 pixels of room across: 911 / 500.
+                      ScaleCase{"too wide is held to the work area", 192, {500, 300}, kScreen, {911, 547}},
+                      ScaleCase{"a low work area holds the height", 192, {400, 300}, {0, 40, 1024, 540}, {587, 440}},
+                      ScaleCase{"larger than the screen stays as it is", 192, {1100, 300}, kScreen, {1100, 300}}),
+    [](const ::testing::TestParamInfo<ScaleCase>& info) { return "Case" + std::to_string(info.index); });
+
+// ---- the window and its painting at a DPI
+
+// A resource library with the main mode's logo: 400 by 300 pixels of one
+// colour, 24 bits per pixel, or the noisy 8-bit one.
+winsim::ModuleImage OneLogo(const std::vector<BYTE>& dib) {
+  winsim::ModuleImage image;
+  image.bitmaps["SVGA_LOGO_ZOLT"] = dib;
+  return image;
+}
+
+std::vector<BYTE> UniformDib(COLORREF colour) {
+  std::vector<BYTE> dib = test_dib::Plain(400, 300, 24);
+  for (size_t i = 40; i + 2 < dib.size(); i += 3) {
+    dib[i] = GetBValue(colour), dib[i + 1] = GetGValue(colour), dib[i + 2] = GetRValue(colour);
+  }
+  return dib;
+}
+
+class ScaledLogoTest : public StartupTest {
+ protected:
+  void Show(const std::vector<BYTE>& dib) {
+    startup.module = ownModule;
+    startup.resourceModule = winsim::AddLoadedModule("C:\\Program Files\\Tarvex\\OxaRes0.dll", OneLogo(dib));
+    startup.mode = 0;
+    startup.edition = 15;
+    startup.CreateLogoWindow();
+    ASSERT_NE(startup.logoWindow, nullptr);
+  }
+};
+
+struct DrawCase {
+  int bitsPerPixel;
+  int stretchMode;
+};
+
+class ScaledDrawTest : public ScaledLogoTest, public ::testing::WithParamInterface<DrawCase> {};
+
+TEST_P(ScaledDrawTest, At192TheWindowFramesTheDoubledBitmapAndStretchesIt) {
+  winsim::SetDisplayBitsPerPixel(GetParam().bitsPerPixel);
+  winsim::SetDisplayDpi(192);
+  Show(test_dib::Plain(400, 300, 8));
+  const winsim::WindowRecord logo = winsim::WindowsCreated().back();
+  // 800 by 600 with the dialog frame and the client edge: 810 by 610, centred.
+  EXPECT_EQ(logo.rect.left, 107);
+  EXPECT_EQ(logo.rect.top, 79);
+  EXPECT_EQ(logo.rect.right - logo.rect.left, 810);
+  EXPECT_EQ(logo.rect.bottom - logo.rect.top, 610);
+  RECT client{};
+  GetClientRect(startup.logoWindow, &client);
+  EXPECT_EQ(client.right, 800);
+  EXPECT_EQ(client.bottom, 600);
+
+  ASSERT_EQ(winsim::BitBlts().size(), 1u);
+  const winsim::BitBltRecord& blit = winsim::BitBlts()[0];
+  EXPECT_TRUE(blit.stretched);
+  EXPECT_EQ(blit.destinationWindow, startup.logoWindow);
+  EXPECT_EQ(blit.width, 800);
+  EXPECT_EQ(blit.height, 600);
+  EXPECT_EQ(blit.sourceWidth, 400);
+  EXPECT_EQ(blit.sourceHeight, 300);
+  EXPECT_EQ(blit.sourceBitmap, startup.logoBitmap);
+  EXPECT_EQ(blit.stretchMode, GetParam().stretchMode);
+  EXPECT_EQ(blit.brushOrigin.x, 0);
+  EXPECT_EQ(blit.brushOrigin.y, 0);
+  EXPECT_EQ(blit.destinationPalette, startup.logoPalette) << "the palette rules hold at 8 bits too";
+  EXPECT_NE(startup.logoPalette, nullptr);
+  const winsim::FontRecord& font = winsim::FontsCreated().back();
+  EXPECT_EQ(font.height, 22);
+  EXPECT_EQ(font.width, 10);
+  startup.OnProcessDetach();
+  EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::DeviceContext), 0);
+  EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::GdiObject), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Displays, ScaledDrawTest,
+                         ::testing::Values(DrawCase{32, HALFTONE}, DrawCase{8, COLORONCOLOR}));
+
+// The work area, not the screen, holds the logo back: 450 - 10 pixels of room down.
+TEST_F(ScaledLogoTest, AWorkAreaTooLowForTheDoubledLogoHoldsItToNinetyPercent) {
+  winsim::SetDisplayDpi(192);
+  winsim::SetWorkArea(RECT{0, 0, 1024, 500});
+  Show(test_dib::Plain(400, 300, 8));
+  RECT client{};
+  GetClientRect(startup.logoWindow, &client);
+  EXPECT_EQ(client.right, 587);
+  EXPECT_EQ(client.bottom, 440);
+}
+
+TEST_F(ScaledLogoTest, At96NoneOfTheScaledCallsIsMade) {
+  Show(test_dib::Plain(400, 300, 8));
+  for (const char* call : {"AdjustWindowRectEx", "SystemParametersInfoA", "StretchBlt", "SetStretchBltMode"}) {
+    EXPECT_EQ(winsim::CallCount(call), 0) << call;
+  }
+  EXPECT_EQ(winsim::CallCount("BitBlt"), 1);
+}
+
+// ---- the status line at 192 DPI, and its colour
+
+struct ColourCase {
+  const char* what;
+  COLORREF logo;
+  COLORREF text;
+};
+
+class StatusColourTest : public ScaledLogoTest, public ::testing::WithParamInterface<ColourCase> {};
+
+TEST_P(StatusColourTest, TheBandFontAndColourFollowTheLogo) {
+  winsim::SetDisplayDpi(192);
+  Show(UniformDib(GetParam().logo));
+  ASSERT_EQ(startup.SetStatusText("Loading modules"), 1);
+  const winsim::TextRecord& drawn = winsim::TextDrawn().back();
+  EXPECT_EQ(drawn.rect.top, 600 - 36);
+  EXPECT_EQ(drawn.rect.left, 12);
+  EXPECT_EQ(drawn.rect.right, 800 - 12);
+  EXPECT_EQ(drawn.textColour, GetParam().text) << GetParam().what;
+  EXPECT_GE(ContrastRatio(drawn.textColour, GetParam().logo), 4.5) << GetParam().what;
+  const winsim::InvalidateRecord& invalidated = winsim::Invalidations().back();
+  EXPECT_EQ(invalidated.rect.top, 600 - 36);
+}
+
+INSTANTIATE_TEST_SUITE_P(Logos, StatusColourTest,
+                         ::testing::Values(ColourCase{"dark logo", RGB(20, 24, 40), kStatusLightColour},
+                                           ColourCase{"light logo", RGB(236, 238, 232), kStatusColour}));
+
+TEST(ContrastRatio, AsWcagDefinesIt) {
+  EXPECT_DOUBLE_EQ(ContrastRatio(RGB(0, 0, 0), RGB(255, 255, 255)), 21.0);
+  EXPECT_DOUBLE_EQ(ContrastRatio(RGB(255, 255, 255), RGB(0, 0, 0)), 21.0);
+  EXPECT_DOUBLE_EQ(ContrastRatio(RGB(90, 90, 90), RGB(90, 90, 90)), 1.0);
+  // #777777 on white is the classic 4.48: just short.
+  EXPECT_NEAR(ContrastRatio(RGB(0x77, 0x77, 0x77), RGB(255, 255, 255)), 4.48, 0.01);
+}
+
+}  // namespace
