@@ -57,9 +57,9 @@ class LogoStartup {
   int CommandLineHasFileType(const char* extension) const;
 
   // ---- edition and mode (core/edition_and_mode.cpp)
-  // 1 unless "DisableForms" begins with "1"; *found and *first (when given)
-  // say what the read found and the value's first character.
-  int FormsEnabled(StoredString* found = nullptr, char* first = nullptr) const;
+  // 1 unless "DisableForms" begins with "1"; *found and `text` (kTextSize
+  // bytes, when given) receive what the read found and the value's text.
+  int FormsEnabled(StoredString* found = nullptr, char* text = nullptr) const;
   // 1 for the forms mode, 0 for the main mode; a cancelled dialog ends the process.
   int AskMode();
   INT_PTR ModeDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
