@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "probe_session.h"
+#include "system_message.h"
 
 namespace {
 
@@ -216,6 +217,24 @@ TEST_F(SupportE2eTest, PrettyReportReadsBackAsTheSameReport) {
   for (const JsonValue& name : logo["styleNames"].items) names.push_back(name.text);
   EXPECT_EQ(names, (std::vector<std::string>{"WS_POPUP", "WS_VISIBLE", "WS_CLIPSIBLINGS", "WS_DLGFRAME"}));
   EXPECT_EQ(pretty.report["productModules"].items.size(), 2u) << "the library and its resource library";
+}
+
+// The system's texts as the probe hands them on: the file's name for %1,
+// nothing for inserts it has no argument for, and never a byte past the text.
+TEST(SystemMessageInsertsTest, FirstInsertIsTheFileNameAndOthersAreLeftOut) {
+  const struct {
+    const char* text;
+    const char* filled;
+  } cases[] = {
+      {"Bad EXE format for %1", "Bad EXE format for x.dll"},
+      {"%1 is not a valid Win32 application", "x.dll is not a valid Win32 application"},
+      {"%2!d! of %1 (%3)", " of x.dll ()"},
+      {"%10 and %1", " and x.dll"},
+      {"%2!unclosed", "!unclosed"},
+      {"100% and %", "100% and %"},
+      {"%", "%"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(FillInserts(c.text, "x.dll"), c.filled) << c.text;
 }
 
 }  // namespace
