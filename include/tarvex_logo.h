@@ -74,9 +74,13 @@ TARVEX_LOGO_API int __cdecl GetVersionNumber(void);
 
 /* Ordinal 14, "LogoSetStatusText": a line of progress on the logo, such as
  * "Loading modules...": keeps a copy of `text` (ANSI, at most 511 characters;
- * NULL or "" clears the line) and paints it at once along the bottom of the
- * logo. Returns 1 when a logo window is showing, 0 when there is none (a
- * switch kept it away, or it was closed): the text is then only kept. */
+ * NULL or "" clears the line) and paints it along the bottom of the logo.
+ * Any thread may call it. On the thread that loaded the library (the logo's)
+ * the line is painted before it returns; from any other thread it returns at
+ * once, without waiting for that thread, and the line is painted the next
+ * time that thread pumps its messages. Returns 1 when a logo window is
+ * showing, 0 when there is none (a switch kept it away, or it was closed):
+ * the text is then only kept. */
 TARVEX_LOGO_API int __cdecl LogoSetStatusText(const char* text);
 
 #ifdef __cplusplus

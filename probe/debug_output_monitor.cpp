@@ -5,17 +5,49 @@
 #include <cstdio>
 #include <cstring>
 
+#include "wide_text.h"
 
 namespace {
 
+// Raised by OutputDebugStringW on systems that carry the Unicode text.
+constexpr DWORD kWidePrintException = 0x4001000A;
+
 CRITICAL_SECTION g_lock;
 bool g_keepLines = true;
-std::vector<std::string> g_lines;
-long long g_lineCount = 0;
+std::vector<std::string> g_classicLines;  // ANSI bytes
+std::vector<std::string> g_wideLines;     // UTF-8
+long long g_classicCount = 0;
+long long g_wideCount = 0;
 
-// Receives the library's debug output through the system's debug-output
-// buffer, as a debug-output viewer does, and keeps the lines of this process.
-// The buffer holds the writer's process id and then the text.
+void TrimLineEnd(std::string* text) {
+  while (!text->empty() && (text->back() == '\n' || text->back() == '\r')) text->pop_back();
+}
+
+// Keeps one line; across load cycles the lines are only counted.
+void Keep(std::vector<std::string>* lines, long long* count, std::string text) {
+  TrimLineEnd(&text);
+  EnterCriticalSection(&g_lock);
+  ++*count;
+  if (g_keepLines) lines->push_back(text);
+  LeaveCriticalSection(&g_lock);
+}
+
+// The Unicode text, where the platform raises it; the platform then goes on
+// to the classic buffer by itself.
+LONG CALLBACK SeeWideDebugOutput(EXCEPTION_POINTERS* pointers) {
+  const EXCEPTION_RECORD* record = pointers->ExceptionRecord;
+  if (record->ExceptionCode == kWidePrintException && record->NumberParameters >= 2 &&
+      record->ExceptionInformation[1] != 0) {
+    const auto* text = reinterpret_cast<const wchar_t*>(record->ExceptionInformation[1]);
+    const size_t units = record->ExceptionInformation[0];
+    // The count includes the terminator; a shorter text ends at its own.
+    Keep(&g_wideLines, &g_wideCount, Utf8(std::wstring(text, units > 0 ? wcsnlen(text, units) : 0)));
+  }
+  return EXCEPTION_CONTINUE_SEARCH;
+}
+
+// The classic buffer, as a debug-output viewer reads it: the writer's
+// process id and then the text.
 struct DebugOutputMonitor {
   HANDLE bufferReady;
   HANDLE dataReady;
@@ -32,17 +64,18 @@ DWORD WINAPI MonitorDebugOutput(LPVOID param) {
     std::memcpy(&writer, monitor->view, sizeof writer);
     std::string text(monitor->view + sizeof writer, strnlen(monitor->view + sizeof writer, 4096 - sizeof writer));
     SetEvent(monitor->bufferReady);
-    if (writer != GetCurrentProcessId()) continue;
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-    // Across load cycles the lines are only counted: keeping thousands of
-    // them would grow this process and hide what the library itself holds.
-    EnterCriticalSection(&g_lock);
-    ++g_lineCount;
-    if (g_keepLines) {
-      g_lines.push_back(text);
-    }
-    LeaveCriticalSection(&g_lock);
+    if (writer == GetCurrentProcessId()) Keep(&g_classicLines, &g_classicCount, text);
   }
+}
+
+// ANSI text of the process's code page as UTF-8.
+std::string AnsiAsUtf8(const std::string& text) {
+  if (text.empty()) return text;
+  const int units = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  if (units <= 0) return text;
+  std::wstring wide(static_cast<size_t>(units), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], units);
+  return Utf8(wide);
 }
 
 }  // namespace
@@ -58,6 +91,7 @@ bool StartDebugOutputMonitor(bool keepLines) {
   if (monitor.dataReady == nullptr || mapping == nullptr) return false;
   monitor.view = static_cast<const char*>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 4096));
   if (monitor.view == nullptr) return false;
+  AddVectoredExceptionHandler(1, SeeWideDebugOutput);
   // A thread that has not started yet would wait for the loader lock.
   monitor.started = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   CloseHandle(CreateThread(nullptr, 0, MonitorDebugOutput, &monitor, 0, nullptr));
@@ -66,17 +100,35 @@ bool StartDebugOutputMonitor(bool keepLines) {
   return true;
 }
 
-
 std::vector<std::string> DebugOutputLines() {
   EnterCriticalSection(&g_lock);
-  std::vector<std::string> lines = g_lines;
+  std::vector<std::string> lines = g_wideCount > 0 ? g_wideLines : g_classicLines;
+  const bool classic = g_wideCount == 0;
+  LeaveCriticalSection(&g_lock);
+  if (classic) {
+    for (std::string& line : lines) line = AnsiAsUtf8(line);
+  }
+  return lines;
+}
+
+const char* DebugOutputChannel() {
+  EnterCriticalSection(&g_lock);
+  const bool wide = g_wideCount > 0;
+  LeaveCriticalSection(&g_lock);
+  return wide ? "unicode" : "ansi";
+}
+
+std::vector<std::string> ClassicDebugOutputLines() {
+  EnterCriticalSection(&g_lock);
+  std::vector<std::string> lines = g_classicLines;
   LeaveCriticalSection(&g_lock);
   return lines;
 }
 
 long long DebugOutputLineCount() {
   EnterCriticalSection(&g_lock);
-  const long long count = g_lineCount;
+  // Where both channels carry each line, they count it once.
+  const long long count = g_wideCount > g_classicCount ? g_wideCount : g_classicCount;
   LeaveCriticalSection(&g_lock);
   return count;
 }

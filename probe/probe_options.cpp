@@ -46,6 +46,9 @@ const char kUsage[] =
     "                          a capture is taken after the last\n"
     "  --status-after-close TEXT  with --close-logo: call LogoSetStatusText once more\n"
     "                          after the logo is closed\n"
+    "  --status-from-thread TEXT  after the --status lines, call LogoSetStatusText from a\n"
+    "                          worker thread while this one waits for it (at most 10 s,\n"
+    "                          pumping nothing), then run the message loop\n"
     "  --pretty                indent the report, one field a line\n"
     "  --report FILE           write the report to FILE and a short summary for a person\n"
     "                          to the standard output\n"
@@ -131,6 +134,9 @@ bool ParseOptions(const std::vector<std::string>& arguments, Options* options) {
     } else if (arg == "--status-after-close") {
       if (!next(&options->statusAfterClose)) return false;
       options->haveStatusAfterClose = true;
+    } else if (arg == "--status-from-thread") {
+      if (!next(&options->statusFromThread)) return false;
+      options->haveStatusFromThread = true;
     } else if (arg == "--pretty") {
       options->pretty = true;
     } else if (arg == "--report") {

@@ -28,6 +28,8 @@ struct Options {
   int statusPumpMs = 200;                // the message loop between them
   std::string statusAfterClose;          // LogoSetStatusText once more, after --close-logo
   bool haveStatusAfterClose = false;
+  std::string statusFromThread;          // LogoSetStatusText from a worker this thread waits for
+  bool haveStatusFromThread = false;
   bool pretty = false;     // the report indented
   std::string reportPath;  // the report into this file, a summary for a person on stdout
 };

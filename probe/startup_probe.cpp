@@ -27,6 +27,7 @@
 #include "process_modules.h"
 #include "relaunch.h"
 #include "run_record.h"
+#include "status_worker.h"
 #include "watchdog.h"
 #include "wide_text.h"
 
@@ -100,6 +101,17 @@ void ReportLoadedLibrary(JsonWriter& json, HMODULE library, const Options& optio
       PumpMessages(options.statusPumpMs);
     }
     json.EndArray();
+  }
+  // A worker's progress while this thread, the logo's, waits for the worker.
+  if (options.haveStatusFromThread && setStatusText) {
+    const StatusFromWorker call = SetStatusTextFromWorker(setStatusText, AnsiText(options.statusFromThread), 10000);
+    json.Key("statusFromThread");
+    json.BeginObject();
+    json.Field("text", options.statusFromThread);
+    json.Field("returned", call.returned);
+    json.Field("result", static_cast<long long>(call.result));
+    json.EndObject();
+    PumpMessages(options.statusPumpMs);
   }
   run->settled = getMode && getEdition;
   if (getMode) json.Field("mode", static_cast<long long>(run->mode = getMode()));
@@ -248,6 +260,12 @@ int main() {
     run.diagnostics = DebugOutputLines();
     json.BeginArray();
     for (const std::string& line : run.diagnostics) json.Value(line);
+    json.EndArray();
+    json.Field("diagnosticsChannel", std::string(DebugOutputChannel()));
+    // What a classic viewer reads, byte for byte, for a check of its encoding.
+    json.Key("classicDiagnosticsHex");
+    json.BeginArray();
+    for (const std::string& line : ClassicDebugOutputLines()) json.Value(HexBytes(line));
     json.EndArray();
   } else {
     json.Null();  // another debug-output viewer has the lines

@@ -29,3 +29,14 @@ std::string AnsiText(const std::string& text) {
   if (length > 0) WideCharToMultiByte(CP_ACP, 0, wide.data(), size, &ansi[0], length, nullptr, nullptr);
   return ansi;
 }
+
+std::string HexBytes(const std::string& text) {
+  static const char kDigits[] = "0123456789abcdef";
+  std::string hex;
+  for (char ch : text) {
+    const auto byte = static_cast<unsigned char>(ch);
+    hex += kDigits[byte >> 4];
+    hex += kDigits[byte & 15];
+  }
+  return hex;
+}

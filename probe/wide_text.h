@@ -11,3 +11,5 @@ std::wstring Utf16(const std::string& text);
 // UTF-8 as text of the system's ANSI code page, as the library takes its
 // texts; a character the code page lacks becomes '?'.
 std::string AnsiText(const std::string& text);
+// The bytes of `text` in lower-case hexadecimal, two digits each.
+std::string HexBytes(const std::string& text);

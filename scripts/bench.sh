@@ -137,8 +137,12 @@ report() {
 
 Made by \`scripts/bench.sh\`, started $started, finished $finished, on
 $cpu ($cores cores, shared with other work: load average $load_before at the
-start, $load_after at the end), for both Windows builds: x86 (32-bit, run
-under WOW64) and x64, each in its own processes in one 64-bit Wine prefix.
+start, $load_after at the end), for $(if [[ -n ${not_measured[x86]:-} ]]; then
+        echo "the x64 build alone, in a 64-bit Wine prefix."
+    else
+        echo "both Windows builds: x86 (32-bit, run
+under WOW64) and x64, each in its own processes in one 64-bit Wine prefix."
+    fi)
 Timings on a shared machine move by tens of percent from run to run; ratios
 are taken between measures made in the same process, interleaved, and are
 steadier than the absolute figures: each table gives the spread over its

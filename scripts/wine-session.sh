@@ -160,6 +160,10 @@ if [[ ! -f $prefix/system.reg ]]; then
     [[ -d $prefix ]] && existed=1
     create_log=$parent/$(basename "$prefix")-create.log
     echo "$me: creating Wine prefix $prefix (about 15 s)"
+    # A server left from a removed prefix of this name would serve the new
+    # one from the files it no longer has.
+    wineserver -k >/dev/null 2>&1 || true
+    wineserver -w >/dev/null 2>&1 || true
     # Creation is chatty even with WINEDEBUG=-all; keep it in a log.
     if ! create_prefix >"$create_log" 2>&1 {lock_fd}>&-; then
         WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1 || true

@@ -99,7 +99,7 @@ floor): $(calc "$(get x86.logo.own.median_us)" 0) µs, $(logo_share x86)% of its
 $(calc "$(get x64.logo.own.median_us)" 0) µs, $(logo_share x64)%, in the x64 build.
 
 **Where the library's time goes.** The same start, $(get $lead.logo.breakdown.cycles) more times, with
-each of the library's diagnostics lines timed as it is written: \`OutputDebugStringA\`
+each of the library's diagnostics lines timed as it is written: \`OutputDebugStringW\` hands it to \`OutputDebugStringA\`, which
 raises an exception before it looks for a debug-output viewer, and a
 vectored exception handler of the host takes the time on the library's own
 thread, with no monitor thread in between. Each line ends one phase of the
@@ -130,7 +130,7 @@ In words, for the x86 build (x64 in brackets):
 - The decisions between them, the language, code-page, clock, edition and
   mode, take $(logo_decisions_us x86) µs [$(logo_decisions_us x64) µs] together, $(logo_decision_calls) registry calls.
 - Each of the $(logo_lines) diagnostics lines costs $(get x86.logo.line_us) µs [$(get x64.logo.line_us) µs] without a viewer
-  (\`OutputDebugStringA\` timed in the same process), $(logo_lines_us x86) µs [$(logo_lines_us x64) µs] in all, a
+  (\`OutputDebugStringW\` timed in the same process), $(logo_lines_us x86) µs [$(logo_lines_us x64) µs] in all, a
   part of each phase. The timing handler changes a line's cost to
   $(get x86.logo.line_timed_us) µs [$(get x64.logo.line_timed_us) µs], $(logo_handler_us x86) µs [$(logo_handler_us x64) µs] over the whole start: by that much the
   breakdown's total differs from the timed loads for this cause; beyond it,

@@ -16,6 +16,17 @@ constexpr char kPrefix[] = "TarvexLogo: ";
 
 namespace {
 
+// Bytes of `text` (`length` bytes of UTF-8) up to the end of its last whole
+// character.
+size_t WholeCharactersLength(const char* text, size_t length) {
+  size_t start = length;
+  while (start > 0 && (static_cast<unsigned char>(text[start - 1]) & 0xC0) == 0x80) --start;
+  if (start == 0) return length;
+  const auto lead = static_cast<unsigned char>(text[start - 1]);
+  const size_t needed = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+  return length - (start - 1) >= needed ? length : start - 1;
+}
+
 // Formats into `buffer` (`size` bytes); the caller terminates a cut text.
 void FormatText(char* buffer, size_t size, const char* format, va_list arguments) {
 #if defined(__MINGW32__)
@@ -42,9 +53,19 @@ void Diagnose(const char* format, ...) {
   // length is taken from the buffer, never from the result.
   line[sizeof line - 2] = '\0';
   while (line[length] != '\0') ++length;
+  // A cut may fall inside a character: the line ends before it instead.
+  if (length == sizeof line - 2) length = WholeCharactersLength(line, length);
   line[length] = '\n';
   line[length + 1] = '\0';
-  OutputDebugStringA(line);
+  // Sent as UTF-16: the platform gives debuggers the Unicode text and the
+  // classic viewers the line in the system's ANSI code page. A UTF-8 line
+  // never needs more UTF-16 units than it has bytes.
+  WCHAR wide[kDiagnosticLineSize];
+  if (MultiByteToWideChar(CP_UTF8, 0, line, -1, wide, kDiagnosticLineSize) > 0) {
+    OutputDebugStringW(wide);
+  } else {
+    OutputDebugStringA(line);
+  }
   SetLastError(lastError);
 }
 

@@ -18,10 +18,10 @@
 // Size of one diagnostic line with its prefix, line feed and terminator, in bytes.
 constexpr int kDiagnosticLineSize = 512;
 
-// Writes "TarvexLogo: " and the printf-style text, ended by a line feed, through
-// OutputDebugStringA. A text too long for kDiagnosticLineSize bytes is cut
-// (keeping the line feed). Uses no heap, and leaves the thread's last-error
-// code as it found it.
+// Writes "TarvexLogo: " and the printf-style text (UTF-8), ended by a line
+// feed, through OutputDebugStringW. A text too long for kDiagnosticLineSize
+// bytes is cut (keeping the line feed). Uses no heap, and leaves the thread's
+// last-error code as it found it.
 void Diagnose(const char* format, ...) TARVEX_PRINTF_FORMAT(1, 2);
 
 // The system's message for `error` in UTF-8, without its line end, into

@@ -42,8 +42,9 @@ const char* RegistryView() { return sizeof(void*) == 8 ? "64-bit" : "32-bit"; }
 #define TARVEX_FOUND_DISABLE_FORMS "edition %d (forms %s): \"DisableForms\" in HKLM\\%s (%s registry view) "
 
 // The edition, and where and how "DisableForms" was found, so that a wrong
-// edition points at the value to mend.
-void DiagnoseEdition(int settled, StoredString found, const char* text) {
+// edition points at the value to mend. A key that is there but cannot be
+// opened (denied to the user, say) is told apart from a missing one.
+void DiagnoseEdition(int settled, StoredString found, const char* text, long openError) {
   const char* forms = settled == 15 ? "enabled" : "disabled";
   const auto first = static_cast<unsigned char>(text[0]);
   // A printable ASCII character is shown as it is (the whole text "is" it
@@ -55,8 +56,15 @@ void DiagnoseEdition(int settled, StoredString found, const char* text) {
       first == 0xEF && static_cast<unsigned char>(text[1]) == 0xBB && static_cast<unsigned char>(text[2]) == 0xBF;
   switch (found) {
     case StoredString::NoKey:
-      Diagnose("edition %d (forms %s): no key HKLM\\%s in the %s registry view", settled, forms,
-               kMachineSettingsKey, RegistryView());
+      if (openError == ERROR_FILE_NOT_FOUND || openError == ERROR_SUCCESS) {
+        Diagnose("edition %d (forms %s): no key HKLM\\%s in the %s registry view", settled, forms,
+                 kMachineSettingsKey, RegistryView());
+      } else {
+        char reason[160];
+        SystemErrorText(static_cast<unsigned long>(openError), reason, sizeof reason);
+        Diagnose("edition %d (forms %s): HKLM\\%s (%s registry view) could not be opened: %s (error %u)", settled,
+                 forms, kMachineSettingsKey, RegistryView(), reason, static_cast<unsigned>(openError));
+      }
       break;
     case StoredString::Missing:
       Diagnose("edition %d (forms %s): \"DisableForms\" absent from HKLM\\%s (%s registry view)", settled, forms,
@@ -114,12 +122,12 @@ INT_PTR CALLBACK ModeDialogProcedure(HWND window, UINT message, WPARAM wParam, L
   return TheStartup()->ModeDialogProc(window, message, wParam, lParam);
 }
 
-int LogoStartup::FormsEnabled(StoredString* found, char* text) const {
+int LogoStartup::FormsEnabled(StoredString* found, char* text, long* openError) const {
   char setting[kTextSize];
   // Empty unless the reader fills it, so a reader that gives up leaves the
   // forms mode enabled.
   setting[0] = '\0';
-  ReadMachineSetting(setting, "DisableForms", found);
+  ReadMachineSetting(setting, "DisableForms", found, openError);
   if (text) CopyBoundedText(text, setting, kTextSize);
   // Only the first character counts: "1", "10" and "1 yes" all disable.
   return setting[0] == '1' ? 0 : 1;
@@ -172,8 +180,9 @@ int ProductStartup::QueryEdition() {
   StoredString found = StoredString::NoKey;
   char setting[kTextSize];
   setting[0] = '\0';
-  const int settled = FormsEnabled(&found, setting) ? 15 : 14;
-  DiagnoseEdition(settled, found, setting);
+  long openError = ERROR_FILE_NOT_FOUND;
+  const int settled = FormsEnabled(&found, setting, &openError) ? 15 : 14;
+  DiagnoseEdition(settled, found, setting, openError);
   return settled;
 }
 

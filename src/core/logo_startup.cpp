@@ -26,7 +26,8 @@ LogoStartup::LogoStartup()
       exitCommand(),
       exitShowCommand(SW_SHOWNORMAL),
       resourcePath(),
-      statusText() {
+      statusText(),
+      handedOverStatusText(nullptr) {
   CopyBoundedText(title, "Tarvex 4.0", sizeof title);
   g_startup = this;
 }

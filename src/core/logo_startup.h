@@ -57,9 +57,10 @@ class LogoStartup {
   int CommandLineHasFileType(const char* extension) const;
 
   // ---- edition and mode (core/edition_and_mode.cpp)
-  // 1 unless "DisableForms" begins with "1"; *found and `text` (kTextSize
-  // bytes, when given) receive what the read found and the value's text.
-  int FormsEnabled(StoredString* found = nullptr, char* text = nullptr) const;
+  // 1 unless "DisableForms" begins with "1"; *found, `text` (kTextSize bytes)
+  // and *openError (when given) receive what the read found, the value's
+  // text and the product key's open result.
+  int FormsEnabled(StoredString* found = nullptr, char* text = nullptr, long* openError = nullptr) const;
   // 1 for the forms mode, 0 for the main mode; a cancelled dialog ends the process.
   int AskMode();
   INT_PTR ModeDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -103,9 +104,18 @@ class LogoStartup {
   void UnregisterLogoWindowClass();
 
   // ---- status line (logo/status_line.cpp)
-  // Keeps at most 511 characters of `text` (null clears) and repaints the
-  // status band of a showing logo at once. 1 when a logo window is showing, else 0.
+  // Keeps at most 511 characters of `text` (null clears). On the logo's own
+  // thread it repaints the status band of a showing logo at once; from any
+  // other thread it hands the text over and returns at once, and the band is
+  // painted when the logo's thread next pumps messages. 1 when a logo window
+  // is showing (and, from another thread, the text was handed over), else 0.
   int SetStatusText(const char* text);
+  // Puts a copy of `text` where the logo's thread takes it; false when no
+  // memory could be had for it.
+  bool HandOverStatusText(const char* text);
+  // On the logo's thread, or once no other thread runs in the library: moves
+  // a text handed over into statusText.
+  void TakeHandedOverStatusText();
 
   // ---- state, in this order
   HMODULE module;                        // the library's own module while attached
@@ -125,6 +135,9 @@ class LogoStartup {
   // up to 64 KiB, too much for the stack of the loader's call.
   WCHAR resourcePath[kLongPathSize];
   char statusText[kTextSize];            // the host's line of progress on the logo, empty for none
+  // A line from another thread, in a GlobalAlloc block, until the logo's
+  // thread takes it; only ever swapped with InterlockedExchangePointer.
+  void* volatile handedOverStatusText;
 };
 
 // The one start-up object, or null before it is constructed and after it is destroyed.

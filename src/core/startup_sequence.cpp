@@ -47,6 +47,8 @@ void LogoStartup::OnProcessAttach(HMODULE ownModule) {
 
 void LogoStartup::OnProcessDetach() {
   CloseLogo();
+  // Detach is serialized by the loader: the last line handed over is kept.
+  TakeHandedOverStatusText();
   ReleaseLogoPalette();
   UnregisterLogoWindowClass();
   FreeResourceLibrary();

@@ -160,9 +160,24 @@ HPALETTE CreatePaletteFromDib(const DibView& resource) {
   return CreatePalette(palette);
 }
 
+SIZE LogoBitmapLimit() {
+  constexpr LONG kSmallestLimit = 4096;
+  const LONG width = 2 * static_cast<LONG>(GetSystemMetrics(SM_CXSCREEN));
+  const LONG height = 2 * static_cast<LONG>(GetSystemMetrics(SM_CYSCREEN));
+  return SIZE{width > kSmallestLimit ? width : kSmallestLimit, height > kSmallestLimit ? height : kSmallestLimit};
+}
+
+bool DibWithinLimit(const DibLayout& layout, const SIZE& limit) {
+  // A top-down DIB's height is negative; LONG_MIN has no positive twin.
+  const std::int64_t height = layout.height < 0 ? -std::int64_t{layout.height} : layout.height;
+  return layout.width <= limit.cx && height <= limit.cy;
+}
+
 HBITMAP CreateBitmapFromDib(const DibView& resource, HPALETTE palette) {
   DibLayout layout;
   if (!DescribeDib(resource, &layout)) return nullptr;
+  // Checked before the platform is asked for a device bitmap of that size.
+  if (!DibWithinLimit(layout, LogoBitmapLimit())) return nullptr;
   ScopedWindowDC screen(nullptr, WindowDcArea::Client);
   if (screen.get() == nullptr) return nullptr;
   // The pixels are mapped through the logo's own colours while the bitmap is made.
@@ -202,12 +217,14 @@ int LoadBitmapWithPalette(HMODULE module, const char* name, HBITMAP* bitmapOut, 
   return 1;
 }
 
-BitmapResourceState CheckBitmapResource(HMODULE module, const char* name) {
+BitmapResourceState CheckBitmapResource(HMODULE module, const char* name, SIZE* declared) {
   HGLOBAL loaded = nullptr;
   DibView dib{};
   if (!LoadBitmapResource(module, name, &loaded, &dib)) return BitmapResourceState::Missing;
   DibLayout layout;
   const bool whole = DescribeDib(dib, &layout);
   FreeResource(loaded);
-  return whole ? BitmapResourceState::Whole : BitmapResourceState::Damaged;
+  if (!whole) return BitmapResourceState::Damaged;
+  if (declared) *declared = SIZE{layout.width, layout.height < 0 ? -layout.height : layout.height};
+  return DibWithinLimit(layout, LogoBitmapLimit()) ? BitmapResourceState::Whole : BitmapResourceState::TooLarge;
 }

@@ -55,9 +55,18 @@ DWORD DibColourTableSize(const DibView& dib);
 // the colour table; null when that is 0, the DIB is damaged, or GDI fails.
 HPALETTE CreatePaletteFromDib(const DibView& resource);
 
+// Largest width and height a logo bitmap may declare, in pixels: the larger
+// of 4096 and twice the screen's, in each direction. No real logo comes near
+// it; a run-length encoded bitmap is small whatever size it declares, and must
+// not have the platform make a device bitmap of that size.
+SIZE LogoBitmapLimit();
+
+// True when the DIB described by `layout` is no wider or taller than `limit`.
+bool DibWithinLimit(const DibLayout& layout, const SIZE& limit);
+
 // A device bitmap of the DIB for the screen, made with `palette` (may be null)
 // selected and realized in the screen's device context; null when the DIB is
-// damaged or GDI fails.
+// damaged, larger than LogoBitmapLimit, or GDI fails.
 HBITMAP CreateBitmapFromDib(const DibView& resource, HPALETTE palette);
 
 // Loads the bitmap resource `name` of `module`. Returns 1 when it was found and
@@ -66,7 +75,9 @@ HBITMAP CreateBitmapFromDib(const DibView& resource, HPALETTE palette);
 int LoadBitmapWithPalette(HMODULE module, const char* name, HBITMAP* bitmapOut, HPALETTE* paletteOut);
 
 // What bitmap resource `name` of `module` is: missing (or not loadable),
-// damaged, or whole, that is one DescribeDib accepts, so that a loader
-// reading as far as its header says stays inside it.
-enum class BitmapResourceState { Missing, Damaged, Whole };
-BitmapResourceState CheckBitmapResource(HMODULE module, const char* name);
+// damaged, too large (whole, but past LogoBitmapLimit), or whole, that is one
+// DescribeDib accepts, so that a loader reading as far as its header says
+// stays inside it. *declared (when given) gets the width and height, in
+// pixels, of a too large or whole one, and is untouched otherwise.
+enum class BitmapResourceState { Missing, Damaged, TooLarge, Whole };
+BitmapResourceState CheckBitmapResource(HMODULE module, const char* name, SIZE* declared = nullptr);

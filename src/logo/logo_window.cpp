@@ -32,6 +32,20 @@ void DiagnoseMissingBitmap(bool ownModuleServes, const char* name) {
   }
 }
 
+// Why a bitmap that is there gave no picture: a size past the logo's limit,
+// else damage or a platform that could not make it.
+void DiagnoseUnusableBitmap(HMODULE resourceModule, const char* name) {
+  SIZE declared{};
+  if (CheckBitmapResource(resourceModule, name, &declared) == BitmapResourceState::TooLarge) {
+    const SIZE limit = LogoBitmapLimit();
+    Diagnose("no logo: bitmap %s of the resource library declares %dx%d pixels, more than a logo's %dx%d", name,
+             static_cast<int>(declared.cx), static_cast<int>(declared.cy), static_cast<int>(limit.cx),
+             static_cast<int>(limit.cy));
+  } else {
+    Diagnose("no logo: bitmap %s of the resource library could not be made into a picture", name);
+  }
+}
+
 }  // namespace
 
 bool IsSvgaDisplay() {
@@ -119,13 +133,17 @@ void LogoStartup::CreateLogoWindow() {
     if (state == BitmapResourceState::Whole) {
       logoBitmap = LoadResourceBitmap(name);
       if (logoBitmap == nullptr) {
-        DiagnoseMissingBitmap(resourceModule == module, name);
+        const DWORD error = GetLastError();
+        char text[160];
+        SystemErrorText(error, text, sizeof text);
+        Diagnose("no logo: the platform refused bitmap %s of the resource library: %s (error %u)", name, text,
+                 static_cast<unsigned>(error));
         return;
       }
     }
   }
   if (logoBitmap == nullptr) {
-    Diagnose("no logo: bitmap %s of the resource library could not be made into a picture", name);
+    DiagnoseUnusableBitmap(resourceModule, name);
     return;
   }
 
@@ -196,6 +214,8 @@ LRESULT LogoStartup::LogoWindowProc(HWND window, UINT message, WPARAM wParam, LP
       ScopedSelectPalette selected(paint.dc(), logoPalette, FALSE);
       if (logoPalette != nullptr) RealizePalette(paint.dc());
       DrawBitmap(paint.dc(), 0, 0, logoBitmap);
+      // Painting runs on the logo's thread, which alone writes statusText.
+      TakeHandedOverStatusText();
       PaintExtras(window, paint.dc());
       return 0;
     }

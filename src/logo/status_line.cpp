@@ -14,18 +14,67 @@ RECT StatusBand(const RECT& client) {
   return band;
 }
 
+namespace {
+
+// Marks the status band of `window` for painting; the bitmap under it is
+// drawn again, then the line.
+void InvalidateStatusBand(HWND window) {
+  RECT client{};
+  GetClientRect(window, &client);
+  const RECT band = StatusBand(client);
+  InvalidateRect(window, &band, FALSE);
+}
+
+}  // namespace
+
 int LogoStartup::SetStatusText(const char* text) {
-  CopyBoundedText(statusText, text, sizeof statusText);
   // A window destroyed by other means, or a handle that came back to another
   // window, is not painted on.
-  if (logoWindow == nullptr || !IsWindow(logoWindow) || !IsWindowVisible(logoWindow)) return 0;
-  RECT client{};
-  GetClientRect(logoWindow, &client);
-  // Only the band: the bitmap under it is drawn again, then the new line.
-  const RECT band = StatusBand(client);
-  InvalidateRect(logoWindow, &band, FALSE);
-  UpdateWindow(logoWindow);
+  const HWND window = logoWindow;
+  const bool showing = window != nullptr && IsWindow(window) && IsWindowVisible(window);
+  if (showing && GetWindowThreadProcessId(window, nullptr) != GetCurrentThreadId()) {
+    // The logo's thread may be waiting for this one: a paint from here would
+    // wait for it in turn. The line is handed over, and painted when that
+    // thread next pumps its messages.
+    if (!HandOverStatusText(text)) return 0;
+    InvalidateStatusBand(window);
+    return 1;
+  }
+  // A line handed over earlier is older than this one.
+  TakeHandedOverStatusText();
+  CopyBoundedText(statusText, text, sizeof statusText);
+  if (!showing) return 0;
+  InvalidateStatusBand(window);
+  UpdateWindow(window);
   return 1;
+}
+
+bool LogoStartup::HandOverStatusText(const char* text) {
+  const HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE, kTextSize);
+  if (copy == nullptr) return false;
+  {
+    ScopedGlobalLock lock(copy);
+    if (lock.address() == nullptr) {
+      GlobalFree(copy);
+      return false;
+    }
+    CopyBoundedText(static_cast<char*>(lock.address()), text, kTextSize);
+  }
+  // Whoever exchanges a block out owns it alone: the logo's thread never
+  // reads a block another thread may still write or free.
+  const HGLOBAL older = InterlockedExchangePointer(&handedOverStatusText, copy);
+  if (older != nullptr) GlobalFree(older);
+  return true;
+}
+
+void LogoStartup::TakeHandedOverStatusText() {
+  const HGLOBAL handed = InterlockedExchangePointer(&handedOverStatusText, nullptr);
+  if (handed == nullptr) return;
+  {
+    ScopedGlobalLock lock(handed);
+    if (lock.address() != nullptr) CopyBoundedText(statusText, static_cast<const char*>(lock.address()), kTextSize);
+  }
+  GlobalFree(handed);
 }
 
 void ProductStartup::PaintExtras(HWND window, HDC dc) {

@@ -14,7 +14,8 @@ constexpr DWORD kStringBufferSize = 512;
 
 const char kMachineSettingsKey[] = "SOFTWARE\\Pellix\\Tarvex\\4.0";
 
-RegKey::RegKey(int readOnlyKey) : handle(nullptr), readOnly(readOnlyKey), created(0) {}
+RegKey::RegKey(int readOnlyKey)
+    : handle(nullptr), readOnly(readOnlyKey), created(0), openStatus(ERROR_INVALID_HANDLE) {}
 
 RegKey::~RegKey() { Close(); }
 
@@ -32,6 +33,7 @@ void RegKey::Open(HKEY root, const char* subKeyPath) {
     created = status == ERROR_SUCCESS && disposition == REG_CREATED_NEW_KEY ? 1 : 0;
   }
   handle = status == ERROR_SUCCESS ? opened : nullptr;
+  openStatus = status;
 }
 
 void RegKey::Close() {
@@ -87,7 +89,12 @@ int RegKey::WriteString(const char* valueName, const char* text) {
   if (handle == nullptr) return 0;
   if (text == nullptr) text = "";
   DWORD size = static_cast<DWORD>(std::strlen(text) + 1);
-  return RegSetValueExA(handle, valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), size) == ERROR_SUCCESS;
+  if (RegSetValueExA(handle, valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), size) != ERROR_SUCCESS) {
+    return 0;
+  }
+  // The key holds a value now: a copy into it must not take it for empty.
+  created = 0;
+  return 1;
 }
 
 void RegKey::EnumSubkeyNames(char* list, DWORD slotCount) {
@@ -119,12 +126,13 @@ int RegKey::QueryInfo(RegKeyInfo* info) {
   return 1;
 }
 
-void ReadMachineSetting(char* buffer, const char* valueName, StoredString* found) {
+void ReadMachineSetting(char* buffer, const char* valueName, StoredString* found, long* openError) {
   if (found) *found = StoredString::NoKey;
   if (buffer == nullptr) return;
   buffer[0] = '\0';
   RegKey key(1);
   key.Open(HKEY_LOCAL_MACHINE, kMachineSettingsKey);
+  if (openError) *openError = key.openStatus;
   if (key.handle != nullptr) key.ReadString(valueName, "", buffer, kStringBufferSize, nullptr, found);
   key.Close();
 }

@@ -71,7 +71,8 @@ class RegKey {
   // The same with a buffer of 512 bytes.
   int ReadString(const char* valueName, const char* defaultText, char* buffer, int* defaultUsed);
 
-  // Stores `text` with its terminator as a REG_SZ value. 1 when written, else 0.
+  // Stores `text` with its terminator as a REG_SZ value. 1 when written (and
+  // `created` is then 0), else 0.
   int WriteString(const char* valueName, const char* text);
 
   // Lists the subkey names in enumeration order into `list`, which has room
@@ -94,9 +95,12 @@ class RegKey {
   HKEY handle;
   const int readOnly;
   // 1 when the last Open created the key (REG_CREATED_NEW_KEY) and nothing
-  // has been copied into it since: it holds no values. 0 for a key that
-  // existed, a failed open, a read-only key, and after CopyKeyTree into it.
+  // has been written or copied into it since: it holds no values. 0 for a key
+  // that existed, a failed open, a read-only key, and after a write into it.
   int created;
+  // The last Open's result: ERROR_SUCCESS or the platform's error code;
+  // ERROR_INVALID_HANDLE before the first Open.
+  long openStatus;
 };
 
 // The machine-wide product key, under HKEY_LOCAL_MACHINE, in the registry
@@ -105,5 +109,7 @@ extern const char kMachineSettingsKey[];
 
 // Reads `valueName` of "SOFTWARE\Pellix\Tarvex\4.0" in HKEY_LOCAL_MACHINE into
 // `buffer` (512 bytes): the value's text, or the empty text when the key or
-// value is missing or not a string. *found (when given) says which.
-void ReadMachineSetting(char* buffer, const char* valueName, StoredString* found = nullptr);
+// value is missing or not a string. *found (when given) says which, and
+// *openError (when given) the key's open result, ERROR_SUCCESS when it opened.
+void ReadMachineSetting(char* buffer, const char* valueName, StoredString* found = nullptr,
+                        long* openError = nullptr);

@@ -37,6 +37,10 @@ TEST_F(ProcessApi, TheLastErrorIsKeptUntilACallSetsIt) {
   SetLastError(1234);
   OutputDebugStringA("conformance: a line of debug output\n");
   EXPECT_EQ(GetLastError(), DWORD(ERROR_FILE_NOT_FOUND));
+  SetLastError(1234);
+  const WCHAR wide[] = {'w', 'i', 'd', 'e', ' ', 0x041F, 0x0443, 0x0442, 0x044C, '\n', 0};
+  OutputDebugStringW(wide);
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_FILE_NOT_FOUND));
 }
 
 TEST_F(ProcessApi, TheLocalTimeIsAValidDateWithItsDayOfTheWeek) {

@@ -2,7 +2,9 @@
 // metrics, as the platform shows them. The logo window's procedure is entered
 // before CreateWindowExA returns and again while ShowWindow activates it.
 #include <cstring>
+#include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "logo/logo_window.h"
@@ -115,6 +117,46 @@ TEST_F(WindowApi, ShowActivatesAndErasesUpdatePaintsDestroyDeactivates) {
   EXPECT_TRUE(DestroyWindow(window));
   EXPECT_EQ(DescribeMessages(names), (Lines{"W WM_ACTIVATE inactive other 0", "W WM_DESTROY", "W WM_NCDESTROY"}));
   EXPECT_FALSE(IsWindow(window));
+}
+
+// A window belongs to the thread that made it. Another thread may invalidate
+// it without waiting for that thread: the paint comes when the owner updates.
+TEST_F(WindowApi, AWindowBelongsToItsThreadAndAnotherMayInvalidateIt) {
+  LoggingWindowClass logged;
+  HWND window = logged.Create(WS_POPUP);
+  ASSERT_NE(window, nullptr);
+  ShowWindow(window, SW_SHOW);
+  UpdateWindow(window);
+  const std::map<HWND, std::string> names{{window, "W"}};
+  DWORD process = 0xdeadbeef;
+  EXPECT_EQ(GetWindowThreadProcessId(window, &process), GetCurrentThreadId());
+  EXPECT_NE(process, 0xdeadbeefu);
+  EXPECT_NE(GetCurrentThreadId(), 0u);
+
+  DWORD worker = 0, owner = 0;
+  BOOL invalidated = FALSE;
+  ClearMessageLog();
+  std::thread other([&] {
+    worker = GetCurrentThreadId();
+    owner = GetWindowThreadProcessId(window, nullptr);
+    const RECT band{0, 0, 10, 10};
+    invalidated = InvalidateRect(window, &band, FALSE);
+  });
+  other.join();
+  EXPECT_NE(worker, GetCurrentThreadId());
+  EXPECT_NE(worker, 0u);
+  EXPECT_EQ(owner, GetCurrentThreadId());
+  EXPECT_TRUE(invalidated);
+  EXPECT_EQ(DescribeMessages(names), Lines{}) << "painted on the other thread";
+  EXPECT_TRUE(UpdateWindow(window));
+  EXPECT_EQ(DescribeMessages(names), Lines{"W WM_PAINT"});
+
+  EXPECT_TRUE(DestroyWindow(window));
+  SetLastError(0xdeadbeef);
+  process = 0xdeadbeef;
+  EXPECT_EQ(GetWindowThreadProcessId(window, &process), 0u);
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_WINDOW_HANDLE));
+  EXPECT_EQ(process, 0xdeadbeefu) << "written for a destroyed window";
 }
 
 TEST_F(WindowApi, AWindowCreatedVisibleIsShownBeforeCreateReturns) {

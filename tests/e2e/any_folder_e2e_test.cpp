@@ -46,12 +46,24 @@ class AnyFolderE2eTest : public ::testing::Test {
     return run;
   }
 
-  // True when a diagnostics line names `text`.
+  // True when a diagnostics line names `text`, as the channel the probe read
+  // carries it: the ANSI one has '?' for what the code page lacks.
   static bool DiagnosticsName(const ProbeResult& run, const std::string& text) {
+    const std::string named = run.report["diagnosticsChannel"].text == "unicode" ? text : AsAnsiChannelCarries(text);
     for (const JsonValue& line : run.report["diagnostics"].items) {
-      if (line.text.find(text) != std::string::npos) return true;
+      if (line.text.find(named) != std::string::npos) return true;
     }
     return false;
+  }
+
+  // `text` (UTF-8) through the ANSI code page and back.
+  static std::string AsAnsiChannelCarries(const std::string& text) {
+    const std::string ansi = AnsiText(text);
+    std::wstring wide(ansi.size(), L'\0');
+    const int units = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), &wide[0],
+                                          static_cast<int>(wide.size()));
+    wide.resize(units > 0 ? static_cast<size_t>(units) : 0);
+    return Utf8(wide);
   }
 };
 
@@ -73,6 +85,25 @@ TEST_F(AnyFolderE2eTest, LatinFolderUnderCodePage1251) {
   ProbeResult run = ExpectResourcesFrom(install);
   ASSERT_EQ(run.report["ansiCodePage"].number, 1251) << "this test needs LC_ALL=ru_RU.UTF-8, generated";
   EXPECT_TRUE(DiagnosticsName(run, install.File("OxaRes0.dll") + " loaded")) << run.out;
+}
+
+// A classic debug-output viewer reads the lines in the system's code page:
+// under 1251 the folder's Cyrillic name arrives in its 1251 spelling, not as
+// UTF-8, and the probe's report shows it as it is called.
+TEST_F(AnyFolderE2eTest, CyrillicFolderUnderCodePage1251ReachesViewersInTheirCodePage) {
+  InstallFolder install("Программы", {0});
+  ProbeResult run = ExpectResourcesFrom(install);
+  ASSERT_EQ(run.report["ansiCodePage"].number, 1251) << "this test needs LC_ALL=ru_RU.UTF-8, generated";
+  EXPECT_TRUE(DiagnosticsName(run, install.File("OxaRes0.dll") + " loaded")) << run.out;
+  const std::string library = install.File("OxaRes0.dll");
+  const std::string spelled1251 = HexBytes(AnsiText(library));
+  ASSERT_NE(spelled1251, HexBytes(library));
+  bool found = false;
+  for (const JsonValue& line : run.report["classicDiagnosticsHex"].items) {
+    EXPECT_EQ(line.text.find(HexBytes(library)), std::string::npos) << "UTF-8 in the classic channel: " << run.out;
+    found = found || line.text.find(spelled1251) != std::string::npos;
+  }
+  EXPECT_TRUE(found) << "no classic line names the folder in code page 1251: " << run.out;
 }
 
 // A host whose folder's full name passes 260 characters. Wine's CreateProcess

@@ -40,6 +40,19 @@ TEST_F(StatusLineE2eTest, TheLinePaintsTheBandAndNothingElse) {
   EXPECT_GE(Logo(cleared)["statusBandMatchPercent"].number, 99) << cleared.out;
 }
 
+// A host's worker reports progress while the loading thread, the logo's,
+// waits for it: the call returns at once, and the next pump paints the line.
+TEST_F(StatusLineE2eTest, AWorkerThreadIsNeverHeldAndItsLineAppearsAtThePump) {
+  InstallFolder install("status-worker", {0});
+  ProbeResult run = install.Run("--status-from-thread \"Loading modules\" --expect-bitmap SVGA_LOGO_ZOLT /standard");
+  ASSERT_EQ(run.exitCode, 0u) << run.out << run.err;
+  const JsonValue& call = run.report["statusFromThread"];
+  EXPECT_TRUE(call["returned"].boolean) << "the worker waited for the loading thread: " << run.out;
+  EXPECT_EQ(call["result"].number, 1) << run.out;
+  EXPECT_LT(Logo(run)["statusBandMatchPercent"].number, 100) << "no line after the pump: " << run.out;
+  EXPECT_EQ(Logo(run)["outsideStatusBandMatchPercent"].number, 100) << run.out;
+}
+
 TEST_F(StatusLineE2eTest, WithoutALogoTheTextIsOnlyKept) {
   InstallFolder install("status-no-logo", {0});
   ProbeResult noLogo = install.Run("/nologo --status \"Loading modules\"");

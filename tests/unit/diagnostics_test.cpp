@@ -314,6 +314,9 @@ TEST_F(StartupTest, EditionLineSaysWhereAndHowDisableFormsWasFound) {
   const EditionCase cases[] = {
       {"no key", [] {}, kFormsEnabled},
       {"absent", [] { winsim::CreateRegistryKey(HKEY_LOCAL_MACHINE, kProductKey); }, kFormsEnabledAbsent},
+      {"key denied", [] { winsim::DenyRegistryAccess(HKEY_LOCAL_MACHINE, kProductKey, winsim::RegistryDenial::All); },
+       "edition 15 (forms enabled): HKLM\\SOFTWARE\\Pellix\\Tarvex\\4.0 (" + kView +
+           ") could not be opened: Access denied (error 5)"},
       {"not text",
        [] { winsim::SetRegistryValue(HKEY_LOCAL_MACHINE, kProductKey, "DisableForms", REG_DWORD, {1, 0, 0, 0}); },
        enabled + found + " is not text"},
@@ -449,7 +452,32 @@ TEST(Diagnose, PrefixesEndsWithALineFeedAndKeepsTheLastError) {
   EXPECT_EQ(GetLastError(), 0x0badf00du);
   ASSERT_EQ(winsim::DebugOutput().size(), 1u);
   EXPECT_EQ(winsim::DebugOutput()[0], "TarvexLogo: edition 15 (forms enabled)\n");
-  EXPECT_EQ(winsim::CallCount("OutputDebugStringA"), 1);
+  EXPECT_EQ(winsim::CallCount("OutputDebugStringW"), 1);
+  EXPECT_EQ(winsim::CallCount("OutputDebugStringA"), 0);
+}
+
+// Debuggers read the Unicode text; the classic viewers the ANSI code page's
+// spelling of it, '?' for what the code page lacks. A line the platform cannot
+// convert still goes out, as UTF-8 bytes.
+TEST(Diagnose, TheLineGoesOutAsUnicodeAndViewersReadTheAnsiSpelling) {
+  struct Case {
+    UINT codePage;
+    const char* failing;
+    std::string text, classic;
+  } cases[] = {
+      {1251, nullptr, "C:\\\xD0\x9F\xD1\x83\xD1\x82\xD1\x8C", "C:\\\xCF\xF3\xF2\xFC"},
+      {1252, nullptr, "\xD0\x9F \xC3\xA9 \xF0\x90\x80\x80", "? \xE9 ??"},
+      {1252, "MultiByteToWideChar", "\xC3\xA9", "\xC3\xA9"},
+  };
+  for (const Case& c : cases) {
+    FreshMachine machine;
+    winsim::SetAnsiCodePage(c.codePage);
+    if (c.failing) winsim::InjectFailure(c.failing);
+    Diagnose("%s", c.text.c_str());
+    ASSERT_EQ(winsim::ClassicDebugOutput().size(), 1u) << c.text;
+    EXPECT_EQ(winsim::DebugOutput()[0], kPrefix + c.text + "\n");
+    EXPECT_EQ(winsim::ClassicDebugOutput()[0], kPrefix + c.classic + "\n");
+  }
 }
 
 TEST(Diagnose, LongTextIsCutToOneLineOfTheLineSize) {
@@ -463,6 +491,24 @@ TEST(Diagnose, LongTextIsCutToOneLineOfTheLineSize) {
     const size_t kept = std::min(length, static_cast<size_t>(kDiagnosticLineSize) - 2 - (sizeof kPrefix - 1));
     EXPECT_EQ(line, kPrefix + std::string(kept, 'x') + "\n") << "text of " << length;
     EXPECT_LE(line.size() + 1, static_cast<size_t>(kDiagnosticLineSize)) << "text of " << length;
+  }
+}
+
+// A cut never splits a character: the line ends before it. 498 bytes of text fit.
+TEST(Diagnose, ACutEndsBeforeACharacterItWouldSplit) {
+  const struct {
+    std::string text, kept;
+  } cases[] = {
+      {std::string(497, 'x') + "\xD0\x96", std::string(497, 'x')},
+      {std::string(496, 'x') + "\xD0\x96", std::string(496, 'x') + "\xD0\x96"},
+      {std::string(496, 'x') + "\xF0\x90\x80\x80", std::string(496, 'x')},
+      {std::string(494, 'x') + "\xF0\x90\x80\x80", std::string(494, 'x') + "\xF0\x90\x80\x80"},
+  };
+  for (const auto& c : cases) {
+    FreshMachine machine;
+    Diagnose("%s", c.text.c_str());
+    ASSERT_EQ(winsim::DebugOutput().size(), 1u);
+    EXPECT_EQ(winsim::DebugOutput()[0], kPrefix + c.kept + "\n") << c.text.size() << " bytes";
   }
 }
 

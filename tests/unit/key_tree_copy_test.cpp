@@ -293,12 +293,17 @@ void* CopyChain(void*) {
   return nullptr;
 }
 
-void RunWithOneMebibyteStack() {
+void* CopyDefaultsThroughTheEntry(void* startup) {
+  static_cast<LogoStartup*>(startup)->CopyNewUserDefaults();
+  return nullptr;
+}
+
+void RunWithOneMebibyteStack(void* (*copy)(void*) = CopyChain, void* argument = nullptr) {
   pthread_attr_t attributes;
   pthread_attr_init(&attributes);
   pthread_attr_setstacksize(&attributes, 1 << 20);
   pthread_t thread;
-  ASSERT_EQ(pthread_create(&thread, &attributes, CopyChain, nullptr), 0);
+  ASSERT_EQ(pthread_create(&thread, &attributes, copy, argument), 0);
   pthread_attr_destroy(&attributes);
   pthread_join(thread, nullptr);
 }
@@ -313,6 +318,20 @@ TEST_F(NewUserDefaultsTest, The512LevelTreeCopiesOnAOneMebibyteStack) {
   winsim::SetRegistryString(HKEY_LOCAL_MACHINE, Chain("D", winsim::kMaxRegistryDepth), "leaf", "bottom");
   RunWithOneMebibyteStack();
   EXPECT_EQ(UserValue(Chain("U", winsim::kMaxRegistryDepth), "leaf").data, Text("bottom"));
+}
+
+// The deepest defaults the registry holds, 5 levels down, land 2 levels down
+// for the user: every key walked and made, the leaf copied, the counts exact.
+TEST_F(NewUserDefaultsTest, TheDeepestDefaultsReachTheUserThroughTheStart) {
+  const int below = winsim::kMaxRegistryDepth - 5;
+  std::string chain;
+  for (int level = 0; level < below; ++level) chain += "\\d";
+  winsim::SetRegistryString(HKEY_LOCAL_MACHINE, kDefaults + chain, "leaf", "bottom");
+  RunWithOneMebibyteStack(CopyDefaultsThroughTheEntry, &startup);
+  EXPECT_EQ(UserValue(std::string(kUser) + chain, "leaf").data, Text("bottom"));
+  ASSERT_FALSE(winsim::DebugOutput().empty());
+  EXPECT_EQ(winsim::DebugOutput().back(), "TarvexLogo: new-user defaults: 508 keys walked, 508 created for the user; "
+                                          "1 values copied, 0 kept\n");
 }
 
 TEST_F(NewUserDefaultsTest, ATreeDeeperThanTheRegistryAllowsStopsAtItsLimit) {

@@ -319,6 +319,59 @@ TEST_P(RunLengthLogoTest, IsShownWithItsRowsDecoded) {
 
 INSTANTIATE_TEST_SUITE_P(Displays, RunLengthLogoTest, ::testing::Values(8, 4));
 
+// A logo's declared size is bounded before the platform makes a device bitmap
+// of it: the larger of 4096 pixels and twice the screen, in each direction.
+struct SizeLimitCase {
+  const char* label;
+  std::vector<BYTE> dib;
+  int screenWidth, screenHeight, bitsPerPixel;
+  const char* refusal;  // the diagnostics line's end, or null when shown
+};
+
+TEST_F(LogoWindowTest, ALogoDeclaredLargerThanAnyRealOneIsRefusedOnBothPaths) {
+  std::vector<BYTE> huge = RunLengthLogo(8);
+  test_dib::Put32(huge, 4, 30000);
+  test_dib::Put32(huge, 8, 30000);
+  std::vector<BYTE> hugeVga = RunLengthLogo(4);
+  test_dib::Put32(hugeVga, 4, 30000);
+  test_dib::Put32(hugeVga, 8, 30000);
+  std::vector<BYTE> topDown = test_dib::Plain(1, 4097, 1);
+  test_dib::Put32(topDown, 8, static_cast<DWORD>(-4097));
+  const SizeLimitCase cases[] = {
+      {"RLE8 30000 square", huge, 1024, 768, 8, "declares 30000x30000 pixels, more than a logo's 4096x4096"},
+      {"RLE4 30000 square", hugeVga, 1024, 768, 4, "declares 30000x30000 pixels, more than a logo's 4096x4096"},
+      {"4096 wide", test_dib::Plain(4096, 1, 1), 1024, 768, 32, nullptr},
+      {"one pixel", test_dib::Plain(1, 1, 1), 1024, 768, 4, nullptr},
+      {"4097 wide", test_dib::Plain(4097, 1, 1), 1024, 768, 32, "declares 4097x1 pixels, more than a logo's 4096x4096"},
+      {"4097 tall, top-down", topDown, 1024, 768, 4, "declares 1x4097 pixels, more than a logo's 4096x4096"},
+      {"twice a wide screen", test_dib::Plain(6000, 1, 1), 3000, 768, 32, nullptr},
+      {"past twice a wide screen", test_dib::Plain(6001, 1, 1), 3000, 2100, 8,
+       "declares 6001x1 pixels, more than a logo's 6000x4200"},
+  };
+  for (const SizeLimitCase& c : cases) {
+    winsim::Reset();
+    startup.module = winsim::AddLoadedModule("C:\\Program Files\\Tarvex\\TarvexLogo.dll");
+    winsim::ModuleImage image;
+    image.bitmaps["SVGA_LOGO_ZOLT"] = c.dib;
+    image.bitmaps["VGA_LOGO_ZOLT"] = c.dib;
+    startup.resourceModule = winsim::AddLoadedModule("C:\\Program Files\\Tarvex\\OxaRes0.dll", image);
+    winsim::SetScreenSize(c.screenWidth, c.screenHeight);
+    winsim::SetDisplayBitsPerPixel(c.bitsPerPixel);
+    startup.CreateLogoWindow();
+    EXPECT_EQ(startup.logoWindow != nullptr, c.refusal == nullptr) << c.label;
+    if (c.refusal != nullptr) {
+      EXPECT_EQ(winsim::CallCount("CreateDIBitmap") + winsim::CallCount("LoadBitmapA"), 0) << c.label;
+      ASSERT_FALSE(winsim::DebugOutput().empty()) << c.label;
+      EXPECT_EQ(winsim::DebugOutput().back(), std::string("TarvexLogo: no logo: bitmap ") +
+                                                  (c.bitsPerPixel >= 8 ? "SVGA" : "VGA") +
+                                                  "_LOGO_ZOLT of the resource library " + c.refusal + "\n")
+          << c.label;
+    }
+    startup.OnProcessDetach();
+    EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::GdiObject), 0) << c.label;
+  }
+}
+
 TEST_F(LogoWindowTest, TheScreenSizeCentresTheWindow) {
   winsim::SetScreenSize(800, 600);
   startup.CreateLogoWindow();
@@ -368,6 +421,31 @@ INSTANTIATE_TEST_SUITE_P(
                       NoLogoCase{"NoDeviceBitmap", "CreateDIBitmap", false, true, 8, true},
                       NoLogoCase{"VgaLoadFails", "LoadBitmapA", false, true, 4, false}),
     [](const ::testing::TestParamInfo<NoLogoCase>& info) { return std::string(info.param.label); });
+
+TEST_F(LogoWindowTest, AWholeBitmapThePlatformRefusesIsReportedAsRefused) {
+  winsim::SetDisplayBitsPerPixel(4);
+  winsim::InjectFailure("LoadBitmapA", 0, 1, ERROR_NOT_ENOUGH_MEMORY);
+  startup.CreateLogoWindow();
+  ExpectNoLogo();
+  ASSERT_FALSE(winsim::DebugOutput().empty());
+  EXPECT_EQ(winsim::DebugOutput().back(),
+            "TarvexLogo: no logo: the platform refused bitmap VGA_LOGO_ZOLT of the resource library: Not enough memory "
+            "(error 8)\n");
+}
+
+// The class's procedure goes with the library: the unload removes the class,
+// so a later load into the same process registers it anew.
+TEST_F(LogoWindowTest, TheUnloadRemovesTheLogoWindowClass) {
+  startup.CreateLogoWindow();
+  ASSERT_NE(startup.logoWindow, nullptr);
+  startup.OnProcessDetach();
+  WNDCLASSA again{};
+  again.lpfnWndProc = DefWindowProcA;
+  again.hInstance = ownModule;
+  again.lpszClassName = kLogoWindowClassName;
+  EXPECT_NE(RegisterClassA(&again), 0) << "the class outlived the unload";
+  UnregisterClassA(kLogoWindowClassName, ownModule);
+}
 
 TEST_F(LogoWindowTest, AFailedRegistrationComposesNoName) {
   winsim::InjectFailure("RegisterClassA");

@@ -125,6 +125,25 @@ TEST_F(RegKeyTest, CreatedTellsANewKeyFromOneThatExisted) {
   EXPECT_EQ(refused.created, 0);
 }
 
+// A value written into a key just made is the user's: a copy of defaults
+// through the same object keeps it, and a refused write changes nothing.
+TEST_F(RegKeyTest, AKeyWrittenIntoIsNoLongerTakenForEmpty) {
+  winsim::SetRegistryString(HKEY_LOCAL_MACHINE, "Software\\Defaults", "Language", "2");
+  RegKey defaults(1);
+  defaults.Open(HKEY_LOCAL_MACHINE, "Software\\Defaults");
+  RegKey user(0);
+  user.Open(HKEY_CURRENT_USER, kKey);
+  winsim::InjectFailure("RegSetValueExA", 0, 1, ERROR_ACCESS_DENIED);
+  EXPECT_EQ(user.WriteString("Language", "1"), 0);
+  EXPECT_EQ(user.created, 1);
+  EXPECT_EQ(user.WriteString("Language", "1"), 1);
+  EXPECT_EQ(user.created, 0);
+  defaults.CopyKeyTree(user, 1);
+  winsim::RegistryValue kept;
+  ASSERT_TRUE(winsim::GetRegistryValue(HKEY_CURRENT_USER, kKey, "Language", &kept));
+  EXPECT_EQ(kept.data, (std::vector<BYTE>{'1', 0}));
+}
+
 TEST_F(RegKeyTest, CloseIgnoresItsResultAndRunsOnce) {
   winsim::CreateRegistryKey(HKEY_CURRENT_USER, kKey);
   RegKey key(1);

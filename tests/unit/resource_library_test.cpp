@@ -197,13 +197,21 @@ TEST(ResourceLibraryPathBaseName, NameThatDoesNotFitGivesNoPath) {
   }
 }
 
-TEST(SplitDriveAndDirectory, NullOrEmptyNameHasNeither) {
-  for (const WCHAR* name : {static_cast<const WCHAR*>(nullptr), u""}) {
+TEST(SplitDriveAndDirectory, DriveAndDirectoryOfShortNames) {
+  const struct {
+    const WCHAR* name;
+    size_t drive, directory;
+  } cases[] = {
+      {nullptr, 0, 0}, {u"", 0, 0},     {u"\\", 0, 1},   {u"/", 0, 1},      {u"a", 0, 0},
+      {u"C:", 2, 0},   {u"C:\\", 2, 1}, {u"C:a", 2, 0}, {u"\\a", 0, 1}, {u"a:\\b\\", 2, 3},
+  };
+  for (const auto& c : cases) {
     size_t drive = 77;
     size_t directory = 77;
-    SplitDriveAndDirectory(name, &drive, &directory);
-    EXPECT_EQ(drive, 0u);
-    EXPECT_EQ(directory, 0u);
+    SplitDriveAndDirectory(c.name, &drive, &directory);
+    const std::string name = c.name ? winsim::Utf8(c.name) : "(null)";
+    EXPECT_EQ(drive, c.drive) << name;
+    EXPECT_EQ(directory, c.directory) << name;
   }
 }
 
@@ -226,6 +234,38 @@ TEST(AppendLibraryName, LeavesThePathUntouchedWhenItDoesNotFit) {
   EXPECT_EQ(std::u16string(path), previous);
   EXPECT_EQ(AppendLibraryName(path, 24, 2, 4, "OxaRes", "-12", CP_ACP), 1);
   EXPECT_EQ(std::u16string(path), u"C:\\dir\\OxaRes-12.dll") << "the separator is added";
+}
+
+// A base name the platform cannot widen names no file: nothing is written.
+// A buffer exactly full takes the name; one unit less does not.
+TEST(AppendLibraryName, WritesOnlyAWholeNameThatFits) {
+  const struct {
+    const char* label;
+    size_t pathSize;
+    const char* baseName;
+    int failingCall;  // of MultiByteToWideChar, or -1
+    int result;
+    std::u16string path;
+  } cases[] = {
+      {"size query refused", 32, "OxaRes", 0, 0, u"C:\\dir\\host.exe"},
+      {"widening refused", 32, "OxaRes", 1, 0, u"C:\\dir\\host.exe"},
+      {"exactly full", 16, "O", -1, 1, u"C:\\dir\\O-12.dll"},
+      {"one unit short", 15, "O", -1, 0, u"C:\\dir\\host.exe"},
+  };
+  for (const auto& c : cases) {
+    winsim::Reset();
+    WCHAR path[40];
+    std::fill(path, path + 40, char16_t(0x5A5A));
+    const std::u16string previous = u"C:\\dir\\host.exe";
+    std::copy(previous.c_str(), previous.c_str() + previous.size() + 1, path);
+    if (c.failingCall >= 0) winsim::InjectFailure("MultiByteToWideChar", c.failingCall, 1, ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(AppendLibraryName(path, c.pathSize, 2, 5, c.baseName, "-12", CP_ACP), c.result) << c.label;
+    EXPECT_EQ(std::u16string(path), c.path) << c.label;
+    // Past the buffer and the name that was there, nothing is written.
+    for (size_t i = std::max(c.pathSize, previous.size() + 1); i < 40; ++i) {
+      ASSERT_EQ(path[i], char16_t(0x5A5A)) << c.label;
+    }
+  }
 }
 
 // ---- presence of a library file

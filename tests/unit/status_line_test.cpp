@@ -8,6 +8,7 @@
 
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/exports.h"
@@ -96,6 +97,38 @@ TEST_F(StatusLineTest, RepaintsOnlyTheBandAndAtOnce) {
   EXPECT_EQ(drawn.rect.left, client.left + kStatusMargin);
   EXPECT_EQ(drawn.rect.right, client.right - kStatusMargin);
   EXPECT_EQ(drawn.rect.top, client.bottom - TARVEX_LOGO_STATUS_BAND_HEIGHT);
+}
+
+// From a thread that is not the logo's, the call neither paints nor touches
+// the text a paint reads: the line is handed over, and the logo's thread
+// takes the newest one when it paints. A refused copy keeps the old line.
+TEST_F(StatusLineTest, AnotherThreadHandsTheLineOverAndNeverPaints) {
+  ShowLogo();
+  startup.SetStatusText("old line");
+  const int paintsBefore = winsim::MessageCount(startup.logoWindow, WM_PAINT);
+  const auto fromWorker = [this](const char* text) {
+    int result = -1;
+    std::thread worker([&] { result = LogoSetStatusText(text); });
+    worker.join();
+    return result;
+  };
+  winsim::InjectFailure("GlobalAlloc");
+  EXPECT_EQ(fromWorker("refused"), 0);
+  EXPECT_EQ(fromWorker("first"), 1);
+  EXPECT_EQ(fromWorker("second"), 1);
+  EXPECT_STREQ(startup.statusText, "old line") << "written from another thread";
+  EXPECT_EQ(winsim::MessageCount(startup.logoWindow, WM_PAINT), paintsBefore) << "painted from another thread";
+  EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::GlobalMemory), 1) << "the first line was not freed";
+  EXPECT_EQ(winsim::Invalidations().back().window, startup.logoWindow);
+
+  UpdateWindow(startup.logoWindow);  // the logo's thread pumps
+  EXPECT_EQ(winsim::TextDrawn().back().text, "second");
+  EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::GlobalMemory), 0);
+  // Handed over and never painted: the unload still frees it.
+  EXPECT_EQ(fromWorker("last"), 1);
+  startup.OnProcessDetach();
+  EXPECT_STREQ(startup.statusText, "last");
+  EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::GlobalMemory), 0);
 }
 
 TEST_F(StatusLineTest, PaintGivesTheDeviceContextBackAsItWas) {

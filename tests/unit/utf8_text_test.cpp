@@ -30,6 +30,10 @@ TEST(CopyUtf16AsUtf8, WritesWholeCharactersOnlyAndTerminates) {
       {std::u16string(1, char16_t(0xD800)) + u"a", 8, "\xEF\xBF\xBD" "a", 1},  // unpaired surrogates
       {std::u16string(1, char16_t(0xDC00)), 8, "\xEF\xBF\xBD", 1},
       {u"abc", 1, "", 0},
+      {u"abc", 4, "abc", 1},                           // exactly full
+      {u"a", 2, "a", 1},
+      {u"\U00010000", 5, "\xF0\x90\x80\x80", 1},        // the first code point past U+FFFF
+      {u"\uFFFF", 4, "\xEF\xBF\xBF", 1},                 // the last one below it
   };
   for (const Utf8Case& c : cases) {
     char buffer[64];
@@ -58,6 +62,21 @@ TEST(CopyPathAsUtf8, LongNameKeepsItsBeginningAndItsFileName) {
 
   CopyPathAsUtf8(buffer, 64, u"C:\\Программы\\OxaRes0.dll");
   EXPECT_STREQ(buffer, "C:\\Программы\\OxaRes0.dll") << "a name that fits is whole";
+}
+
+// Wherever the kept end begins, it begins with a whole character: a name of
+// characters past U+FFFF is never cut between the two halves of one.
+TEST(CopyPathAsUtf8, TheKeptEndNeverStartsInsideASurrogatePair) {
+  std::u16string path = u"C:\\" + std::u16string(100, u'a') + u"\\";
+  for (int i = 0; i < 20; ++i) path += u"\U0001F4C1";
+  for (size_t size : {size_t{61}, size_t{62}, size_t{63}, size_t{64}}) {
+    char buffer[64];
+    CopyPathAsUtf8(buffer, size, path.c_str());
+    const std::string text = buffer;
+    EXPECT_EQ(text.find("\xEF\xBF\xBD"), std::string::npos) << "half a pair kept, size " << size << ": " << text;
+    EXPECT_EQ(text.substr(text.size() - 4), "\xF0\x9F\x93\x81") << size;
+    EXPECT_EQ(winsim::Utf8(winsim::Utf16(text)), text) << size;
+  }
 }
 
 }  // namespace

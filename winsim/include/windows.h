@@ -35,6 +35,7 @@ typedef const char* LPCSTR;
 typedef WCHAR* LPWSTR;
 typedef const WCHAR* LPCWSTR;
 typedef void* LPVOID;
+typedef void* PVOID;
 typedef const void* LPCVOID;
 typedef std::intptr_t INT_PTR;
 typedef std::uintptr_t UINT_PTR;
@@ -128,6 +129,12 @@ typedef INT_PTR(CALLBACK* DLGPROC)(HWND, UINT, WPARAM, LPARAM);
 #define FORMAT_MESSAGE_FROM_SYSTEM 0x00001000
 
 DWORD WINAPI GetLastError();
+DWORD WINAPI GetCurrentThreadId();
+// A compiler intrinsic on Windows, not an import: an atomic exchange with a
+// full barrier, as there.
+inline PVOID InterlockedExchangePointer(PVOID volatile* target, PVOID value) {
+  return __atomic_exchange_n(target, value, __ATOMIC_SEQ_CST);
+}
 void WINAPI SetLastError(DWORD error);
 // The system's text for an error code, ended by "\r\n" (FROM_SYSTEM and
 // IGNORE_INSERTS only: the forms the library uses).
@@ -178,6 +185,7 @@ UINT WINAPI WinExec(LPCSTR commandLine, UINT show);
 [[noreturn]] void WINAPI ExitProcess(UINT exitCode);
 UINT WINAPI GetACP();
 void WINAPI OutputDebugStringA(LPCSTR text);
+void WINAPI OutputDebugStringW(LPCWSTR text);
 
 // ---------------------------------------------------------------- code pages
 #define CP_ACP 0
@@ -306,6 +314,11 @@ LSTATUS WINAPI RegDeleteValueA(HKEY key, LPCSTR valueName);
 LSTATUS WINAPI RegDeleteTreeA(HKEY key, LPCSTR subKey);
 
 // ---------------------------------------------------------------- windows, messages, dialogs
+typedef struct tagSIZE {
+  LONG cx;
+  LONG cy;
+} SIZE, *PSIZE, *LPSIZE;
+
 typedef struct tagRECT {
   LONG left;
   LONG top;
@@ -445,6 +458,7 @@ BOOL WINAPI UpdateWindow(HWND window);
 BOOL WINAPI DestroyWindow(HWND window);
 BOOL WINAPI IsWindow(HWND window);
 BOOL WINAPI IsWindowVisible(HWND window);
+DWORD WINAPI GetWindowThreadProcessId(HWND window, LPDWORD processId);
 BOOL WINAPI GetClientRect(HWND window, LPRECT rect);
 LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <map>
 #include <string>
 #include <vector>
@@ -31,6 +32,7 @@ struct ProcessState {
   UINT codePage = 1252;
   std::vector<WinExecCall> winExecCalls;
   std::vector<std::string> debugOutput;
+  std::vector<std::string> classicDebugOutput;
   std::vector<int> messageBoxAnswers;
   std::vector<MessageBoxRecord> messageBoxes;
   DWORD lastError = 0;
@@ -172,6 +174,7 @@ void SetAnsiCodePage(UINT codePage) { State().codePage = codePage; }
 
 const std::vector<WinExecCall>& WinExecCalls() { return State().winExecCalls; }
 const std::vector<std::string>& DebugOutput() { return State().debugOutput; }
+const std::vector<std::string>& ClassicDebugOutput() { return State().classicDebugOutput; }
 
 void QueueMessageBoxAnswer(int answer) { State().messageBoxAnswers.push_back(answer); }
 const std::vector<MessageBoxRecord>& MessageBoxes() { return State().messageBoxes; }
@@ -181,6 +184,14 @@ const std::vector<MessageBoxRecord>& MessageBoxes() { return State().messageBoxe
 using winsim::detail::EnterCall;
 
 DWORD WINAPI GetLastError() { return winsim::State().lastError; }
+
+DWORD WINAPI GetCurrentThreadId() {
+  // Ids as Windows hands them out: distinct per live thread, never 0.
+  static std::atomic<DWORD> next{0x100};
+  thread_local const DWORD id = next.fetch_add(4);
+  EnterCall("GetCurrentThreadId");
+  return id;
+}
 void WINAPI SetLastError(DWORD error) { winsim::State().lastError = error; }
 
 DWORD WINAPI FormatMessageW(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId, LPWSTR buffer,
@@ -285,7 +296,17 @@ UINT WINAPI GetACP() {
 void WINAPI OutputDebugStringA(LPCSTR text) {
   EnterCall("OutputDebugStringA");
   winsim::State().debugOutput.emplace_back(text ? text : "");
+  winsim::State().classicDebugOutput.emplace_back(text ? text : "");
   // Wine finds no debug-output viewer's buffer, and says so in the last error.
+  SetLastError(ERROR_FILE_NOT_FOUND);
+}
+
+void WINAPI OutputDebugStringW(LPCWSTR text) {
+  EnterCall("OutputDebugStringW");
+  const std::u16string wide = text ? std::u16string(text) : std::u16string();
+  winsim::State().debugOutput.push_back(winsim::detail::WideToUtf8(wide));
+  // The classic channel gets the line in the ANSI code page.
+  winsim::State().classicDebugOutput.push_back(winsim::detail::WideToAnsi(wide));
   SetLastError(ERROR_FILE_NOT_FOUND);
 }
 

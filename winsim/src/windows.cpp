@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <unistd.h>
 
 namespace winsim {
 namespace {
@@ -44,6 +45,7 @@ struct Window {
   bool needsErase = false;
   bool eraseRefused = false;  // the last WM_ERASEBKGND answered 0
   bool destroying = false;
+  DWORD thread = 0;  // the thread that created it, which owns it
 };
 
 struct WindowState {
@@ -397,6 +399,7 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
                     true};
   window->windowProc = windowClass->record.windowProc;
   window->background = windowClass->record.background;
+  window->thread = GetCurrentThreadId();
   winsim::detail::AdjustLiveHandles(winsim::HandleKind::Window, +1);
   // A new top-level window starts above the others.
   if (winsim::IsTopLevel(*window)) state.zOrder.insert(state.zOrder.begin(), window);
@@ -482,6 +485,17 @@ BOOL WINAPI IsWindowVisible(HWND handle) {
   if (handle == winsim::DesktopWindow()) return TRUE;
   winsim::Window* window = winsim::FindWindow(handle);
   return window != nullptr && window->record.visible;
+}
+
+DWORD WINAPI GetWindowThreadProcessId(HWND handle, LPDWORD processId) {
+  EnterCall("GetWindowThreadProcessId");
+  winsim::Window* window = winsim::FindWindow(handle);
+  if (window == nullptr) {
+    winsim::FailWithInvalidWindow();
+    return 0;
+  }
+  if (processId != nullptr) *processId = static_cast<DWORD>(getpid());
+  return window->thread;
 }
 
 LRESULT WINAPI DefWindowProcA(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {

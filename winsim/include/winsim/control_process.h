@@ -60,10 +60,14 @@ struct WinExecCall {
 // Every WinExec call that was not made to fail, started or not.
 const std::vector<WinExecCall>& WinExecCalls();
 
-// ---- OutputDebugStringA
+// ---- OutputDebugStringA and OutputDebugStringW
 // With no debug-output viewer listening, each line leaves the last error at
-// ERROR_FILE_NOT_FOUND, as Wine does.
+// ERROR_FILE_NOT_FOUND, as Wine does. DebugOutput holds each line as a
+// debugger reads it: a wide line in UTF-8, an ANSI one byte for byte.
+// ClassicDebugOutput holds the bytes a classic viewer reads: a wide line in
+// the ANSI code page, '?' for what that lacks.
 const std::vector<std::string>& DebugOutput();
+const std::vector<std::string>& ClassicDebugOutput();
 
 // ---- message boxes
 struct MessageBoxRecord {
