@@ -6,12 +6,7 @@
 # osslsigncode, time-stamped when TARVEX_SIGN_TIMESTAMP_URL names a server.
 # The password travels on a pipe, never on a command line (read as
 # /dev/stdin: the osslsigncode of Debian 12 takes no "-" for it).
-#
-# Dates: every staged file gets the source's time stamp, so the ZIP dates its
-# files by the source, not by the build. (The ZIP also keeps each file's
-# inode change time, which no build can set: the files inside are the same
-# bytes from build to build, the ZIP around them is not.)
-file(GLOB_RECURSE staged LIST_DIRECTORIES true "${CPACK_TEMPORARY_DIRECTORY}/*")
+file(GLOB_RECURSE staged "${CPACK_TEMPORARY_DIRECTORY}/*")
 if(DEFINED ENV{TARVEX_SIGN_PKCS12})
   find_program(OSSLSIGNCODE osslsigncode REQUIRED)
   set(timestamp "")
@@ -32,13 +27,4 @@ if(DEFINED ENV{TARVEX_SIGN_PKCS12})
     file(RENAME ${file}.signed ${file})
     message(STATUS "signed ${file}")
   endforeach()
-endif()
-execute_process(
-  COMMAND sh ${CPACK_TARVEX_SOURCE_DIR}/cmake/link_at_source_date.sh ${CPACK_TARVEX_SOURCE_DIR} sh -c "echo $SOURCE_DATE_EPOCH"
-  OUTPUT_VARIABLE epoch OUTPUT_STRIP_TRAILING_WHITESPACE)
-if(staged)
-  execute_process(COMMAND touch -h -d @${epoch} ${staged} RESULT_VARIABLE result)
-  if(NOT result EQUAL 0)
-    message(FATAL_ERROR "the staged files did not take the source's time stamp")
-  endif()
 endif()

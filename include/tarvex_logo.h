@@ -35,6 +35,11 @@ extern "C" {
 #define TARVEX_LOGO_ORDINAL_GET_VERSION_NUMBER 13
 #define TARVEX_LOGO_ORDINAL_SET_STATUS_TEXT 14
 
+/* The library's version: what GetVersionNumber returns, and the dotted form
+ * that the DLL's version record and the release's file names carry. */
+#define TARVEX_LOGO_VERSION_NUMBER 402
+#define TARVEX_LOGO_VERSION_STRING "4.0.2"
+
 /* Size of each of the two text fields BeforeInitHelmex fills, in bytes. */
 #define TARVEX_LOGO_NAME_FIELD_SIZE 260
 
@@ -63,7 +68,8 @@ TARVEX_LOGO_API const char* __cdecl LogoSetExitCommand(const char* command, int 
  * base name (e.g. "OxaRes") at offset 260. */
 TARVEX_LOGO_API void __cdecl BeforeInitHelmex(char* names);
 
-/* Ordinal 13, "GetVersionNumber": the library's version, 402. */
+/* Ordinal 13, "GetVersionNumber": the library's version,
+ * TARVEX_LOGO_VERSION_NUMBER (402). */
 TARVEX_LOGO_API int __cdecl GetVersionNumber(void);
 
 /* Ordinal 14, "LogoSetStatusText": a line of progress on the logo, such as

@@ -26,7 +26,8 @@ std::string Why(const RunRecord& run, const std::string& start) {
 
 }  // namespace
 
-std::string HumanSummary(const RunRecord& run, const std::vector<std::string>& problems) {
+std::string HumanSummary(const RunRecord& run, const std::vector<std::string>& notes,
+                         const std::vector<std::string>& problems) {
   std::string text;
   if (!run.loaded) {
     Line(&text, "library", run.library + " did not load");
@@ -50,6 +51,7 @@ std::string HumanSummary(const RunRecord& run, const std::vector<std::string>& p
     if (run.logoWindow && !run.capturePath.empty()) logo += ", captured to " + run.capturePath;
     Line(&text, "logo", logo);
   }
+  for (size_t i = 0; i < notes.size(); ++i) Line(&text, i == 0 ? "notes" : "", notes[i]);
   if (problems.empty()) {
     Line(&text, "problems", "none");
   } else {

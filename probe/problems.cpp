@@ -2,30 +2,17 @@
 
 #include <windows.h>
 
-#include "wide_text.h"
+#include "library_bitness.h"
+#include "system_message.h"
 
 namespace {
 
-std::string SystemMessage(unsigned long error) {
-  wchar_t text[256] = L"";
-  DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, text,
-                                256, nullptr);
-  while (length > 0 && (text[length - 1] == L'\r' || text[length - 1] == L'\n' || text[length - 1] == L'.')) --length;
-  return length > 0 ? Utf8(std::wstring(text, length)) : std::string("no message");
-}
-
-bool HasArgument(const RunRecord& run, const char* name) {
-  for (size_t i = 1; i < run.arguments.size(); ++i) {
-    const std::string& argument = run.arguments[i];
-    if (argument.size() != std::string(name).size() + 1 || (argument[0] != '/' && argument[0] != '-')) continue;
-    if (CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, argument.c_str() + 1, -1, name, -1) == CSTR_EQUAL) return true;
-  }
-  return false;
-}
+// The last part of a path, after its last backslash.
+std::string FileName(const std::string& path) { return path.substr(path.find_last_of('\\') + 1); }
 
 bool HasResourceLibrary(const RunRecord& run) {
   for (const std::string& path : run.productModules) {
-    const std::string name = path.substr(path.find_last_of('\\') + 1);
+    const std::string name = FileName(path);
     if (CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, name.c_str(), 6, "OxaRes", 6) == CSTR_EQUAL) return true;
   }
   return false;
@@ -41,13 +28,15 @@ std::string MissingResourceLibrary(const RunRecord& run) {
   if (line.size() > start.size() + notFound.size() &&
       line.compare(line.size() - notFound.size(), notFound.size(), notFound) == 0) {
     const std::string path = line.substr(start.size(), line.size() - start.size() - notFound.size());
-    return "no resource library was loaded: " + path.substr(path.find_last_of('\\') + 1) + " is not beside " + run.host;
+    return "no resource library was loaded: " + FileName(path) + " is not beside " + run.host;
   }
   const size_t at = line.find(failed);
   if (at != std::string::npos) {
+    const std::string path = line.substr(start.size(), at - start.size());
     const std::string reason = line.substr(at + failed.size());
-    return "no resource library was loaded: " + line.substr(start.size(), at - start.size()) + " failed to load: " +
-           reason.substr(0, reason.rfind(", own module used"));
+    // The library's line keeps the system's inserts unfilled.
+    return "no resource library was loaded: " + path + " failed to load: " +
+           FillInserts(reason.substr(0, reason.rfind(", own module used")), FileName(path));
   }
   if (!DiagnosticLine(run, "no resource library path").empty()) {
     return "no resource library was loaded: the host executable's folder could not be read";
@@ -55,13 +44,40 @@ std::string MissingResourceLibrary(const RunRecord& run) {
   return "no resource library was loaded beside " + run.host;
 }
 
+// What the library's headers tell when the loader refused its image: the
+// other build's library needs the other build's probe. Empty when they say
+// nothing more.
+std::string WrongImage(const RunRecord& run) {
+  const int probeBits = sizeof(void*) == 8 ? 64 : 32;
+  const int libraryBits = ImageBits(run.library);
+  if (libraryBits == 0) return ": the file is no Windows library for x86 or x64";
+  if (libraryBits == probeBits) return "";
+  return ": the library is " + std::to_string(libraryBits) + "-bit and this probe " + std::to_string(probeBits) +
+         "-bit; run the " + std::to_string(libraryBits) + "-bit probe, startup-probe.exe of " +
+         (libraryBits == 64 ? "bin\\x64" : "bin\\x86");
+}
+
+// "forms stay enabled: ..." when "DisableForms" is there and is neither "0"
+// nor a text beginning with "1": whatever else it holds leaves forms enabled,
+// likely against the intent of whoever set it. Empty otherwise.
+std::string UnclearDisableForms(const RunRecord& run) {
+  const std::string line = DiagnosticLine(run, "edition 15 (forms enabled): ");
+  const size_t at = line.find("\"DisableForms\" in ");
+  if (at == std::string::npos) return "";
+  const std::string zero = " is \"0\"";
+  if (line.size() > zero.size() && line.compare(line.size() - zero.size(), zero.size(), zero) == 0) return "";
+  return "forms stay enabled: " + line.substr(at) + "; only a text beginning with \"1\" disables them (\"0\" enables them)";
+}
+
 }  // namespace
 
 std::vector<std::string> FindProblems(const RunRecord& run) {
   std::vector<std::string> problems;
   if (!run.loaded) {
-    problems.push_back("the start-up library " + run.library + " could not be loaded: " + SystemMessage(run.loadError) +
-                       " (error " + std::to_string(run.loadError) + ")");
+    problems.push_back("the start-up library " + run.library + " could not be loaded: " +
+                       SystemMessage(run.loadError, FileName(run.library)) + " (error " +
+                       std::to_string(run.loadError) + ")" +
+                       (run.loadError == ERROR_BAD_EXE_FORMAT ? WrongImage(run) : std::string()));
     return problems;
   }
   if (run.libraryOutsideHostFolder) {
@@ -83,24 +99,17 @@ std::vector<std::string> FindProblems(const RunRecord& run) {
   if (defaults.find("could not be opened") != std::string::npos || defaults.find("refused") != std::string::npos) {
     problems.push_back(defaults);
   }
+  const std::string disableForms = UnclearDisableForms(run);
+  if (!disableForms.empty()) problems.push_back(disableForms);
   const std::string dialog = "mode 0: the mode dialog could not be shown: ";
   const std::string mode = DiagnosticLine(run, dialog);
   if (!mode.empty()) problems.push_back("the mode dialog could not be shown: " + mode.substr(dialog.size()));
+  // A logo kept away by a switch is as asked: a note (notes.cpp), no problem.
   if (run.settled && !run.logoWindow) {
     const std::string logo = DiagnosticLine(run, "no logo: ");
-    if (logo.find("NOLOGO switch") != std::string::npos) {
-      const char* switches[] = {"NOLOGO", "AUTOMATION", "EMBEDDING"};
-      std::string which = "an AUTOMATION, EMBEDDING or NOLOGO";
-      for (const char* name : switches) {
-        if (HasArgument(run, name)) {
-          which = std::string("the ") + name;
-          break;
-        }
-      }
-      problems.push_back("no logo: " + which + " switch");
-    } else if (!logo.empty()) {
+    if (!logo.empty() && logo.find("NOLOGO switch") == std::string::npos) {
       problems.push_back(logo);
-    } else if (!run.diagnosticsSeen) {
+    } else if (logo.empty() && !run.diagnosticsSeen) {
       problems.push_back("no logo (the library's diagnostics went to another debug-output viewer)");
     }
   }

@@ -21,6 +21,7 @@
 #include "logo_report.h"
 #include "message_pump.h"
 #include "modal_watcher.h"
+#include "notes.h"
 #include "probe_options.h"
 #include "problems.h"
 #include "process_modules.h"
@@ -269,6 +270,11 @@ int main() {
   } else {
     json.Null();  // another debug-output viewer has the lines
   }
+  const std::vector<std::string> notes = options.cycles == 0 ? FindNotes(run) : std::vector<std::string>();
+  json.Key("notes");
+  json.BeginArray();
+  for (const std::string& note : notes) json.Value(note);
+  json.EndArray();
   const std::vector<std::string> problems = options.cycles == 0 ? FindProblems(run) : std::vector<std::string>();
   json.Key("problems");
   json.BeginArray();
@@ -282,7 +288,7 @@ int main() {
       std::fprintf(stderr, "startup-probe: cannot write the report to %s\n", options.reportPath.c_str());
       ExitProcess(4);
     }
-    std::fputs(HumanSummary(run, problems).c_str(), stdout);
+    std::fputs(HumanSummary(run, notes, problems).c_str(), stdout);
   } else {
     std::printf("%s\n", json.Text().c_str());
   }

@@ -47,6 +47,7 @@ needed=(
     "locales|generates the ru_RU.UTF-8 locale, so Wine reads UTF-8 file names under code page 1251"
     "llvm|llvm-dlltool makes the import libraries for Visual Studio's linker, llvm-readobj checks them"
     "osslsigncode|signs the release's binaries with Authenticode and verifies the signatures"
+    "strip-nondeterminism|makes the release ZIPs the same bytes from build to build: entries in name order, the source's time, no packager's owner"
     "openssl|makes the throwaway code-signing certificate of the signing test"
 )
 # The benchmarks' chart; the test command never draws it.

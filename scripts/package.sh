@@ -8,8 +8,9 @@
 #   TARVEX_SIGN_PKCS12=cert.p12 TARVEX_SIGN_PASSWORD=... scripts/package.sh
 # and time-stamped with TARVEX_SIGN_TIMESTAMP_URL=http://... (a server of your
 # certificate authority's choosing). The binaries' own time stamp is the last
-# commit's (SOURCE_DATE_EPOCH overrides it), so two builds of one source give
-# the same bytes.
+# commit's (SOURCE_DATE_EPOCH overrides it), and CPack's ZIPs are rewritten
+# in name order with that time (cmake/normalize_package.cmake), so two runs
+# for one source give the same SHA256SUMS.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

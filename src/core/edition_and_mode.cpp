@@ -3,6 +3,7 @@
 // when neither decides.
 #include "core/edition_and_mode.h"
 
+#include "core/bounded_text.h"
 #include "core/diagnostics.h"
 #include "core/logo_startup.h"
 #include "core/product_startup.h"
@@ -36,21 +37,33 @@ void DiagnoseDialogFailure(bool ownModuleServes, DWORD error) {
 // a 32-bit program's HKLM\SOFTWARE is WOW6432Node.
 const char* RegistryView() { return sizeof(void*) == 8 ? "64-bit" : "32-bit"; }
 
+// The start of every edition line that found "DisableForms"; its arguments
+// are the edition, "enabled" or "disabled", the key and the registry view.
+#define TARVEX_FOUND_DISABLE_FORMS "edition %d (forms %s): \"DisableForms\" in HKLM\\%s (%s registry view) "
+
 // The edition, and where and how "DisableForms" was found, so that a wrong
 // edition points at the value to mend. A key that is there but cannot be
 // opened (denied to the user, say) is told apart from a missing one.
-void DiagnoseEdition(int settled, StoredString found, char first, long openError) {
+void DiagnoseEdition(int settled, StoredString found, const char* text, long openError) {
   const char* forms = settled == 15 ? "enabled" : "disabled";
+  const auto first = static_cast<unsigned char>(text[0]);
+  // A printable ASCII character is shown as it is (the whole text "is" it
+  // when it is the only one); any other byte (a blank, a control, an ANSI
+  // letter) by its value, so the line stays UTF-8. A UTF-8 byte-order mark,
+  // which some editors put first, is named.
+  const bool printable = first > 0x20 && first < 0x7F && first != '"';
+  const bool byteOrderMark =
+      first == 0xEF && static_cast<unsigned char>(text[1]) == 0xBB && static_cast<unsigned char>(text[2]) == 0xBF;
   switch (found) {
     case StoredString::NoKey:
       if (openError == ERROR_FILE_NOT_FOUND || openError == ERROR_SUCCESS) {
         Diagnose("edition %d (forms %s): no key HKLM\\%s in the %s registry view", settled, forms,
                  kMachineSettingsKey, RegistryView());
       } else {
-        char text[160];
-        SystemErrorText(static_cast<unsigned long>(openError), text, sizeof text);
+        char reason[160];
+        SystemErrorText(static_cast<unsigned long>(openError), reason, sizeof reason);
         Diagnose("edition %d (forms %s): HKLM\\%s (%s registry view) could not be opened: %s (error %u)", settled,
-                 forms, kMachineSettingsKey, RegistryView(), text, static_cast<unsigned>(openError));
+                 forms, kMachineSettingsKey, RegistryView(), reason, static_cast<unsigned>(openError));
       }
       break;
     case StoredString::Missing:
@@ -59,35 +72,32 @@ void DiagnoseEdition(int settled, StoredString found, char first, long openError
       break;
     case StoredString::Text:
       if (first == '\0') {
-        Diagnose("edition %d (forms %s): \"DisableForms\" in HKLM\\%s (%s registry view) is empty", settled, forms,
-                 kMachineSettingsKey, RegistryView());
+        Diagnose(TARVEX_FOUND_DISABLE_FORMS "is empty", settled, forms, kMachineSettingsKey, RegistryView());
+      } else if (printable && text[1] == '\0') {
+        Diagnose(TARVEX_FOUND_DISABLE_FORMS "is \"%c\"", settled, forms, kMachineSettingsKey, RegistryView(), text[0]);
+      } else if (printable) {
+        Diagnose(TARVEX_FOUND_DISABLE_FORMS "begins with \"%c\"", settled, forms, kMachineSettingsKey, RegistryView(),
+                 text[0]);
       } else {
-        // A printable ASCII character is shown as it is; any other byte (a
-        // blank, a control, an ANSI letter) by its value, so the line stays UTF-8.
-        const auto byte = static_cast<unsigned char>(first);
-        if (byte > 0x20 && byte < 0x7F && byte != '"') {
-          Diagnose("edition %d (forms %s): \"DisableForms\" in HKLM\\%s (%s registry view) begins with \"%c\"", settled,
-                   forms, kMachineSettingsKey, RegistryView(), first);
-        } else {
-          Diagnose("edition %d (forms %s): \"DisableForms\" in HKLM\\%s (%s registry view) begins with byte 0x%02X",
-                   settled, forms, kMachineSettingsKey, RegistryView(), static_cast<unsigned>(byte));
-        }
+        Diagnose(TARVEX_FOUND_DISABLE_FORMS "begins with byte 0x%02X%s", settled, forms, kMachineSettingsKey,
+                 RegistryView(), static_cast<unsigned>(first),
+                 byteOrderMark ? " (a UTF-8 byte-order mark, EF BB BF)" : "");
       }
       break;
     case StoredString::TooLong:
-      Diagnose("edition %d (forms %s): \"DisableForms\" in HKLM\\%s (%s registry view) is longer than 511 bytes",
-               settled, forms, kMachineSettingsKey, RegistryView());
+      Diagnose(TARVEX_FOUND_DISABLE_FORMS "is longer than 511 bytes", settled, forms, kMachineSettingsKey,
+               RegistryView());
       break;
     case StoredString::NotText:
-      Diagnose("edition %d (forms %s): \"DisableForms\" in HKLM\\%s (%s registry view) is not text", settled, forms,
-               kMachineSettingsKey, RegistryView());
+      Diagnose(TARVEX_FOUND_DISABLE_FORMS "is not text", settled, forms, kMachineSettingsKey, RegistryView());
       break;
     case StoredString::Unreadable:
-      Diagnose("edition %d (forms %s): \"DisableForms\" in HKLM\\%s (%s registry view) could not be read", settled,
-               forms, kMachineSettingsKey, RegistryView());
+      Diagnose(TARVEX_FOUND_DISABLE_FORMS "could not be read", settled, forms, kMachineSettingsKey, RegistryView());
       break;
   }
 }
+
+#undef TARVEX_FOUND_DISABLE_FORMS
 
 }  // namespace
 
@@ -112,13 +122,13 @@ INT_PTR CALLBACK ModeDialogProcedure(HWND window, UINT message, WPARAM wParam, L
   return TheStartup()->ModeDialogProc(window, message, wParam, lParam);
 }
 
-int LogoStartup::FormsEnabled(StoredString* found, char* first, long* openError) const {
+int LogoStartup::FormsEnabled(StoredString* found, char* text, long* openError) const {
   char setting[kTextSize];
   // Empty unless the reader fills it, so a reader that gives up leaves the
   // forms mode enabled.
   setting[0] = '\0';
   ReadMachineSetting(setting, "DisableForms", found, openError);
-  if (first) *first = setting[0];
+  if (text) CopyBoundedText(text, setting, kTextSize);
   // Only the first character counts: "1", "10" and "1 yes" all disable.
   return setting[0] == '1' ? 0 : 1;
 }
@@ -168,10 +178,11 @@ INT_PTR LogoStartup::ModeDialogProc(HWND window, UINT message, WPARAM wParam, LP
 
 int ProductStartup::QueryEdition() {
   StoredString found = StoredString::NoKey;
-  char first = '\0';
+  char setting[kTextSize];
+  setting[0] = '\0';
   long openError = ERROR_FILE_NOT_FOUND;
-  const int settled = FormsEnabled(&found, &first, &openError) ? 15 : 14;
-  DiagnoseEdition(settled, found, first, openError);
+  const int settled = FormsEnabled(&found, setting, &openError) ? 15 : 14;
+  DiagnoseEdition(settled, found, setting, openError);
   return settled;
 }
 

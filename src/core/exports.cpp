@@ -42,7 +42,7 @@ void __cdecl BeforeInitHelmex(char* names) {
   }
 }
 
-int __cdecl GetVersionNumber() { return 402; }
+int __cdecl GetVersionNumber() { return TARVEX_LOGO_VERSION_NUMBER; }
 
 int __cdecl LogoSetStatusText(const char* text) { return TheStartup()->SetStatusText(text); }
 

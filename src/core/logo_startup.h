@@ -58,10 +58,10 @@ class LogoStartup {
   int CommandLineHasFileType(const char* extension) const;
 
   // ---- edition and mode (core/edition_and_mode.cpp)
-  // 1 unless "DisableForms" begins with "1"; *found, *first and *openError
-  // (when given) say what the read found, the value's first character and
-  // the product key's open result.
-  int FormsEnabled(StoredString* found = nullptr, char* first = nullptr, long* openError = nullptr) const;
+  // 1 unless "DisableForms" begins with "1"; *found, `text` (kTextSize bytes)
+  // and *openError (when given) receive what the read found, the value's
+  // text and the product key's open result.
+  int FormsEnabled(StoredString* found = nullptr, char* text = nullptr, long* openError = nullptr) const;
   // 1 for the forms mode, 0 for the main mode; a cancelled dialog ends the process.
   int AskMode();
   INT_PTR ModeDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

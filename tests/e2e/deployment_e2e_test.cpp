@@ -28,7 +28,7 @@ TEST_F(DeploymentE2eTest, TemplatesSettleTheEditionAndTheNewUsersLanguage) {
   for (const JsonValue& line : disabled.report["diagnostics"].items) {
     editionExplained = editionExplained ||
                        line.text == "TarvexLogo: edition 14 (forms disabled): \"DisableForms\" in "
-                                    "HKLM\\SOFTWARE\\Pellix\\Tarvex\\4.0 (" + view + " registry view) begins with \"1\"";
+                                    "HKLM\\SOFTWARE\\Pellix\\Tarvex\\4.0 (" + view + " registry view) is \"1\"";
   }
   EXPECT_TRUE(editionExplained) << disabled.out;
   for (const char* key : {"Software\\Vornek\\Tarvex4\\Helmex", "Software\\Vornek\\Brindo4\\Helmex"}) {

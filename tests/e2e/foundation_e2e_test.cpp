@@ -1,9 +1,11 @@
 // The real library under Wine, loaded by the probe as the host does.
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "probe_session.h"
+#include "tarvex_logo.h"
 
 namespace {
 
@@ -25,7 +27,7 @@ TEST_F(FoundationE2eTest, ProbeReadsWhatTheLibrarySettledThroughTheExports) {
   ASSERT_EQ(run.exitCode, 0u) << run.out << run.err;
   const JsonValue& report = run.report;
   ASSERT_TRUE(report["loaded"].boolean) << run.out;
-  EXPECT_EQ(report["version"].number, 402);
+  EXPECT_EQ(report["version"].number, TARVEX_LOGO_VERSION_NUMBER);
   EXPECT_EQ(report["mode"].number, 0);
   EXPECT_EQ(report["edition"].number, 15);
   EXPECT_EQ(report["productKeyName"].text, "Tarvex4");
@@ -33,6 +35,28 @@ TEST_F(FoundationE2eTest, ProbeReadsWhatTheLibrarySettledThroughTheExports) {
   EXPECT_TRUE(report["modeDialog"].IsNull());
   EXPECT_TRUE(report["logoWindow"].IsNull());
   EXPECT_TRUE(report["unloaded"].boolean);
+}
+
+// What a host compiles against is what the DLL says of itself: its version
+// record in numbers and in text.
+TEST_F(FoundationE2eTest, TheHeadersVersionIsTheLibrarys) {
+  const std::string dll = BuildBinFolder() + "\\TarvexLogo.dll";
+  std::vector<char> record(GetFileVersionInfoSizeA(dll.c_str(), nullptr) + 1, '\0');
+  ASSERT_TRUE(GetFileVersionInfoA(dll.c_str(), 0, static_cast<DWORD>(record.size() - 1), record.data()));
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT size = 0;
+  ASSERT_TRUE(VerQueryValueA(record.data(), "\\", reinterpret_cast<void**>(&fixed), &size));
+  ASSERT_GE(size, sizeof *fixed);
+  const std::string numbers = std::to_string(HIWORD(fixed->dwFileVersionMS)) + "." +
+                              std::to_string(LOWORD(fixed->dwFileVersionMS)) + "." +
+                              std::to_string(HIWORD(fixed->dwFileVersionLS));
+  EXPECT_EQ(numbers, TARVEX_LOGO_VERSION_STRING);
+  char* text = nullptr;
+  ASSERT_TRUE(VerQueryValueA(record.data(), "\\StringFileInfo\\040904E4\\FileVersion",
+                             reinterpret_cast<void**>(&text), &size));
+  EXPECT_EQ(std::string(text), TARVEX_LOGO_VERSION_STRING ".0");
+  const std::string digits = std::to_string(TARVEX_LOGO_VERSION_NUMBER);
+  EXPECT_EQ(numbers, digits.substr(0, 1) + "." + digits.substr(1, 1) + "." + digits.substr(2, 1));
 }
 
 TEST_F(FoundationE2eTest, ExitCommandRunsWhenTheLibraryUnloads) {

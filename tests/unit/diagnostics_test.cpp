@@ -157,7 +157,7 @@ INSTANTIATE_TEST_SUITE_P(
                    kNoCheck,
                    Loaded(0),
                    "edition 14 (forms disabled): \"DisableForms\" in HKLM\\SOFTWARE\\Pellix\\Tarvex\\4.0 (" + kView +
-                       ") begins with \"1\"",
+                       ") is \"1\"",
                    "mode 0: forms disabled",
                    kNoMainSetting,
                    LogoShown("SVGA_LOGO_MEREL")}},
@@ -322,9 +322,13 @@ TEST_F(StartupTest, EditionLineSaysWhereAndHowDisableFormsWasFound) {
        enabled + found + " is not text"},
       {"empty", setting(""), enabled + found + " is empty"},
       {"one", setting("1 yes"), "edition 14 (forms disabled): " + found + " begins with \"1\""},
-      {"zero", setting("0"), enabled + found + " begins with \"0\""},
+      {"zero", setting("0"), enabled + found + " is \"0\""},
+      {"zero and more", setting("00"), enabled + found + " begins with \"0\""},
       {"blank first", setting(" 1"), enabled + found + " begins with byte 0x20"},
       {"ANSI letter first", setting("\xE9"), enabled + found + " begins with byte 0xE9"},
+      {"byte-order mark first", setting("\xEF\xBB\xBF" "1"),
+       enabled + found + " begins with byte 0xEF (a UTF-8 byte-order mark, EF BB BF)"},
+      {"a mark cut short", setting("\xEF\xBB"), enabled + found + " begins with byte 0xEF"},
       {"too long", setting(std::string(600, '1')), enabled + found + " is longer than 511 bytes"},
       {"unreadable",
        [] {
