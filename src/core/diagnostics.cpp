@@ -88,3 +88,15 @@ void SystemErrorText(unsigned long error, char* text, size_t size) {
   }
   SetLastError(lastError);
 }
+
+void DiagnoseSystemError(unsigned long error, const char* format, ...) {
+  char lead[kDiagnosticLineSize];
+  va_list arguments;
+  va_start(arguments, format);
+  FormatText(lead, sizeof lead, format, arguments);
+  va_end(arguments);
+  lead[sizeof lead - 1] = '\0';
+  char text[160];
+  SystemErrorText(error, text, sizeof text);
+  Diagnose("%s: %s (error %u)", lead, text, static_cast<unsigned>(error));
+}

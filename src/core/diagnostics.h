@@ -29,3 +29,7 @@ void Diagnose(const char* format, ...) TARVEX_PRINTF_FORMAT(1, 2);
 // Leaves the thread's last-error code as it found it.
 void SystemErrorText(unsigned long error, char* text, size_t size);
 
+
+// Diagnose's line for a failed system call: the printf-style text, then ": ",
+// the system's message for `error` and " (error N)".
+void DiagnoseSystemError(unsigned long error, const char* format, ...) TARVEX_PRINTF_FORMAT(2, 3);

@@ -29,7 +29,10 @@ LogoStartup::LogoStartup()
       statusText(),
       handedOverStatusText(nullptr),
       logoScale(kUnscaled),
-      statusColour(CLR_INVALID) {
+      statusColour(CLR_INVALID),
+      // Static construction runs inside the loading call, on the loading thread.
+      loaderThread(GetCurrentThreadId()),
+      logoCloseAsked(0) {
   CopyBoundedText(title, "Tarvex 4.0", sizeof title);
   g_startup = this;
 }

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "logo/logo_scale.h"
+#include "logo/logo_window.h"
 #include "settings/reg_key.h"
 
 // Size of every fixed text buffer of the library, in bytes (511 characters and
@@ -90,10 +91,30 @@ class LogoStartup {
   void CheckCodePage();
   void ReportCodePageMismatch();
 
-  // ---- logo (logo/logo_window.cpp)
+  // ---- logo (logo/logo_window.cpp, logo/logo_close.cpp)
   void CreateLogoWindow();
-  // 0 when there was no font to delete, else DeleteObject's result for it.
+  // Registers the logo window class for `module`; nothing is reported but a failure.
+  LogoClassRegistration RegisterLogoWindowClass();
+  // On the logo's thread, or without a logo window: ReleaseLogo. From any
+  // other thread: asks the logo's thread to release the logo at its next
+  // pump and returns at once; 1 when it asked, 0 when there was nothing to
+  // close or a close was asked for already.
   int CloseLogo();
+  // Destroys the logo window (on its own thread) and deletes the bitmap and
+  // font. 0 when there was no font, or when another thread's close already
+  // answered for this one; else DeleteObject's result for the font.
+  int ReleaseLogo();
+  // At an unload on a thread that does not own the logo window: the window
+  // is handed to the system's default procedure, its class too, and its
+  // thread destroys it at its next pump; no code of the library runs for it
+  // again.
+  void LetGoOfLogoWindow(HWND window);
+  // The logo window as any thread may read it, and its one writer (the
+  // logo's thread, or the unload).
+  HWND SharedLogoWindow();
+  void PublishLogoWindow(HWND window);
+  // True on the thread that loaded the library, which owns the logo window and statusText.
+  bool OnLoaderThread() const;
   LRESULT LogoWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   // Bitmap resource name for the display class, into a buffer of kTextSize bytes.
   void LogoBitmapName(bool svga, char* name);
@@ -107,15 +128,16 @@ class LogoStartup {
   // ---- status line (logo/status_line.cpp)
   // Keeps at most 511 characters of `text` (null clears). On the logo's own
   // thread it repaints the status band of a showing logo at once; from any
-  // other thread it hands the text over and returns at once, and the band is
-  // painted when the logo's thread next pumps messages. 1 when a logo window
-  // is showing (and, from another thread, the text was handed over), else 0.
+  // other thread it hands the text over and returns at once, and the logo's
+  // thread takes it at its next paint or status line. 1 when a logo window
+  // is showing, 0 when there is none, -1 when no memory could be had to hand
+  // the text over.
   int SetStatusText(const char* text);
   // Puts a copy of `text` where the logo's thread takes it; false when no
   // memory could be had for it.
   bool HandOverStatusText(const char* text);
-  // On the logo's thread, or once no other thread runs in the library: moves
-  // a text handed over into statusText.
+  // On the logo's thread, or at the unload: moves a text handed over into
+  // statusText.
   void TakeHandedOverStatusText();
 
   // ---- state, in this order
@@ -123,6 +145,7 @@ class LogoStartup {
   char title[kTextSize];                 // caption of the logo window and of every message box
   int mode;                              // 0 main, 1 forms, 2 third mode
   int edition;                           // 16 until the start-up settles it
+  // Written only through PublishLogoWindow; other threads read it through SharedLogoWindow.
   HWND logoWindow;
   HBITMAP logoBitmap;
   HPALETTE logoPalette;
@@ -135,12 +158,17 @@ class LogoStartup {
   // Where the resource library's full name is built: a name of any folder is
   // up to 64 KiB, too much for the stack of the loader's call.
   WCHAR resourcePath[kLongPathSize];
-  char statusText[kTextSize];            // the host's line of progress on the logo, empty for none
+  // The host's line of progress on the logo, empty for none; written only on
+  // the loader thread (or at the unload), so a paint never reads it half-written.
+  char statusText[kTextSize];
   // A line from another thread, in a GlobalAlloc block, until the logo's
   // thread takes it; only ever swapped with InterlockedExchangePointer.
   void* volatile handedOverStatusText;
   LogoScale logoScale;                   // the logo's drawn size against its bitmap's
   COLORREF statusColour;                 // the status line's colour, CLR_INVALID until first painted
+  DWORD loaderThread;                    // the thread that constructed this object and loads the library
+  // 1 from a close asked for by another thread until the logo's thread releases the logo.
+  LONG volatile logoCloseAsked;
 };
 
 // The one start-up object, or null before it is constructed and after it is destroyed.

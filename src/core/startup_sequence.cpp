@@ -46,7 +46,11 @@ void LogoStartup::OnProcessAttach(HMODULE ownModule) {
 }
 
 void LogoStartup::OnProcessDetach() {
-  CloseLogo();
+  // An unload on a thread that does not own the logo window cannot destroy
+  // it: the window is let go, so that nothing of the library runs for it.
+  const HWND window = SharedLogoWindow();
+  if (window != nullptr && !OnLoaderThread() && IsWindow(window)) LetGoOfLogoWindow(window);
+  ReleaseLogo();
   // Detach is serialized by the loader: the last line handed over is kept.
   TakeHandedOverStatusText();
   ReleaseLogoPalette();

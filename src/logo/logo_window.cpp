@@ -130,7 +130,10 @@ LRESULT CALLBACK LogoWindowProcedure(HWND window, UINT message, WPARAM wParam, L
   return startup->LogoWindowProc(window, message, wParam, lParam);
 }
 
-void LogoStartup::CreateLogoWindow() {
+// Registers the logo window class. A class an earlier load left behind
+// (its window still waiting for its own thread to destroy it) is replaced
+// when it can be, else taken over by the new window.
+LogoClassRegistration LogoStartup::RegisterLogoWindowClass() {
   WNDCLASSA windowClass{};
   windowClass.style = kLogoClassStyle;
   windowClass.lpfnWndProc = LogoWindowProcedure;
@@ -142,13 +145,23 @@ void LogoStartup::CreateLogoWindow() {
   windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
   windowClass.lpszMenuName = nullptr;
   windowClass.lpszClassName = kLogoWindowClassName;
-  if (RegisterClassA(&windowClass) == 0) {
-    const DWORD error = GetLastError();
-    char text[160];
-    SystemErrorText(error, text, sizeof text);
-    Diagnose("no logo: the window class could not be registered: %s (error %u)", text, static_cast<unsigned>(error));
-    return;
+  if (RegisterClassA(&windowClass) != 0) return LogoClassRegistration::Registered;
+  DWORD error = GetLastError();
+  if (error == ERROR_CLASS_ALREADY_EXISTS) {
+    if (UnregisterClassA(kLogoWindowClassName, module)) {
+      if (RegisterClassA(&windowClass) != 0) return LogoClassRegistration::Registered;
+      error = GetLastError();
+    } else if (GetLastError() == ERROR_CLASS_HAS_WINDOWS) {
+      return LogoClassRegistration::TakenOver;
+    }
   }
+  DiagnoseSystemError(error, "no logo: the window class could not be registered");
+  return LogoClassRegistration::Failed;
+}
+
+void LogoStartup::CreateLogoWindow() {
+  const LogoClassRegistration registration = RegisterLogoWindowClass();
+  if (registration == LogoClassRegistration::Failed) return;
 
   char name[kTextSize];
   LogoBitmapName(IsSvgaDisplay(), name);
@@ -168,11 +181,7 @@ void LogoStartup::CreateLogoWindow() {
     if (state == BitmapResourceState::Whole) {
       logoBitmap = LoadResourceBitmap(name);
       if (logoBitmap == nullptr) {
-        const DWORD error = GetLastError();
-        char text[160];
-        SystemErrorText(error, text, sizeof text);
-        Diagnose("no logo: the platform refused bitmap %s of the resource library: %s (error %u)", name, text,
-                 static_cast<unsigned>(error));
+        DiagnoseSystemError(GetLastError(), "no logo: the platform refused bitmap %s of the resource library", name);
         return;
       }
     }
@@ -204,19 +213,21 @@ void LogoStartup::CreateLogoWindow() {
   const int frameHeight = scaled ? 0 : GetSystemMetrics(SM_CYDLGFRAME);
   const LogoPlacement placement = PlaceLogoWindow(widened, frameWidth, frameHeight, GetSystemMetrics(SM_CXSCREEN),
                                                   GetSystemMetrics(SM_CYSCREEN));
-  logoWindow = CreateWindowExA(kLogoExStyle, kLogoWindowClassName, title, kLogoStyle, placement.x, placement.y,
-                               placement.width, placement.height, nullptr, nullptr, module, nullptr);
+  PublishLogoWindow(CreateWindowExA(kLogoExStyle, kLogoWindowClassName, title, kLogoStyle, placement.x, placement.y,
+                                    placement.width, placement.height, nullptr, nullptr, module, nullptr));
   if (logoWindow == nullptr) {
-    const DWORD error = GetLastError();
-    char text[160];
-    SystemErrorText(error, text, sizeof text);
-    Diagnose("no logo: the window for %s could not be created: %s (error %u)", name, text,
-             static_cast<unsigned>(error));
+    DiagnoseSystemError(GetLastError(), "no logo: the window for %s could not be created", name);
+    return;
+  }
+  if (registration == LogoClassRegistration::TakenOver) {
+    // The class still names the system's procedure: this window and later ones get the library's.
+    SetClassLongPtrA(logoWindow, GCLP_WNDPROC, reinterpret_cast<LONG_PTR>(LogoWindowProcedure));
+    SetWindowLongPtrA(logoWindow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(LogoWindowProcedure));
   }
   ShowWindow(logoWindow, SW_SHOW);
   // Paints at once, so the logo is up before the host's message loop runs.
   UpdateWindow(logoWindow);
-  if (logoWindow != nullptr) {
+  {
     Diagnose("logo %s shown at %d,%d %dx%d%s", name, placement.x, placement.y, placement.width, placement.height,
              logoPalette != nullptr ? " with its palette" : "");
     if (scaled) {
@@ -225,35 +236,6 @@ void LogoStartup::CreateLogoWindow() {
                static_cast<int>(size.bmHeight));
     }
   }
-}
-
-int LogoStartup::CloseLogo() {
-  if (logoWindow != nullptr) {
-    // A handle that no longer names a window may since name another one.
-    if (IsWindow(logoWindow)) DestroyWindow(logoWindow);
-    logoWindow = nullptr;
-  }
-  if (logoBitmap != nullptr) {
-    DeleteObject(logoBitmap);
-    logoBitmap = nullptr;
-  }
-  if (logoFont == nullptr) return 0;
-  int deleted = DeleteObject(logoFont);
-  logoFont = nullptr;
-  return deleted;
-}
-
-void LogoStartup::ReleaseLogoPalette() {
-  if (logoPalette == nullptr) return;
-  DeleteObject(logoPalette);
-  logoPalette = nullptr;
-}
-
-void LogoStartup::UnregisterLogoWindowClass() {
-  if (module == nullptr) return;
-  // Fails harmlessly when the class was never registered, or while a window
-  // of it still exists (a host that keeps one has it destroyed at its exit).
-  UnregisterClassA(kLogoWindowClassName, module);
 }
 
 LRESULT LogoStartup::LogoWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -285,10 +267,14 @@ LRESULT LogoStartup::LogoWindowProc(HWND window, UINT message, WPARAM wParam, LP
         InvalidateRect(window, nullptr, TRUE);
       }
       return 0;
+    case kCloseLogoMessage:
+      // Another thread's LogoClose: this is the logo's thread, which may release it.
+      if (window == logoWindow) ReleaseLogo();
+      return 0;
     case WM_NCDESTROY:
       // Destroyed by other means (a WM_CLOSE, say): forget the handle so that
       // CloseLogo never destroys a window that later reuses it.
-      if (window == logoWindow) logoWindow = nullptr;
+      if (window == logoWindow) PublishLogoWindow(nullptr);
       return DefWindowProcA(window, message, wParam, lParam);
     default:
       return DefWindowProcA(window, message, wParam, lParam);

@@ -8,6 +8,13 @@
 // Name of the logo window class.
 extern const char kLogoWindowClassName[];
 
+// Posted to the logo window by another thread's LogoClose: the logo's thread
+// releases the logo when it pumps it. Private to the class.
+constexpr UINT kCloseLogoMessage = WM_USER + 1;
+
+// How the logo window class came to be there.
+enum class LogoClassRegistration { Registered, TakenOver, Failed };
+
 // True when the display has 8 or more bits per pixel; false as well when no
 // device context can be had for the desktop window.
 bool IsSvgaDisplay();

@@ -37,8 +37,10 @@ double ContrastRatio(COLORREF first, COLORREF second) {
 
 COLORREF StatusColourOn(COLORREF band) {
   if (ContrastRatio(kStatusColour, band) >= kStatusContrast) return kStatusColour;
-  if (ContrastRatio(kStatusLightColour, band) >= kStatusContrast) return kStatusLightColour;
-  return kStatusColour;
+  // White or black reaches 4.5:1 on any band; whichever reads better.
+  return ContrastRatio(kStatusLightColour, band) >= ContrastRatio(kStatusDarkColour, band)
+             ? kStatusLightColour
+             : kStatusDarkColour;
 }
 
 COLORREF BandMeanColour(HDC compatibleWith, HBITMAP bitmap, HPALETTE palette, int rows, COLORREF fallback) {

@@ -7,14 +7,16 @@
 constexpr COLORREF kStatusColour = RGB(40, 52, 80);
 // For a dark band.
 constexpr COLORREF kStatusLightColour = RGB(255, 255, 255);
+// For a mid-tone band on which neither of the others reaches the contrast.
+constexpr COLORREF kStatusDarkColour = RGB(0, 0, 0);
 // The contrast a line of small text needs, as WCAG 2 asks.
 constexpr double kStatusContrast = 4.5;
 
 // Contrast ratio of two colours as WCAG 2 defines it, from 1 to 21.
 double ContrastRatio(COLORREF first, COLORREF second);
 
-// kStatusColour when it has kStatusContrast against `band`, else the light
-// colour when that has it; a mid-tone band that neither reaches keeps kStatusColour.
+// kStatusColour when it has kStatusContrast against `band`, else white or
+// black, whichever contrasts more (one of them always reaches kStatusContrast).
 COLORREF StatusColourOn(COLORREF band);
 
 // Mean colour of the bottom `rows` rows (bitmap pixels) of `bitmap`, read

@@ -28,18 +28,20 @@ void InvalidateStatusBand(HWND window, const LogoScale& scale) {
 }  // namespace
 
 int LogoStartup::SetStatusText(const char* text) {
+  if (!OnLoaderThread()) {
+    // The logo's thread may be waiting for this one: a paint from here would
+    // wait for it in turn, and statusText is that thread's alone. The line is
+    // handed over, and taken when that thread next paints or sets a line.
+    if (!HandOverStatusText(text)) return -1;
+    const HWND window = SharedLogoWindow();
+    if (window == nullptr || !IsWindow(window) || !IsWindowVisible(window)) return 0;
+    InvalidateStatusBand(window, logoScale);
+    return 1;
+  }
   // A window destroyed by other means, or a handle that came back to another
   // window, is not painted on.
   const HWND window = logoWindow;
   const bool showing = window != nullptr && IsWindow(window) && IsWindowVisible(window);
-  if (showing && GetWindowThreadProcessId(window, nullptr) != GetCurrentThreadId()) {
-    // The logo's thread may be waiting for this one: a paint from here would
-    // wait for it in turn. The line is handed over, and painted when that
-    // thread next pumps its messages.
-    if (!HandOverStatusText(text)) return 0;
-    InvalidateStatusBand(window, logoScale);
-    return 1;
-  }
   // A line handed over earlier is older than this one.
   TakeHandedOverStatusText();
   CopyBoundedText(statusText, text, sizeof statusText);

@@ -384,7 +384,6 @@ TEST_F(LogoWindowTest, TheScreenSizeCentresTheWindow) {
 struct NoLogoCase {
   const char* label;
   const char* failingFunction;  // null: none
-  bool classRegisteredBefore;
   bool bitmapsInLibrary;
   int bitsPerPixel;
   bool paletteKept;
@@ -396,13 +395,6 @@ TEST_P(NoLogoTest, NoWindowAndNoFont) {
   const NoLogoCase& c = GetParam();
   winsim::SetDisplayBitsPerPixel(c.bitsPerPixel);
   if (!c.bitmapsInLibrary) startup.resourceModule = ownModule;  // the library's own module holds none
-  if (c.classRegisteredBefore) {
-    WNDCLASSA earlier{};
-    earlier.lpfnWndProc = DefWindowProcA;
-    earlier.hInstance = ownModule;
-    earlier.lpszClassName = "TARVEXLOGOWNDCLASS";
-    ASSERT_NE(RegisterClassA(&earlier), 0);
-  }
   if (c.failingFunction) winsim::InjectFailure(c.failingFunction);
   winsim::ClearCalls();
 
@@ -414,12 +406,11 @@ TEST_P(NoLogoTest, NoWindowAndNoFont) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, NoLogoTest,
-    ::testing::Values(NoLogoCase{"ClassAlreadyThere", nullptr, true, true, 32, false},
-                      NoLogoCase{"RegisterClassFails", "RegisterClassA", false, true, 32, false},
-                      NoLogoCase{"NoSvgaBitmap", nullptr, false, false, 32, false},
-                      NoLogoCase{"NoVgaBitmap", nullptr, false, false, 4, false},
-                      NoLogoCase{"NoDeviceBitmap", "CreateDIBitmap", false, true, 8, true},
-                      NoLogoCase{"VgaLoadFails", "LoadBitmapA", false, true, 4, false}),
+    ::testing::Values(NoLogoCase{"RegisterClassFails", "RegisterClassA", true, 32, false},
+                      NoLogoCase{"NoSvgaBitmap", nullptr, false, 32, false},
+                      NoLogoCase{"NoVgaBitmap", nullptr, false, 4, false},
+                      NoLogoCase{"NoDeviceBitmap", "CreateDIBitmap", true, 8, true},
+                      NoLogoCase{"VgaLoadFails", "LoadBitmapA", true, 4, false}),
     [](const ::testing::TestParamInfo<NoLogoCase>& info) { return std::string(info.param.label); });
 
 TEST_F(LogoWindowTest, AWholeBitmapThePlatformRefusesIsReportedAsRefused) {

@@ -135,6 +135,17 @@ DWORD WINAPI GetCurrentThreadId();
 inline PVOID InterlockedExchangePointer(PVOID volatile* target, PVOID value) {
   return __atomic_exchange_n(target, value, __ATOMIC_SEQ_CST);
 }
+inline PVOID InterlockedCompareExchangePointer(PVOID volatile* target, PVOID value, PVOID comparand) {
+  __atomic_compare_exchange_n(target, &comparand, value, false, __ATOMIC_SEQ_CST, __ATOMIC_SEQ_CST);
+  return comparand;
+}
+inline LONG InterlockedExchange(LONG volatile* target, LONG value) {
+  return __atomic_exchange_n(target, value, __ATOMIC_SEQ_CST);
+}
+inline LONG InterlockedCompareExchange(LONG volatile* target, LONG value, LONG comparand) {
+  __atomic_compare_exchange_n(target, &comparand, value, false, __ATOMIC_SEQ_CST, __ATOMIC_SEQ_CST);
+  return comparand;
+}
 void WINAPI SetLastError(DWORD error);
 // The system's text for an error code, ended by "\r\n" (FROM_SYSTEM and
 // IGNORE_INSERTS only: the forms the library uses).
@@ -462,6 +473,30 @@ DWORD WINAPI GetWindowThreadProcessId(HWND window, LPDWORD processId);
 BOOL WINAPI GetClientRect(HWND window, LPRECT rect);
 LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+typedef struct tagMSG {
+  HWND hwnd;
+  UINT message;
+  WPARAM wParam;
+  LPARAM lParam;
+  DWORD time;
+  POINT pt;
+} MSG, *LPMSG;
+#define PM_NOREMOVE 0x0000
+#define PM_REMOVE 0x0001
+// Posted messages only, to a window: thread messages are not imitated.
+BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// The calling thread's posted messages first, then a WM_PAINT for one of its
+// windows that needs painting (never removed: BeginPaint validates).
+BOOL WINAPI PeekMessageA(LPMSG message, HWND window, UINT first, UINT last, UINT remove);
+LRESULT WINAPI DispatchMessageA(const MSG* message);
+#define GWLP_WNDPROC (-4)
+#define GCLP_WNDPROC (-24)
+#define ERROR_INVALID_INDEX 1413L
+// GWLP_WNDPROC and GCLP_WNDPROC only; any thread of the process may change them.
+LONG_PTR WINAPI SetWindowLongPtrA(HWND window, int index, LONG_PTR value);
+LONG_PTR WINAPI GetWindowLongPtrA(HWND window, int index);
+ULONG_PTR WINAPI SetClassLongPtrA(HWND window, int index, LONG_PTR value);
 HDC WINAPI BeginPaint(HWND window, LPPAINTSTRUCT paint);
 BOOL WINAPI EndPaint(HWND window, const PAINTSTRUCT* paint);
 BOOL WINAPI InvalidateRect(HWND window, const RECT* rect, BOOL erase);

@@ -201,6 +201,7 @@ using winsim::detail::EnterCall;
 
 int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int length, LPWSTR wide, int wideLength) {
   long error = 0;
+  const winsim::detail::ApiLock apiLock;
   if (EnterCall("MultiByteToWideChar", &error)) {
     SetLastError(error ? error : ERROR_INVALID_PARAMETER);
     return 0;
@@ -232,6 +233,7 @@ int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int leng
 }
 
 BOOL WINAPI AreFileApisANSI() {
+  const winsim::detail::ApiLock apiLock;
   EnterCall("AreFileApisANSI");
   return TRUE;  // SetFileApisToOEM is not simulated
 }

@@ -127,6 +127,7 @@ using winsim::detail::EnterCall;
 INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND owner, DLGPROC dialogProc,
                                LPARAM initParam) {
   long error = 0;
+  const winsim::detail::ApiLock apiLock;
   if (EnterCall("DialogBoxParamA", &error)) {
     SetLastError(error ? error : ERROR_NOT_ENOUGH_MEMORY);
     return -1;
@@ -183,6 +184,7 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND own
 
 BOOL WINAPI EndDialog(HWND dialog, INT_PTR result) {
   long error = 0;
+  const winsim::detail::ApiLock apiLock;
   if (EnterCall("EndDialog", &error)) {
     SetLastError(error ? error : ERROR_INVALID_WINDOW_HANDLE);
     return FALSE;
@@ -199,6 +201,7 @@ BOOL WINAPI EndDialog(HWND dialog, INT_PTR result) {
 }
 
 HWND WINAPI GetDlgItem(HWND dialog, int id) {
+  const winsim::detail::ApiLock apiLock;
   EnterCall("GetDlgItem");
   winsim::Dialog* running = winsim::RunningDialog(dialog);
   if (running == nullptr) {

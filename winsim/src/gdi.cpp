@@ -298,6 +298,7 @@ using winsim::detail::DibHeader;
 using winsim::detail::EnterCall;
 
 int WINAPI GetDeviceCaps(HDC dc, int index) {
+  const winsim::detail::ApiLock apiLock;
   EnterCall("GetDeviceCaps");
   if (winsim::FindDC(dc) == nullptr) return 0;
   switch (index) {
@@ -318,6 +319,7 @@ int WINAPI GetDeviceCaps(HDC dc, int index) {
 
 HPALETTE WINAPI CreatePalette(const LOGPALETTE* palette) {
   long error = 0;
+  const winsim::detail::ApiLock apiLock;
   if (EnterCall("CreatePalette", &error)) {
     SetLastError(error ? error : ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;
@@ -334,6 +336,7 @@ HPALETTE WINAPI CreatePalette(const LOGPALETTE* palette) {
 }
 
 HPALETTE WINAPI SelectPalette(HDC dc, HPALETTE palette, BOOL forceBackground) {
+  const winsim::detail::ApiLock apiLock;
   if (EnterCall("SelectPalette")) return nullptr;
   winsim::DeviceContext* context = winsim::FindDC(dc);
   winsim::GdiObject* object = winsim::FindObject(palette);
@@ -349,6 +352,7 @@ HPALETTE WINAPI SelectPalette(HDC dc, HPALETTE palette, BOOL forceBackground) {
 }
 
 UINT WINAPI RealizePalette(HDC dc) {
+  const winsim::detail::ApiLock apiLock;
   if (EnterCall("RealizePalette")) return GDI_ERROR;
   winsim::DeviceContext* context = winsim::FindDC(dc);
   // Wine answers 0, not GDI_ERROR, for a handle that is no device context.
@@ -372,6 +376,7 @@ UINT WINAPI RealizePalette(HDC dc) {
 HBITMAP WINAPI CreateDIBitmap(HDC dc, const BITMAPINFOHEADER* header, DWORD init, LPCVOID bits,
                               const BITMAPINFO* info, UINT usage) {
   long error = 0;
+  const winsim::detail::ApiLock apiLock;
   if (EnterCall("CreateDIBitmap", &error)) {
     SetLastError(error ? error : ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;
@@ -422,6 +427,7 @@ HBITMAP WINAPI CreateDIBitmap(HDC dc, const BITMAPINFOHEADER* header, DWORD init
 
 HBITMAP WINAPI LoadBitmapA(HINSTANCE instance, LPCSTR bitmapName) {
   long error = 0;
+  const winsim::detail::ApiLock apiLock;
   if (EnterCall("LoadBitmapA", &error)) {
     SetLastError(error ? error : ERROR_RESOURCE_NAME_NOT_FOUND);
     return nullptr;
@@ -467,6 +473,7 @@ HBITMAP WINAPI LoadBitmapA(HINSTANCE instance, LPCSTR bitmapName) {
 }
 
 HDC WINAPI CreateCompatibleDC(HDC dc) {
+  const winsim::detail::ApiLock apiLock;
   if (EnterCall("CreateCompatibleDC")) return nullptr;
   if (dc != nullptr && winsim::FindDC(dc) == nullptr) {
     SetLastError(ERROR_INVALID_HANDLE);
@@ -476,6 +483,7 @@ HDC WINAPI CreateCompatibleDC(HDC dc) {
 }
 
 BOOL WINAPI DeleteDC(HDC dc) {
+  const winsim::detail::ApiLock apiLock;
   EnterCall("DeleteDC");
   winsim::DeviceContext* context = winsim::FindDC(dc);
   // Display device contexts go back with ReleaseDC or EndPaint.
@@ -488,6 +496,7 @@ BOOL WINAPI DeleteDC(HDC dc) {
 }
 
 HGDIOBJ WINAPI SelectObject(HDC dc, HGDIOBJ handle) {
+  const winsim::detail::ApiLock apiLock;
   if (EnterCall("SelectObject")) return nullptr;
   winsim::DeviceContext* context = winsim::FindDC(dc);
   winsim::GdiObject* object = winsim::FindObject(handle);
@@ -513,6 +522,7 @@ HGDIOBJ WINAPI SelectObject(HDC dc, HGDIOBJ handle) {
 }
 
 BOOL WINAPI DeleteObject(HGDIOBJ handle) {
+  const winsim::detail::ApiLock apiLock;
   EnterCall("DeleteObject");
   winsim::GdiObject* object = winsim::FindObject(handle);
   if (object == nullptr || object->deletePending) return FALSE;
@@ -529,6 +539,7 @@ BOOL WINAPI DeleteObject(HGDIOBJ handle) {
 }
 
 int WINAPI GetObjectA(HANDLE handle, int size, LPVOID buffer) {
+  const winsim::detail::ApiLock apiLock;
   EnterCall("GetObjectA");
   winsim::GdiObject* object = winsim::FindObject(handle);
   // A bitmap whose deletion waits for its device context still answers.
@@ -560,6 +571,7 @@ int WINAPI GetObjectA(HANDLE handle, int size, LPVOID buffer) {
 }
 
 HGDIOBJ WINAPI GetStockObject(int index) {
+  const winsim::detail::ApiLock apiLock;
   EnterCall("GetStockObject");
   return winsim::Stock(index);
 }
@@ -614,18 +626,21 @@ BOOL Blit(HDC destination, int x, int y, int width, int height, HDC source, int 
 
 BOOL WINAPI BitBlt(HDC destination, int x, int y, int width, int height, HDC source, int sourceX, int sourceY,
                    DWORD rop) {
+  const winsim::detail::ApiLock apiLock;
   if (EnterCall("BitBlt")) return FALSE;
   return winsim::Blit(destination, x, y, width, height, source, sourceX, sourceY, width, height, rop, false);
 }
 
 BOOL WINAPI StretchBlt(HDC destination, int x, int y, int width, int height, HDC source, int sourceX, int sourceY,
                        int sourceWidth, int sourceHeight, DWORD rop) {
+  const winsim::detail::ApiLock apiLock;
   if (EnterCall("StretchBlt")) return FALSE;
   return winsim::Blit(destination, x, y, width, height, source, sourceX, sourceY, sourceWidth, sourceHeight, rop,
                       true);
 }
 
 int WINAPI SetStretchBltMode(HDC dc, int mode) {
+  const winsim::detail::ApiLock apiLock;
   if (EnterCall("SetStretchBltMode")) return 0;
   winsim::DeviceContext* context = winsim::FindDC(dc);
   if (context == nullptr || mode < BLACKONWHITE || mode > HALFTONE) {
@@ -638,6 +653,7 @@ int WINAPI SetStretchBltMode(HDC dc, int mode) {
 }
 
 BOOL WINAPI SetBrushOrgEx(HDC dc, int x, int y, LPPOINT previous) {
+  const winsim::detail::ApiLock apiLock;
   if (EnterCall("SetBrushOrgEx")) return FALSE;
   winsim::DeviceContext* context = winsim::FindDC(dc);
   if (context == nullptr) {
@@ -650,6 +666,7 @@ BOOL WINAPI SetBrushOrgEx(HDC dc, int x, int y, LPPOINT previous) {
 }
 
 COLORREF WINAPI GetPixel(HDC dc, int x, int y) {
+  const winsim::detail::ApiLock apiLock;
   EnterCall("GetPixel");
   winsim::DeviceContext* context = winsim::FindDC(dc);
   // What lies on the screen is not simulated: display device contexts answer
@@ -662,6 +679,7 @@ COLORREF WINAPI GetPixel(HDC dc, int x, int y) {
 HFONT WINAPI CreateFontA(int height, int width, int escapement, int orientation, int weight, DWORD italic,
                          DWORD underline, DWORD strikeOut, DWORD charSet, DWORD outputPrecision, DWORD clipPrecision,
                          DWORD quality, DWORD pitchAndFamily, LPCSTR faceName) {
+  const winsim::detail::ApiLock apiLock;
   if (EnterCall("CreateFontA")) return nullptr;
   auto handle = static_cast<HFONT>(winsim::AddObject(winsim::GdiObject{winsim::ObjectKind::Font}));
   winsim::State().fonts.push_back({handle, height, width, escapement, orientation, weight, italic, underline,
@@ -671,6 +689,7 @@ HFONT WINAPI CreateFontA(int height, int width, int escapement, int orientation,
 }
 
 int WINAPI SetBkMode(HDC dc, int mode) {
+  const winsim::detail::ApiLock apiLock;
   if (EnterCall("SetBkMode")) return 0;
   winsim::DeviceContext* context = winsim::FindDC(dc);
   if (context == nullptr || (mode != TRANSPARENT && mode != OPAQUE)) {
@@ -683,6 +702,7 @@ int WINAPI SetBkMode(HDC dc, int mode) {
 }
 
 COLORREF WINAPI SetTextColor(HDC dc, COLORREF colour) {
+  const winsim::detail::ApiLock apiLock;
   if (EnterCall("SetTextColor")) return CLR_INVALID;
   winsim::DeviceContext* context = winsim::FindDC(dc);
   if (context == nullptr) return CLR_INVALID;
@@ -692,6 +712,7 @@ COLORREF WINAPI SetTextColor(HDC dc, COLORREF colour) {
 }
 
 int WINAPI DrawTextA(HDC dc, LPCSTR text, int length, LPRECT rect, UINT format) {
+  const winsim::detail::ApiLock apiLock;
   if (EnterCall("DrawTextA")) return 0;
   winsim::DeviceContext* context = winsim::FindDC(dc);
   if (context == nullptr || text == nullptr || rect == nullptr) return 0;

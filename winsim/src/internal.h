@@ -14,6 +14,20 @@ namespace winsim::detail {
 // (0 when the test left the choice to the function).
 bool EnterCall(const char* function, long* error = nullptr);
 
+// Held by every simulated function for its whole call: like the platform,
+// winsim may be called from several threads at once. A window procedure it
+// calls may call back in on the same thread.
+class ApiLock {
+ public:
+  ApiLock();
+  ~ApiLock();
+  ApiLock(const ApiLock&) = delete;
+  ApiLock& operator=(const ApiLock&) = delete;
+};
+
+// The calling thread's id, as GetCurrentThreadId gives it, without a logged call.
+DWORD CurrentThreadId();
+
 // Each area registers how to put its state back to a fresh machine.
 struct ResetHook {
   explicit ResetHook(void (*reset)());

@@ -161,6 +161,7 @@ DWORD CopyModuleName(const std::basic_string<Char>& name, Char* buffer, DWORD si
 // the error set.
 Module* ModuleForName(const char* function, HMODULE module, DWORD size) {
   long error = 0;
+  const winsim::detail::ApiLock apiLock;
   if (detail::EnterCall(function, &error)) {
     SetLastError(error ? error : ERROR_INVALID_HANDLE);
     return nullptr;
@@ -275,6 +276,7 @@ const std::vector<BYTE>* FindBitmapResource(HMODULE handle, LPCSTR name) {
 using winsim::detail::EnterCall;
 
 HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName) {
+  const winsim::detail::ApiLock apiLock;
   EnterCall("GetModuleHandleA");
   if (moduleName == nullptr) return winsim::HostModule();
   const std::u16string wanted = winsim::FileKey(winsim::detail::AnsiToWide(moduleName));
@@ -294,6 +296,7 @@ HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName) {
 }
 
 DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) {
+  const winsim::detail::ApiLock apiLock;
   winsim::Module* record = winsim::ModuleForName("GetModuleFileNameA", module, size);
   if (!record) return 0;
   // Characters the ANSI code page lacks come out as '?'.
@@ -301,6 +304,7 @@ DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) {
 }
 
 DWORD WINAPI GetModuleFileNameW(HMODULE module, LPWSTR fileName, DWORD size) {
+  const winsim::detail::ApiLock apiLock;
   winsim::Module* record = winsim::ModuleForName("GetModuleFileNameW", module, size);
   if (!record) return 0;
   return winsim::CopyModuleName(record->path, fileName, size);
@@ -308,6 +312,7 @@ DWORD WINAPI GetModuleFileNameW(HMODULE module, LPWSTR fileName, DWORD size) {
 
 HMODULE WINAPI LoadLibraryA(LPCSTR fileName) {
   long error = 0;
+  const winsim::detail::ApiLock apiLock;
   if (EnterCall("LoadLibraryA", &error)) {
     SetLastError(error ? error : ERROR_MOD_NOT_FOUND);
     return nullptr;
@@ -321,6 +326,7 @@ HMODULE WINAPI LoadLibraryA(LPCSTR fileName) {
 
 HMODULE WINAPI LoadLibraryW(LPCWSTR fileName) {
   long error = 0;
+  const winsim::detail::ApiLock apiLock;
   if (EnterCall("LoadLibraryW", &error)) {
     SetLastError(error ? error : ERROR_MOD_NOT_FOUND);
     return nullptr;
@@ -334,6 +340,7 @@ HMODULE WINAPI LoadLibraryW(LPCWSTR fileName) {
 
 BOOL WINAPI FreeLibrary(HMODULE handle) {
   long error = 0;
+  const winsim::detail::ApiLock apiLock;
   if (EnterCall("FreeLibrary", &error)) {
     SetLastError(error ? error : ERROR_INVALID_HANDLE);
     return FALSE;
@@ -352,6 +359,7 @@ BOOL WINAPI FreeLibrary(HMODULE handle) {
 
 FARPROC WINAPI GetProcAddress(HMODULE handle, LPCSTR procName) {
   long error = 0;
+  const winsim::detail::ApiLock apiLock;
   if (EnterCall("GetProcAddress", &error)) {
     SetLastError(error ? error : ERROR_PROC_NOT_FOUND);
     return nullptr;
@@ -377,6 +385,7 @@ FARPROC WINAPI GetProcAddress(HMODULE handle, LPCSTR procName) {
 
 HANDLE WINAPI FindFirstFileW(LPCWSTR fileName, LPWIN32_FIND_DATAW findData) {
   long error = 0;
+  const winsim::detail::ApiLock apiLock;
   if (EnterCall("FindFirstFileW", &error)) {
     SetLastError(error ? error : ERROR_FILE_NOT_FOUND);
     return INVALID_HANDLE_VALUE;
@@ -392,6 +401,7 @@ HANDLE WINAPI FindFirstFileW(LPCWSTR fileName, LPWIN32_FIND_DATAW findData) {
 }
 
 BOOL WINAPI FindClose(HANDLE findFile) {
+  const winsim::detail::ApiLock apiLock;
   EnterCall("FindClose");
   auto& handles = winsim::State().findHandles;
   for (auto it = handles.begin(); it != handles.end(); ++it) {
@@ -407,6 +417,7 @@ BOOL WINAPI FindClose(HANDLE findFile) {
 
 HRSRC WINAPI FindResourceA(HMODULE handle, LPCSTR name, LPCSTR type) {
   long error = 0;
+  const winsim::detail::ApiLock apiLock;
   if (EnterCall("FindResourceA", &error)) {
     SetLastError(error ? error : ERROR_RESOURCE_NAME_NOT_FOUND);
     return nullptr;
@@ -430,11 +441,13 @@ HRSRC WINAPI FindResourceA(HMODULE handle, LPCSTR name, LPCSTR type) {
 }
 
 HGLOBAL WINAPI LoadResource(HMODULE, HRSRC resource) {
+  const winsim::detail::ApiLock apiLock;
   if (EnterCall("LoadResource") || resource == nullptr) return nullptr;
   return resource;  // resources stay mapped with their module
 }
 
 LPVOID WINAPI LockResource(HGLOBAL resourceData) {
+  const winsim::detail::ApiLock apiLock;
   EnterCall("LockResource");
   if (resourceData == nullptr) return nullptr;
   auto* resource = static_cast<winsim::Resource*>(resourceData);
@@ -442,17 +455,20 @@ LPVOID WINAPI LockResource(HGLOBAL resourceData) {
 }
 
 BOOL WINAPI FreeResource(HGLOBAL) {
+  const winsim::detail::ApiLock apiLock;
   EnterCall("FreeResource");
   return FALSE;  // obsolete on Win32: does nothing and returns FALSE
 }
 
 DWORD WINAPI SizeofResource(HMODULE, HRSRC resource) {
+  const winsim::detail::ApiLock apiLock;
   if (EnterCall("SizeofResource") || resource == nullptr) return 0;
   return static_cast<DWORD>(reinterpret_cast<winsim::Resource*>(resource)->data.size());
 }
 
 int WINAPI LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int bufferMax) {
   long error = 0;
+  const winsim::detail::ApiLock apiLock;
   bool failed = EnterCall("LoadStringA", &error);
   // No room at all: -1, and the buffer is not touched.
   if (bufferMax == 0) return -1;
@@ -490,6 +506,7 @@ int WINAPI LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int bufferMax)
 }
 
 HGLOBAL WINAPI GlobalAlloc(UINT flags, SIZE_T bytes) {
+  const winsim::detail::ApiLock apiLock;
   if (EnterCall("GlobalAlloc")) {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;
@@ -502,6 +519,7 @@ HGLOBAL WINAPI GlobalAlloc(UINT flags, SIZE_T bytes) {
 }
 
 LPVOID WINAPI GlobalLock(HGLOBAL memory) {
+  const winsim::detail::ApiLock apiLock;
   if (EnterCall("GlobalLock") || memory == nullptr) return nullptr;
   auto* block = static_cast<winsim::GlobalBlock*>(memory);
   // A zero-byte block has no memory to lock: it counts as discarded.
@@ -514,6 +532,7 @@ LPVOID WINAPI GlobalLock(HGLOBAL memory) {
 }
 
 BOOL WINAPI GlobalUnlock(HGLOBAL memory) {
+  const winsim::detail::ApiLock apiLock;
   EnterCall("GlobalUnlock");
   if (memory == nullptr) return FALSE;
   auto* block = static_cast<winsim::GlobalBlock*>(memory);
@@ -528,6 +547,7 @@ BOOL WINAPI GlobalUnlock(HGLOBAL memory) {
 }
 
 HGLOBAL WINAPI GlobalFree(HGLOBAL memory) {
+  const winsim::detail::ApiLock apiLock;
   EnterCall("GlobalFree");
   auto& globals = winsim::State().globals;
   for (auto it = globals.begin(); it != globals.end(); ++it) {

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <atomic>
 #include <map>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -35,8 +36,10 @@ struct ProcessState {
   std::vector<std::string> classicDebugOutput;
   std::vector<int> messageBoxAnswers;
   std::vector<MessageBoxRecord> messageBoxes;
-  DWORD lastError = 0;
 };
+
+// Each thread has its own last error, as on Windows.
+thread_local DWORD t_lastError = 0;
 
 ProcessState& State() {
   static ProcessState state;
@@ -48,7 +51,10 @@ std::vector<void (*)()>& ResetHooks() {
   return hooks;
 }
 
-void ResetProcess() { State() = ProcessState(); }
+void ResetProcess() {
+  State() = ProcessState();
+  t_lastError = 0;
+}
 const detail::ResetHook resetProcess(ResetProcess);
 
 // 0 for Sunday, as SYSTEMTIME counts (Sakamoto's method).
@@ -106,6 +112,23 @@ UINT StartProgram(const std::string& commandLine) {
 }  // namespace
 
 namespace detail {
+
+namespace {
+std::recursive_mutex& ApiMutex() {
+  static std::recursive_mutex mutex;
+  return mutex;
+}
+}  // namespace
+
+ApiLock::ApiLock() { ApiMutex().lock(); }
+ApiLock::~ApiLock() { ApiMutex().unlock(); }
+
+DWORD CurrentThreadId() {
+  // Ids as Windows hands them out: distinct per live thread, never 0.
+  static std::atomic<DWORD> next{0x100};
+  thread_local const DWORD id = next.fetch_add(4);
+  return id;
+}
 
 bool EnterCall(const char* function, long* error) {
   ProcessState& state = State();
@@ -183,20 +206,20 @@ const std::vector<MessageBoxRecord>& MessageBoxes() { return State().messageBoxe
 
 using winsim::detail::EnterCall;
 
-DWORD WINAPI GetLastError() { return winsim::State().lastError; }
+DWORD WINAPI GetLastError() { return winsim::t_lastError; }
 
 DWORD WINAPI GetCurrentThreadId() {
-  // Ids as Windows hands them out: distinct per live thread, never 0.
-  static std::atomic<DWORD> next{0x100};
-  thread_local const DWORD id = next.fetch_add(4);
+  const DWORD id = winsim::detail::CurrentThreadId();
+  const winsim::detail::ApiLock apiLock;
   EnterCall("GetCurrentThreadId");
   return id;
 }
-void WINAPI SetLastError(DWORD error) { winsim::State().lastError = error; }
+void WINAPI SetLastError(DWORD error) { winsim::t_lastError = error; }
 
 DWORD WINAPI FormatMessageW(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId, LPWSTR buffer,
                             DWORD size, void* arguments) {
   long error = 0;
+  const winsim::detail::ApiLock apiLock;
   if (EnterCall("FormatMessageW", &error)) {
     SetLastError(error ? error : ERROR_NOT_ENOUGH_MEMORY);
     return 0;
@@ -243,17 +266,20 @@ DWORD WINAPI FormatMessageW(DWORD flags, LPCVOID source, DWORD messageId, DWORD 
 }
 
 LPSTR WINAPI GetCommandLineA() {
+  const winsim::detail::ApiLock apiLock;
   EnterCall("GetCommandLineA");
   // The returned text stays valid until the next SetCommandLine or Reset.
   return &winsim::State().commandLine[0];
 }
 
 void WINAPI GetLocalTime(LPSYSTEMTIME time) {
+  const winsim::detail::ApiLock apiLock;
   EnterCall("GetLocalTime");
   *time = winsim::State().localTime;
 }
 
 DWORD WINAPI GetTimeZoneInformation(LPTIME_ZONE_INFORMATION zone) {
+  const winsim::detail::ApiLock apiLock;
   if (EnterCall("GetTimeZoneInformation")) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return TIME_ZONE_ID_INVALID;
@@ -267,6 +293,7 @@ DWORD WINAPI GetTimeZoneInformation(LPTIME_ZONE_INFORMATION zone) {
 }
 
 UINT WINAPI WinExec(LPCSTR commandLine, UINT show) {
+  const winsim::detail::ApiLock apiLock;
   if (EnterCall("WinExec")) return ERROR_FILE_NOT_FOUND;
   const std::string line = commandLine ? commandLine : "";
   const UINT result = winsim::StartProgram(line);
@@ -275,6 +302,7 @@ UINT WINAPI WinExec(LPCSTR commandLine, UINT show) {
 }
 
 void WINAPI ExitProcess(UINT exitCode) {
+  const winsim::detail::ApiLock apiLock;
   EnterCall("ExitProcess");
   // Death tests read this account of what the user saw before the end.
   for (const winsim::MessageBoxRecord& box : winsim::State().messageBoxes) {
@@ -289,11 +317,13 @@ void WINAPI ExitProcess(UINT exitCode) {
 }
 
 UINT WINAPI GetACP() {
+  const winsim::detail::ApiLock apiLock;
   EnterCall("GetACP");
   return winsim::State().codePage;
 }
 
 void WINAPI OutputDebugStringA(LPCSTR text) {
+  const winsim::detail::ApiLock apiLock;
   EnterCall("OutputDebugStringA");
   winsim::State().debugOutput.emplace_back(text ? text : "");
   winsim::State().classicDebugOutput.emplace_back(text ? text : "");
@@ -302,6 +332,7 @@ void WINAPI OutputDebugStringA(LPCSTR text) {
 }
 
 void WINAPI OutputDebugStringW(LPCWSTR text) {
+  const winsim::detail::ApiLock apiLock;
   EnterCall("OutputDebugStringW");
   const std::u16string wide = text ? std::u16string(text) : std::u16string();
   winsim::State().debugOutput.push_back(winsim::detail::WideToUtf8(wide));
@@ -312,6 +343,7 @@ void WINAPI OutputDebugStringW(LPCWSTR text) {
 
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
   long error = 0;
+  const winsim::detail::ApiLock apiLock;
   if (EnterCall("MessageBoxA", &error)) {
     // No box could be shown (no desktop, out of memory): 0 and an error code.
     SetLastError(error ? error : ERROR_NOT_ENOUGH_MEMORY);

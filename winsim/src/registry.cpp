@@ -318,6 +318,7 @@ using winsim::detail::EnterCall;
 
 LSTATUS WINAPI RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD, REGSAM desired, PHKEY result) {
   long injected = 0;
+  const winsim::detail::ApiLock apiLock;
   if (EnterCall("RegOpenKeyExA", &injected)) {
     if (result) *result = nullptr;
     return injected ? injected : ERROR_ACCESS_DENIED;
@@ -348,6 +349,7 @@ LSTATUS WINAPI RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD, REGSAM desired, PHK
 LSTATUS WINAPI RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD, LPSTR, DWORD, REGSAM desired,
                                const SECURITY_ATTRIBUTES*, PHKEY result, LPDWORD disposition) {
   long injected = 0;
+  const winsim::detail::ApiLock apiLock;
   if (EnterCall("RegCreateKeyExA", &injected)) {
     if (result) *result = nullptr;
     return injected ? injected : ERROR_ACCESS_DENIED;
@@ -386,6 +388,7 @@ LSTATUS WINAPI RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD, LPSTR, DWORD, REG
 
 LSTATUS WINAPI RegCloseKey(HKEY key) {
   long injected = 0;
+  const winsim::detail::ApiLock apiLock;
   if (EnterCall("RegCloseKey", &injected)) return injected ? injected : ERROR_INVALID_HANDLE;
   if (winsim::IsPredefined(key)) return ERROR_SUCCESS;
   auto& handles = winsim::State().handles;
@@ -399,6 +402,7 @@ LSTATUS WINAPI RegCloseKey(HKEY key) {
 LSTATUS WINAPI RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data,
                                 LPDWORD dataSize) {
   long injected = 0;
+  const winsim::detail::ApiLock apiLock;
   if (EnterCall("RegQueryValueExA", &injected)) return injected ? injected : ERROR_ACCESS_DENIED;
   if ((data && !dataSize) || reserved) return ERROR_INVALID_PARAMETER;
   if (key == nullptr) return ERROR_INVALID_HANDLE;
@@ -425,6 +429,7 @@ LSTATUS WINAPI RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LP
 
 LSTATUS WINAPI RegSetValueExA(HKEY key, LPCSTR valueName, DWORD, DWORD type, const BYTE* data, DWORD dataSize) {
   long injected = 0;
+  const winsim::detail::ApiLock apiLock;
   if (EnterCall("RegSetValueExA", &injected)) return injected ? injected : ERROR_ACCESS_DENIED;
   KeyPtr found;
   if (LONG status = winsim::KeyForCall(key, KEY_SET_VALUE, &found)) return status;
@@ -442,6 +447,7 @@ LSTATUS WINAPI RegSetValueExA(HKEY key, LPCSTR valueName, DWORD, DWORD type, con
 LSTATUS WINAPI RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD nameLength, LPDWORD reserved,
                              LPSTR keyClass, LPDWORD classLength, PFILETIME lastWriteTime) {
   long injected = 0;
+  const winsim::detail::ApiLock apiLock;
   if (EnterCall("RegEnumKeyExA", &injected)) return injected ? injected : ERROR_ACCESS_DENIED;
   if (!name || !nameLength || reserved) return ERROR_INVALID_PARAMETER;
   KeyPtr found;
@@ -461,6 +467,7 @@ LSTATUS WINAPI RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD nameLeng
 LSTATUS WINAPI RegEnumValueA(HKEY key, DWORD index, LPSTR valueName, LPDWORD valueNameLength, LPDWORD reserved,
                              LPDWORD type, LPBYTE data, LPDWORD dataSize) {
   long injected = 0;
+  const winsim::detail::ApiLock apiLock;
   if (EnterCall("RegEnumValueA", &injected)) return injected ? injected : ERROR_ACCESS_DENIED;
   if (!valueName || !valueNameLength || reserved || (data && !dataSize)) return ERROR_INVALID_PARAMETER;
   KeyPtr found;
@@ -496,6 +503,7 @@ LSTATUS WINAPI RegQueryInfoKeyA(HKEY key, LPSTR keyClass, LPDWORD classLength, L
                                 LPDWORD values, LPDWORD maxValueNameLength, LPDWORD maxValueLength,
                                 LPDWORD securityDescriptorSize, PFILETIME lastWriteTime) {
   long injected = 0;
+  const winsim::detail::ApiLock apiLock;
   if (EnterCall("RegQueryInfoKeyA", &injected)) return injected ? injected : ERROR_ACCESS_DENIED;
   if (reserved || (keyClass && !classLength)) return ERROR_INVALID_PARAMETER;
   KeyPtr found;
@@ -525,6 +533,7 @@ LSTATUS WINAPI RegQueryInfoKeyA(HKEY key, LPSTR keyClass, LPDWORD classLength, L
 
 LSTATUS WINAPI RegDeleteValueA(HKEY key, LPCSTR valueName) {
   long injected = 0;
+  const winsim::detail::ApiLock apiLock;
   if (EnterCall("RegDeleteValueA", &injected)) return injected ? injected : ERROR_ACCESS_DENIED;
   KeyPtr found;
   if (LONG status = winsim::KeyForCall(key, KEY_SET_VALUE, &found)) return status;
@@ -540,6 +549,7 @@ LSTATUS WINAPI RegDeleteValueA(HKEY key, LPCSTR valueName) {
 // the key's values and subkeys. Access control is not simulated here.
 LSTATUS WINAPI RegDeleteTreeA(HKEY key, LPCSTR subKey) {
   long injected = 0;
+  const winsim::detail::ApiLock apiLock;
   if (EnterCall("RegDeleteTreeA", &injected)) return injected ? injected : ERROR_ACCESS_DENIED;
   Handle resolved;
   if (!winsim::Resolve(key, &resolved)) return ERROR_INVALID_HANDLE;

@@ -48,6 +48,12 @@ struct Window {
   DWORD thread = 0;  // the thread that created it, which owns it
 };
 
+// A message waiting in the queue of the thread that owns its window.
+struct PostedMessage {
+  DWORD thread;
+  MSG message;
+};
+
 struct WindowState {
   int screenWidth = 1024;
   int screenHeight = 768;
@@ -62,6 +68,7 @@ struct WindowState {
   Window* active = nullptr;
   std::vector<MessageRecord> messages;
   std::vector<InvalidateRecord> invalidations;
+  std::vector<PostedMessage> posted;  // oldest first
   ATOM nextAtom = kFirstClassAtom;
 };
 
@@ -148,6 +155,11 @@ void ReleaseWindow(Window* window) {
   state.freeSlots.push_back(window->slot);
   state.zOrder.erase(std::remove(state.zOrder.begin(), state.zOrder.end(), window), state.zOrder.end());
   if (state.active == window) state.active = nullptr;
+  // What was posted to it goes with it.
+  const HWND handle = window->record.handle;
+  state.posted.erase(std::remove_if(state.posted.begin(), state.posted.end(),
+                                    [handle](const PostedMessage& posted) { return posted.message.hwnd == handle; }),
+                     state.posted.end());
   AdjustLiveHandles(HandleKind::Window, -1);
 }
 
@@ -320,6 +332,7 @@ using winsim::detail::EnterCall;
 
 ATOM WINAPI RegisterClassA(const WNDCLASSA* windowClass) {
   long error = 0;
+  const winsim::detail::ApiLock apiLock;
   if (EnterCall("RegisterClassA", &error)) {
     SetLastError(error ? error : ERROR_NOT_ENOUGH_MEMORY);
     return 0;
@@ -351,6 +364,7 @@ ATOM WINAPI RegisterClassA(const WNDCLASSA* windowClass) {
 }
 
 BOOL WINAPI UnregisterClassA(LPCSTR className, HINSTANCE instance) {
+  const winsim::detail::ApiLock apiLock;
   if (EnterCall("UnregisterClassA") || className == nullptr) return FALSE;
   auto& classes = winsim::State().classes;
   std::string name = winsim::ClassNameText(className);
@@ -372,6 +386,7 @@ BOOL WINAPI UnregisterClassA(LPCSTR className, HINSTANCE instance) {
 HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
                             int width, int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param) {
   long error = 0;
+  const winsim::detail::ApiLock apiLock;
   if (EnterCall("CreateWindowExA", &error)) {
     SetLastError(error ? error : ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;
@@ -441,6 +456,7 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
 }
 
 BOOL WINAPI ShowWindow(HWND handle, int command) {
+  const winsim::detail::ApiLock apiLock;
   if (EnterCall("ShowWindow")) return FALSE;
   winsim::Window* window = winsim::FindWindow(handle);
   if (window == nullptr) {
@@ -451,6 +467,7 @@ BOOL WINAPI ShowWindow(HWND handle, int command) {
 }
 
 BOOL WINAPI UpdateWindow(HWND handle) {
+  const winsim::detail::ApiLock apiLock;
   if (EnterCall("UpdateWindow")) return FALSE;
   winsim::Window* window = winsim::FindWindow(handle);
   if (window == nullptr) {
@@ -463,10 +480,16 @@ BOOL WINAPI UpdateWindow(HWND handle) {
 }
 
 BOOL WINAPI DestroyWindow(HWND handle) {
+  const winsim::detail::ApiLock apiLock;
   if (EnterCall("DestroyWindow")) return FALSE;
   winsim::Window* window = winsim::FindWindow(handle);
   if (window == nullptr) {
     // What Windows says to a handle that is no window of this thread.
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+  }
+  // Only the thread that created a window may destroy it.
+  if (window->thread != winsim::detail::CurrentThreadId()) {
     SetLastError(ERROR_ACCESS_DENIED);
     return FALSE;
   }
@@ -483,11 +506,13 @@ BOOL WINAPI DestroyWindow(HWND handle) {
 }
 
 BOOL WINAPI IsWindow(HWND handle) {
+  const winsim::detail::ApiLock apiLock;
   EnterCall("IsWindow");
   return handle == winsim::DesktopWindow() || winsim::FindWindow(handle) != nullptr;
 }
 
 BOOL WINAPI IsWindowVisible(HWND handle) {
+  const winsim::detail::ApiLock apiLock;
   EnterCall("IsWindowVisible");
   if (handle == winsim::DesktopWindow()) return TRUE;
   winsim::Window* window = winsim::FindWindow(handle);
@@ -495,6 +520,7 @@ BOOL WINAPI IsWindowVisible(HWND handle) {
 }
 
 DWORD WINAPI GetWindowThreadProcessId(HWND handle, LPDWORD processId) {
+  const winsim::detail::ApiLock apiLock;
   EnterCall("GetWindowThreadProcessId");
   winsim::Window* window = winsim::FindWindow(handle);
   if (window == nullptr) {
@@ -506,6 +532,7 @@ DWORD WINAPI GetWindowThreadProcessId(HWND handle, LPDWORD processId) {
 }
 
 LRESULT WINAPI DefWindowProcA(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
+  const winsim::detail::ApiLock apiLock;
   EnterCall("DefWindowProcA");
   winsim::Window* window = winsim::FindWindow(handle);
   switch (message) {
@@ -542,6 +569,7 @@ LRESULT WINAPI DefWindowProcA(HWND handle, UINT message, WPARAM wParam, LPARAM l
 }
 
 LRESULT WINAPI SendMessageA(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
+  const winsim::detail::ApiLock apiLock;
   if (EnterCall("SendMessageA")) return 0;
   winsim::Window* window = winsim::FindWindow(handle);
   if (window == nullptr) {
@@ -552,6 +580,7 @@ LRESULT WINAPI SendMessageA(HWND handle, UINT message, WPARAM wParam, LPARAM lPa
 }
 
 HDC WINAPI BeginPaint(HWND handle, LPPAINTSTRUCT paint) {
+  const winsim::detail::ApiLock apiLock;
   if (EnterCall("BeginPaint") || paint == nullptr) return nullptr;
   winsim::Window* window = winsim::FindWindow(handle);
   if (window == nullptr) {
@@ -576,12 +605,14 @@ HDC WINAPI BeginPaint(HWND handle, LPPAINTSTRUCT paint) {
 }
 
 BOOL WINAPI EndPaint(HWND, const PAINTSTRUCT* paint) {
+  const winsim::detail::ApiLock apiLock;
   EnterCall("EndPaint");
   if (paint != nullptr && paint->hdc != nullptr) winsim::detail::CloseDisplayDC(paint->hdc);
   return TRUE;  // never fails
 }
 
 BOOL WINAPI InvalidateRect(HWND handle, const RECT* rect, BOOL erase) {
+  const winsim::detail::ApiLock apiLock;
   if (EnterCall("InvalidateRect")) return FALSE;
   if (handle != nullptr) {
     winsim::Window* window = winsim::FindWindow(handle);
@@ -614,27 +645,32 @@ HDC DisplayDCOf(HWND handle) {
 }  // namespace
 
 HDC WINAPI GetDC(HWND handle) {
+  const winsim::detail::ApiLock apiLock;
   if (EnterCall("GetDC")) return nullptr;
   return DisplayDCOf(handle);
 }
 
 HDC WINAPI GetWindowDC(HWND handle) {
+  const winsim::detail::ApiLock apiLock;
   if (EnterCall("GetWindowDC")) return nullptr;
   return DisplayDCOf(handle);
 }
 
 int WINAPI ReleaseDC(HWND, HDC dc) {
+  const winsim::detail::ApiLock apiLock;
   EnterCall("ReleaseDC");
   // As on Windows, the device context alone decides; the window is not checked.
   return winsim::detail::CloseDisplayDC(dc) ? 1 : 0;
 }
 
 HWND WINAPI GetDesktopWindow() {
+  const winsim::detail::ApiLock apiLock;
   EnterCall("GetDesktopWindow");
   return winsim::DesktopWindow();
 }
 
 int WINAPI GetSystemMetrics(int index) {
+  const winsim::detail::ApiLock apiLock;
   EnterCall("GetSystemMetrics");
   switch (index) {
     case SM_CXSCREEN:
@@ -681,17 +717,20 @@ BOOL AdjustWindowRectFor(LPRECT rect, DWORD style, BOOL menu, DWORD exStyle) {
 }  // namespace winsim
 
 BOOL WINAPI AdjustWindowRect(LPRECT rect, DWORD style, BOOL menu) {
+  const winsim::detail::ApiLock apiLock;
   if (EnterCall("AdjustWindowRect")) return FALSE;
   return winsim::AdjustWindowRectFor(rect, style, menu, 0);
 }
 
 BOOL WINAPI AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL menu, DWORD exStyle) {
+  const winsim::detail::ApiLock apiLock;
   if (EnterCall("AdjustWindowRectEx")) return FALSE;
   return winsim::AdjustWindowRectFor(rect, style, menu, exStyle);
 }
 
 BOOL WINAPI SystemParametersInfoA(UINT action, UINT, PVOID value, UINT) {
   long error = 0;
+  const winsim::detail::ApiLock apiLock;
   if (EnterCall("SystemParametersInfoA", &error)) {
     SetLastError(error ? error : ERROR_INVALID_PARAMETER);
     return FALSE;
@@ -706,6 +745,7 @@ BOOL WINAPI SystemParametersInfoA(UINT action, UINT, PVOID value, UINT) {
 }
 
 BOOL WINAPI GetClientRect(HWND handle, LPRECT rect) {
+  const winsim::detail::ApiLock apiLock;
   if (EnterCall("GetClientRect") || rect == nullptr) return FALSE;
   winsim::Window* window = winsim::FindWindow(handle);
   if (window == nullptr) {
@@ -717,6 +757,7 @@ BOOL WINAPI GetClientRect(HWND handle, LPRECT rect) {
 }
 
 BOOL WINAPI GetWindowRect(HWND handle, LPRECT rect) {
+  const winsim::detail::ApiLock apiLock;
   if (EnterCall("GetWindowRect") || rect == nullptr) return FALSE;
   if (handle == winsim::DesktopWindow()) {
     *rect = RECT{0, 0, winsim::State().screenWidth, winsim::State().screenHeight};
@@ -732,6 +773,7 @@ BOOL WINAPI GetWindowRect(HWND handle, LPRECT rect) {
 }
 
 int WINAPI GetWindowTextA(HWND handle, LPSTR text, int maxCount) {
+  const winsim::detail::ApiLock apiLock;
   EnterCall("GetWindowTextA");
   if (text != nullptr && maxCount > 0) text[0] = '\0';
   winsim::Window* window = winsim::FindWindow(handle);
@@ -743,6 +785,7 @@ int WINAPI GetWindowTextA(HWND handle, LPSTR text, int maxCount) {
 }
 
 int WINAPI GetClassNameA(HWND handle, LPSTR className, int maxCount) {
+  const winsim::detail::ApiLock apiLock;
   EnterCall("GetClassNameA");
   winsim::Window* window = winsim::FindWindow(handle);
   if (window == nullptr) {
@@ -751,4 +794,118 @@ int WINAPI GetClassNameA(HWND handle, LPSTR className, int maxCount) {
     return 0;
   }
   return winsim::CopyTextOut(window->record.className, className, maxCount);
+}
+
+BOOL WINAPI PostMessageA(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
+  const winsim::detail::ApiLock apiLock;
+  if (EnterCall("PostMessageA")) return FALSE;
+  winsim::Window* window = winsim::FindWindow(handle);
+  if (window == nullptr) {
+    winsim::FailWithInvalidWindow();
+    return FALSE;
+  }
+  winsim::State().posted.push_back({window->thread, MSG{window->record.handle, message, wParam, lParam, 0, {0, 0}}});
+  return TRUE;
+}
+
+namespace winsim {
+namespace {
+
+bool Matches(const MSG& message, HWND window, UINT first, UINT last) {
+  if (window != nullptr && message.hwnd != window) return false;
+  return (first == 0 && last == 0) || (message.message >= first && message.message <= last);
+}
+
+// A window of `thread` that waits for its WM_PAINT, or null.
+Window* WindowToPaint(DWORD thread, HWND only) {
+  for (const auto& window : State().windows) {
+    if (IsAlive(window.get()) && window->thread == thread && window->record.visible && window->needsPaint &&
+        (only == nullptr || window->record.handle == only)) {
+      return window.get();
+    }
+  }
+  return nullptr;
+}
+
+}  // namespace
+}  // namespace winsim
+
+BOOL WINAPI PeekMessageA(LPMSG message, HWND handle, UINT first, UINT last, UINT remove) {
+  const winsim::detail::ApiLock apiLock;
+  if (EnterCall("PeekMessageA") || message == nullptr) return FALSE;
+  const DWORD thread = winsim::detail::CurrentThreadId();
+  auto& posted = winsim::State().posted;
+  for (auto it = posted.begin(); it != posted.end(); ++it) {
+    if (it->thread != thread || !winsim::Matches(it->message, handle, first, last)) continue;
+    *message = it->message;
+    if (remove & PM_REMOVE) posted.erase(it);
+    return TRUE;
+  }
+  if (!winsim::Matches(MSG{nullptr, WM_PAINT, 0, 0, 0, {0, 0}}, nullptr, first, last)) return FALSE;
+  winsim::Window* window = winsim::WindowToPaint(thread, handle);
+  if (window == nullptr) return FALSE;
+  *message = MSG{window->record.handle, WM_PAINT, 0, 0, 0, {0, 0}};
+  return TRUE;
+}
+
+LRESULT WINAPI DispatchMessageA(const MSG* message) {
+  const winsim::detail::ApiLock apiLock;
+  if (EnterCall("DispatchMessageA") || message == nullptr) return 0;
+  winsim::Window* window = winsim::FindWindow(message->hwnd);
+  if (window == nullptr) {
+    winsim::FailWithInvalidWindow();
+    return 0;
+  }
+  return winsim::Deliver(window, message->message, message->wParam, message->lParam);
+}
+
+LONG_PTR WINAPI SetWindowLongPtrA(HWND handle, int index, LONG_PTR value) {
+  const winsim::detail::ApiLock apiLock;
+  if (EnterCall("SetWindowLongPtrA")) return 0;
+  winsim::Window* window = winsim::FindWindow(handle);
+  if (window == nullptr) {
+    winsim::FailWithInvalidWindow();
+    return 0;
+  }
+  if (index != GWLP_WNDPROC) {
+    SetLastError(ERROR_INVALID_INDEX);
+    return 0;
+  }
+  const WNDPROC previous = window->windowProc;
+  window->windowProc = reinterpret_cast<WNDPROC>(value);
+  return reinterpret_cast<LONG_PTR>(previous);
+}
+
+LONG_PTR WINAPI GetWindowLongPtrA(HWND handle, int index) {
+  const winsim::detail::ApiLock apiLock;
+  if (EnterCall("GetWindowLongPtrA")) return 0;
+  winsim::Window* window = winsim::FindWindow(handle);
+  if (window == nullptr) {
+    winsim::FailWithInvalidWindow();
+    return 0;
+  }
+  if (index != GWLP_WNDPROC) {
+    SetLastError(ERROR_INVALID_INDEX);
+    return 0;
+  }
+  return reinterpret_cast<LONG_PTR>(window->windowProc);
+}
+
+ULONG_PTR WINAPI SetClassLongPtrA(HWND handle, int index, LONG_PTR value) {
+  const winsim::detail::ApiLock apiLock;
+  if (EnterCall("SetClassLongPtrA")) return 0;
+  winsim::Window* window = winsim::FindWindow(handle);
+  if (window == nullptr) {
+    winsim::FailWithInvalidWindow();
+    return 0;
+  }
+  winsim::WindowClass* windowClass = winsim::FindClass(window->record.className, window->record.instance);
+  if (index != GCLP_WNDPROC || windowClass == nullptr) {
+    SetLastError(ERROR_INVALID_INDEX);
+    return 0;
+  }
+  // Windows made from the class later get the new procedure; this one keeps its own.
+  const WNDPROC previous = windowClass->record.windowProc;
+  windowClass->record.windowProc = reinterpret_cast<WNDPROC>(value);
+  return reinterpret_cast<ULONG_PTR>(previous);
 }

@@ -1,0 +1,81 @@
+// Closing the logo from any thread, and letting go of it at an unload on a
+// thread that does not own it. The window belongs to the thread that loaded
+// the library: only that thread may destroy it, and the library never waits
+// for it, so other threads ask and that thread acts at its next pump.
+#include "core/logo_startup.h"
+#include "logo/logo_window.h"
+
+namespace {
+
+// Takes a handle out of a field that other threads may read at the same time.
+template <typename Handle>
+Handle TakeHandle(Handle& field) {
+  return static_cast<Handle>(InterlockedExchangePointer(reinterpret_cast<PVOID volatile*>(&field), nullptr));
+}
+
+}  // namespace
+
+HWND LogoStartup::SharedLogoWindow() {
+  return static_cast<HWND>(
+      InterlockedCompareExchangePointer(reinterpret_cast<PVOID volatile*>(&logoWindow), nullptr, nullptr));
+}
+
+void LogoStartup::PublishLogoWindow(HWND window) {
+  InterlockedExchangePointer(reinterpret_cast<PVOID volatile*>(&logoWindow), window);
+}
+
+bool LogoStartup::OnLoaderThread() const { return GetCurrentThreadId() == loaderThread; }
+
+int LogoStartup::CloseLogo() {
+  const HWND window = SharedLogoWindow();
+  // Without a window nothing paints with the bitmap and font: any thread may delete them.
+  if (window == nullptr || OnLoaderThread() || !IsWindow(window)) return ReleaseLogo();
+  // One request answers 1; the logo's thread releases the logo at its next pump.
+  if (InterlockedCompareExchange(&logoCloseAsked, 1, 0) != 0) return 0;
+  if (PostMessageA(window, kCloseLogoMessage, 0, 0)) return 1;
+  // The window went away meanwhile: nothing was asked.
+  InterlockedExchange(&logoCloseAsked, 0);
+  return 0;
+}
+
+int LogoStartup::ReleaseLogo() {
+  // A close another thread asked for was reported to the host already.
+  const bool answered = InterlockedExchange(&logoCloseAsked, 0) != 0;
+  const HWND window = SharedLogoWindow();
+  if (window != nullptr) {
+    // A handle that no longer names a window may since name another one.
+    if (IsWindow(window)) DestroyWindow(window);
+    PublishLogoWindow(nullptr);
+  }
+  const HBITMAP bitmap = TakeHandle(logoBitmap);
+  if (bitmap != nullptr) DeleteObject(bitmap);
+  const HFONT font = TakeHandle(logoFont);
+  if (font == nullptr) return 0;
+  const int deleted = DeleteObject(font);
+  return answered ? 0 : deleted;
+}
+
+void LogoStartup::LetGoOfLogoWindow(HWND window) {
+  // DefWindowProcA is the system's, imported by address, not code of this
+  // library: it stays valid after the unload, for the window and its class.
+  const LONG_PTR system = reinterpret_cast<LONG_PTR>(DefWindowProcA);
+  SetWindowLongPtrA(window, GWLP_WNDPROC, system);
+  SetClassLongPtrA(window, GCLP_WNDPROC, system);
+  // The system's procedure destroys the window on its own thread.
+  PostMessageA(window, WM_CLOSE, 0, 0);
+  PublishLogoWindow(nullptr);
+}
+
+void LogoStartup::ReleaseLogoPalette() {
+  if (logoPalette == nullptr) return;
+  DeleteObject(logoPalette);
+  logoPalette = nullptr;
+}
+
+void LogoStartup::UnregisterLogoWindowClass() {
+  if (module == nullptr) return;
+  // Fails harmlessly when the class was never registered, or while a window
+  // of it still exists: that class then names the system's procedure, and a
+  // later load replaces it or takes it over.
+  UnregisterClassA(kLogoWindowClassName, module);
+}
