@@ -32,7 +32,7 @@ LogoStartup::LogoStartup()
       statusColour(CLR_INVALID),
       // Static construction runs inside the loading call, on the loading thread.
       loaderThread(GetCurrentThreadId()),
-      logoCloseAsked(0) {
+      logoCloseClaimed(0) {
   CopyBoundedText(title, "Tarvex 4.0", sizeof title);
   g_startup = this;
 }

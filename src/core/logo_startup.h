@@ -95,14 +95,14 @@ class LogoStartup {
   void CreateLogoWindow();
   // Registers the logo window class for `module`; nothing is reported but a failure.
   LogoClassRegistration RegisterLogoWindowClass();
-  // On the logo's thread, or without a logo window: ReleaseLogo. From any
-  // other thread: asks the logo's thread to release the logo at its next
-  // pump and returns at once; 1 when it asked, 0 when there was nothing to
-  // close or a close was asked for already.
+  // The first call for a logo, from any thread, answers for it; later ones
+  // return 0. On the logo's thread, or without a logo window: ReleaseLogo's
+  // result. From any other thread it asks the logo's thread to release the
+  // logo at its next pump and returns at once: 1 when it asked, 0 when the
+  // request could not be posted.
   int CloseLogo();
   // Destroys the logo window (on its own thread) and deletes the bitmap and
-  // font. 0 when there was no font, or when another thread's close already
-  // answered for this one; else DeleteObject's result for the font.
+  // font. 0 when there was no font, else DeleteObject's result for it.
   int ReleaseLogo();
   // At an unload on a thread that does not own the logo window: the window
   // is handed to the system's default procedure, its class too, and its
@@ -167,8 +167,8 @@ class LogoStartup {
   LogoScale logoScale;                   // the logo's drawn size against its bitmap's
   COLORREF statusColour;                 // the status line's colour, CLR_INVALID until first painted
   DWORD loaderThread;                    // the thread that constructed this object and loads the library
-  // 1 from a close asked for by another thread until the logo's thread releases the logo.
-  LONG volatile logoCloseAsked;
+  // 1 once a LogoClose answered for the logo window being shown.
+  LONG volatile logoCloseClaimed;
 };
 
 // The one start-up object, or null before it is constructed and after it is destroyed.

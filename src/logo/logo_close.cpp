@@ -27,20 +27,21 @@ void LogoStartup::PublishLogoWindow(HWND window) {
 bool LogoStartup::OnLoaderThread() const { return GetCurrentThreadId() == loaderThread; }
 
 int LogoStartup::CloseLogo() {
+  // One close answers for a logo, whichever thread comes first.
+  if (InterlockedCompareExchange(&logoCloseClaimed, 1, 0) != 0) return 0;
   const HWND window = SharedLogoWindow();
-  // Without a window nothing paints with the bitmap and font: any thread may delete them.
-  if (window == nullptr || OnLoaderThread() || !IsWindow(window)) return ReleaseLogo();
-  // One request answers 1; the logo's thread releases the logo at its next pump.
-  if (InterlockedCompareExchange(&logoCloseAsked, 1, 0) != 0) return 0;
-  if (PostMessageA(window, kCloseLogoMessage, 0, 0)) return 1;
-  // The window went away meanwhile: nothing was asked.
-  InterlockedExchange(&logoCloseAsked, 0);
-  return 0;
+  if (window != nullptr && !OnLoaderThread()) {
+    // The logo's thread releases it at its next pump.
+    if (PostMessageA(window, kCloseLogoMessage, 0, 0)) return 1;
+    // Nothing was asked; a later call may ask again.
+    InterlockedExchange(&logoCloseClaimed, 0);
+    return 0;
+  }
+  // On the logo's thread, or without a window, which nothing then paints.
+  return ReleaseLogo();
 }
 
 int LogoStartup::ReleaseLogo() {
-  // A close another thread asked for was reported to the host already.
-  const bool answered = InterlockedExchange(&logoCloseAsked, 0) != 0;
   const HWND window = SharedLogoWindow();
   if (window != nullptr) {
     // A handle that no longer names a window may since name another one.
@@ -50,9 +51,7 @@ int LogoStartup::ReleaseLogo() {
   const HBITMAP bitmap = TakeHandle(logoBitmap);
   if (bitmap != nullptr) DeleteObject(bitmap);
   const HFONT font = TakeHandle(logoFont);
-  if (font == nullptr) return 0;
-  const int deleted = DeleteObject(font);
-  return answered ? 0 : deleted;
+  return font != nullptr ? DeleteObject(font) : 0;
 }
 
 void LogoStartup::LetGoOfLogoWindow(HWND window) {

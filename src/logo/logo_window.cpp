@@ -213,28 +213,28 @@ void LogoStartup::CreateLogoWindow() {
   const int frameHeight = scaled ? 0 : GetSystemMetrics(SM_CYDLGFRAME);
   const LogoPlacement placement = PlaceLogoWindow(widened, frameWidth, frameHeight, GetSystemMetrics(SM_CXSCREEN),
                                                   GetSystemMetrics(SM_CYSCREEN));
-  PublishLogoWindow(CreateWindowExA(kLogoExStyle, kLogoWindowClassName, title, kLogoStyle, placement.x, placement.y,
-                                    placement.width, placement.height, nullptr, nullptr, module, nullptr));
-  if (logoWindow == nullptr) {
+  const HWND window = CreateWindowExA(kLogoExStyle, kLogoWindowClassName, title, kLogoStyle, placement.x,
+                                      placement.y, placement.width, placement.height, nullptr, nullptr, module, nullptr);
+  if (window == nullptr) {
     DiagnoseSystemError(GetLastError(), "no logo: the window for %s could not be created", name);
     return;
   }
+  // A close before this window answered for none.
+  InterlockedExchange(&logoCloseClaimed, 0);
+  PublishLogoWindow(window);
   if (registration == LogoClassRegistration::TakenOver) {
     // The class still names the system's procedure: this window and later ones get the library's.
-    SetClassLongPtrA(logoWindow, GCLP_WNDPROC, reinterpret_cast<LONG_PTR>(LogoWindowProcedure));
-    SetWindowLongPtrA(logoWindow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(LogoWindowProcedure));
+    SetClassLongPtrA(window, GCLP_WNDPROC, reinterpret_cast<LONG_PTR>(LogoWindowProcedure));
+    SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(LogoWindowProcedure));
   }
-  ShowWindow(logoWindow, SW_SHOW);
+  ShowWindow(window, SW_SHOW);
   // Paints at once, so the logo is up before the host's message loop runs.
-  UpdateWindow(logoWindow);
-  {
-    Diagnose("logo %s shown at %d,%d %dx%d%s", name, placement.x, placement.y, placement.width, placement.height,
-             logoPalette != nullptr ? " with its palette" : "");
-    if (scaled) {
-      Diagnose("logo drawn at %d DPI: %dx%d pixels from a bitmap of %dx%d", dpi, ScaledLength(size.bmWidth, logoScale),
-               ScaledLength(size.bmHeight, logoScale), static_cast<int>(size.bmWidth),
-               static_cast<int>(size.bmHeight));
-    }
+  UpdateWindow(window);
+  Diagnose("logo %s shown at %d,%d %dx%d%s", name, placement.x, placement.y, placement.width, placement.height,
+           logoPalette != nullptr ? " with its palette" : "");
+  if (scaled) {
+    Diagnose("logo drawn at %d DPI: %dx%d pixels from a bitmap of %dx%d", dpi, ScaledLength(size.bmWidth, logoScale),
+             ScaledLength(size.bmHeight, logoScale), static_cast<int>(size.bmWidth), static_cast<int>(size.bmHeight));
   }
 }
 
@@ -269,12 +269,12 @@ LRESULT LogoStartup::LogoWindowProc(HWND window, UINT message, WPARAM wParam, LP
       return 0;
     case kCloseLogoMessage:
       // Another thread's LogoClose: this is the logo's thread, which may release it.
-      if (window == logoWindow) ReleaseLogo();
+      if (window == SharedLogoWindow()) ReleaseLogo();
       return 0;
     case WM_NCDESTROY:
       // Destroyed by other means (a WM_CLOSE, say): forget the handle so that
       // CloseLogo never destroys a window that later reuses it.
-      if (window == logoWindow) PublishLogoWindow(nullptr);
+      if (window == SharedLogoWindow()) PublishLogoWindow(nullptr);
       return DefWindowProcA(window, message, wParam, lParam);
     default:
       return DefWindowProcA(window, message, wParam, lParam);

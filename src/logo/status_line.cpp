@@ -40,7 +40,7 @@ int LogoStartup::SetStatusText(const char* text) {
   }
   // A window destroyed by other means, or a handle that came back to another
   // window, is not painted on.
-  const HWND window = logoWindow;
+  const HWND window = SharedLogoWindow();
   const bool showing = window != nullptr && IsWindow(window) && IsWindowVisible(window);
   // A line handed over earlier is older than this one.
   TakeHandedOverStatusText();

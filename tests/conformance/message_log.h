@@ -60,6 +60,8 @@ inline const char* FollowedMessageName(UINT message) {
       return "WM_DESTROY";
     case WM_NCDESTROY:
       return "WM_NCDESTROY";
+    case WM_USER:
+      return "WM_USER";
     default:
       return nullptr;
   }
@@ -107,6 +109,15 @@ inline std::vector<std::string> DescribeMessages(const std::map<HWND, std::strin
 }
 
 inline void ClearMessageLog() { MessageLogEntries().clear(); }
+
+// Dispatches what the calling thread's queue holds, as a host's message loop
+// does between two of its own steps; at most `most` messages.
+inline void PumpQueuedMessages(int most = 100) {
+  MSG message;
+  for (int count = 0; count < most && PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE); ++count) {
+    DispatchMessageA(&message);
+  }
+}
 
 // The class "ConformanceLogged" of the test program's own module, registered
 // for the life of the object, with `background` as its class brush.

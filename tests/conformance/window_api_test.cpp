@@ -159,6 +159,65 @@ TEST_F(WindowApi, AWindowBelongsToItsThreadAndAnotherMayInvalidateIt) {
   EXPECT_EQ(process, 0xdeadbeefu) << "written for a destroyed window";
 }
 
+// What another thread of the process may do to a window: not destroy it,
+// but post to it (the owner dispatches at its next pump, the poster's own
+// queue stays empty) and change its procedure and its class's, which later
+// windows of the class take. A library unloaded on such a thread builds on this.
+TEST_F(WindowApi, AnotherThreadMayPostAndChangeProceduresButNotDestroy) {
+  LoggingWindowClass logged;
+  HWND window = logged.Create(WS_POPUP);
+  ASSERT_NE(window, nullptr);
+  const std::map<HWND, std::string> names{{window, "W"}};
+  const WNDPROC system = DefWindowProcA;
+  struct Seen {
+    BOOL destroyed, posted, ownQueue, closePosted;
+    DWORD destroyError;
+    LONG_PTR windowProc, classProc;
+  } seen{TRUE, FALSE, TRUE, FALSE, 0, 0, 0};
+  PumpQueuedMessages();
+  ClearMessageLog();
+  std::thread([&] {
+    SetLastError(0xdeadbeef);
+    seen.destroyed = DestroyWindow(window);
+    seen.destroyError = GetLastError();
+    seen.posted = PostMessageA(window, WM_USER, 1, 2);
+    MSG message;
+    seen.ownQueue = PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE);
+  }).join();
+  EXPECT_FALSE(seen.destroyed);
+  EXPECT_EQ(seen.destroyError, DWORD(ERROR_ACCESS_DENIED));
+  EXPECT_TRUE(seen.posted);
+  EXPECT_FALSE(seen.ownQueue) << "a message posted to a window went to the poster's queue";
+  EXPECT_TRUE(IsWindow(window));
+  EXPECT_EQ(DescribeMessages(names), Lines{}) << "dispatched before the owner pumped";
+  PumpQueuedMessages();
+  EXPECT_EQ(DescribeMessages(names), Lines{"W WM_USER"});
+
+  ClearMessageLog();
+  std::thread([&] {
+    seen.windowProc = SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(system));
+    seen.classProc = static_cast<LONG_PTR>(SetClassLongPtrA(window, GCLP_WNDPROC, reinterpret_cast<LONG_PTR>(system)));
+    seen.closePosted = PostMessageA(window, WM_CLOSE, 0, 0);
+  }).join();
+  EXPECT_EQ(seen.windowProc, reinterpret_cast<LONG_PTR>(LoggingWindowProc));
+  EXPECT_EQ(seen.classProc, reinterpret_cast<LONG_PTR>(LoggingWindowProc));
+  EXPECT_EQ(GetWindowLongPtrA(window, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(system));
+  EXPECT_TRUE(seen.closePosted);
+  SetLastError(0xdeadbeef);
+  EXPECT_FALSE(UnregisterClassA(LoggingWindowClass::kName, LoggingWindowClass::Instance()));
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_CLASS_HAS_WINDOWS));
+  // The system's procedure destroys the window at the owner's pump.
+  PumpQueuedMessages();
+  EXPECT_FALSE(IsWindow(window));
+  EXPECT_EQ(DescribeMessages(names), Lines{}) << "the old procedure still ran";
+
+  HWND later = logged.Create(WS_POPUP);
+  ASSERT_NE(later, nullptr);
+  EXPECT_EQ(GetWindowLongPtrA(later, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(system));
+  EXPECT_TRUE(DestroyWindow(later));
+  EXPECT_TRUE(MessageLogEntries().empty());
+}
+
 TEST_F(WindowApi, AWindowCreatedVisibleIsShownBeforeCreateReturns) {
   LoggingWindowClass logged;
   HWND window = logged.Create(WS_POPUP | WS_VISIBLE);
