@@ -49,6 +49,10 @@ const char kUsage[] =
     "  --status-from-thread TEXT  after the --status lines, call LogoSetStatusText from a\n"
     "                          worker thread while this one waits for it (at most 10 s,\n"
     "                          pumping nothing), then run the message loop\n"
+    "  --from-thread close|unload  after the rest, call LogoClose or unload the library\n"
+    "                          from a worker thread while this one waits for it, then\n"
+    "                          run the message loop; after an unload, load the library\n"
+    "                          again here and close its logo\n"
     "  --pretty                indent the report, one field a line\n"
     "  --report FILE           write the report to FILE and a short summary for a person\n"
     "                          to the standard output\n"
@@ -137,6 +141,9 @@ bool ParseOptions(const std::vector<std::string>& arguments, Options* options) {
     } else if (arg == "--status-from-thread") {
       if (!next(&options->statusFromThread)) return false;
       options->haveStatusFromThread = true;
+    } else if (arg == "--from-thread") {
+      if (!next(&options->fromThread)) return false;
+      if (options->fromThread != "close" && options->fromThread != "unload") return false;
     } else if (arg == "--pretty") {
       options->pretty = true;
     } else if (arg == "--report") {

@@ -30,6 +30,7 @@ struct Options {
   bool haveStatusAfterClose = false;
   std::string statusFromThread;          // LogoSetStatusText from a worker this thread waits for
   bool haveStatusFromThread = false;
+  std::string fromThread;  // "close" or "unload": done by a worker this thread waits for
   bool pretty = false;     // the report indented
   std::string reportPath;  // the report into this file, a summary for a person on stdout
 };

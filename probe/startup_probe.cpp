@@ -30,6 +30,7 @@
 #include "status_worker.h"
 #include "watchdog.h"
 #include "wide_text.h"
+#include "worker_exports.h"
 
 namespace {
 
@@ -247,7 +248,11 @@ int main() {
       json.Field("loadError", static_cast<long long>(run.loadError));
     } else {
       ReportLoadedLibrary(json, library, options, &run);
-      json.Field("unloaded", FreeLibrary(library) != FALSE);
+      if (options.fromThread == "close") ReportCloseFromThread(json, library, options.pumpMs);
+      const bool unloadedByWorker =
+          options.fromThread == "unload" && ReportUnloadFromThread(json, library, options.pumpMs);
+      json.Field("unloaded", unloadedByWorker || FreeLibrary(library) != FALSE);
+      if (!options.fromThread.empty()) json.Field("logoWindowsAfterUnload", static_cast<long long>(LogoWindowCount()));
     }
   }
 
