@@ -75,16 +75,19 @@ list(SORT options)
 table_names("`startup-probe.exe --help` lists its options" "--[a-z0-9-]+" documented)
 compare(options "${documented}" "${options}")
 
-# Three runs between them give every field: a start with the status line
+# These runs between them give every field: a start with the status line
 # (from this thread and from a worker), the logo closed and an exit command
-# left (one that starts nothing); a library that does not load; load cycles.
+# left (one that starts nothing); a library that does not load; load cycles;
+# a worker's close and a worker's unload.
 # (No empty argument: it would be lost on the way.)
 run_probe(started /nologo --status "Loading modules..." --status-from-thread "Opening the last project..."
           --close-logo --status-after-close "Closed" --exit-command "no-such-program")
 run_probe(failed --library no-such-library.dll)
 run_probe(cycled /nologo --cycles 1)
+run_probe(closedByWorker /nologo --from-thread close)
+run_probe(unloadedByWorker /nologo --from-thread unload)
 set(fields "")
-foreach(report "${started}" "${failed}" "${cycled}")
+foreach(report "${started}" "${failed}" "${cycled}" "${closedByWorker}" "${unloadedByWorker}")
   string(JSON count LENGTH "${report}")
   math(EXPR last "${count} - 1")
   foreach(i RANGE ${last})

@@ -55,7 +55,13 @@ TARVEX_LOGO_API int __cdecl LogoGetEdition(void);
 
 /* Ordinal 6, no exported name: closes the logo window; non-zero when it
  * released a logo, 0 when there was none (a switch or a missing bitmap kept
- * it away, or it was closed already). */
+ * it away, or it was closed already). Any thread may call it. The window
+ * belongs to the thread that loaded the library, and only that thread can
+ * destroy it: from any other thread the call asks that thread to close the
+ * logo at its next message pump and returns at once, without waiting for it:
+ * 1 when the close was asked for, 0 when there is no logo window or a close
+ * was asked for already. The first call for a logo, from whichever thread,
+ * answers for it; later calls return 0. */
 TARVEX_LOGO_API int __cdecl LogoClose(void);
 
 /* Ordinal 8, no exported name: keeps a copy of `command` (at most 511
@@ -80,7 +86,8 @@ TARVEX_LOGO_API int __cdecl GetVersionNumber(void);
  * once, without waiting for that thread, and the line is painted the next
  * time that thread pumps its messages. Returns 1 when a logo window is
  * showing, 0 when there is none (a switch kept it away, or it was closed):
- * the text is then only kept. */
+ * the text is then only kept; from another thread -1 when no memory could be
+ * had to hand the line over (the line is lost). */
 TARVEX_LOGO_API int __cdecl LogoSetStatusText(const char* text);
 
 #ifdef __cplusplus
