@@ -494,6 +494,12 @@ TEST(Diagnose, LongTextIsCutToOneLineOfTheLineSize) {
   }
 }
 
+std::string Repeated(const char* character, int times) {
+  std::string text;
+  for (int i = 0; i < times; ++i) text += character;
+  return text;
+}
+
 // A cut never splits a character: the line ends before it. 498 bytes of text fit.
 TEST(Diagnose, ACutEndsBeforeACharacterItWouldSplit) {
   const struct {
@@ -503,6 +509,10 @@ TEST(Diagnose, ACutEndsBeforeACharacterItWouldSplit) {
       {std::string(496, 'x') + "\xD0\x96", std::string(496, 'x') + "\xD0\x96"},
       {std::string(496, 'x') + "\xF0\x90\x80\x80", std::string(496, 'x')},
       {std::string(494, 'x') + "\xF0\x90\x80\x80", std::string(494, 'x') + "\xF0\x90\x80\x80"},
+      // A text of characters from its first: 249 of two bytes fit, the 250th goes.
+      {Repeated("\xD0\x96", 250), Repeated("\xD0\x96", 249)},
+      {Repeated("\xD0\x96", 249), Repeated("\xD0\x96", 249)},
+      {Repeated("\xE7\xA8\x8B", 167), Repeated("\xE7\xA8\x8B", 166)},
   };
   for (const auto& c : cases) {
     FreshMachine machine;

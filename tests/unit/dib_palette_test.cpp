@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "startup_fixture.h"
@@ -329,6 +330,17 @@ TEST_P(NotLoadedTest, ReturnsZeroAndTouchesNeitherOutput) {
   EXPECT_EQ(LoadBitmapWithPalette(module, c.name, &bitmap, &palette), 0);
   EXPECT_EQ(bitmap, kSentinelBitmap);
   EXPECT_EQ(palette, kSentinelPalette);
+  EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::GdiObject), 0);
+}
+
+// A caller without a place for either output gets nothing made and 0.
+TEST_F(DibPaletteTest, ANullOutputIsRefusedAndTheOtherLeftAlone) {
+  winsim::ModuleImage image;
+  image.bitmaps["LOGO"] = test_dib::Plain(4, 4, 8);
+  module = winsim::AddLoadedModule("C:\\Program Files\\Tarvex\\OxaRes0.dll", image);
+  EXPECT_EQ(LoadBitmapWithPalette(module, "LOGO", nullptr, &palette), 0);
+  EXPECT_EQ(LoadBitmapWithPalette(module, "LOGO", &bitmap, nullptr), 0);
+  EXPECT_EQ(std::make_pair(bitmap, palette), std::make_pair(kSentinelBitmap, kSentinelPalette));
   EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::GdiObject), 0);
 }
 

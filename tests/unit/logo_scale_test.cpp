@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "logo/logo_window.h"
@@ -168,9 +169,88 @@ TEST_P(StatusColourTest, TheBandFontAndColourFollowTheLogo) {
   EXPECT_EQ(invalidated.rect.top, 600 - 36);
 }
 
-INSTANTIATE_TEST_SUITE_P(Logos, StatusColourTest,
-                         ::testing::Values(ColourCase{"dark logo", RGB(20, 24, 40), kStatusLightColour},
-                                           ColourCase{"light logo", RGB(236, 238, 232), kStatusColour}));
+INSTANTIATE_TEST_SUITE_P(
+    Logos, StatusColourTest,
+    ::testing::Values(ColourCase{"dark logo", RGB(20, 24, 40), kStatusLightColour},
+                      ColourCase{"light logo", RGB(236, 238, 232), kStatusColour},
+                      // Slate 2.96:1, white 4.17:1: black, at 5.0:1, is the one that reads.
+                      ColourCase{"mid-grey logo", RGB(124, 124, 124), kStatusDarkColour},
+                      ColourCase{"darker mid-grey logo", RGB(100, 100, 100), kStatusLightColour}));
+
+// ---- the scale at the edge of the work area, as a whole record
+
+TEST(ChooseLogoScale, AWindowOfExactly90PercentKeepsTheDpiScale) {
+  const struct {
+    const char* what;
+    int workWidth;
+    LogoScale scale;
+  } cases[] = {
+      // 900 * 9 / 10 - 10 leaves 800 pixels: the doubled 400 just fits.
+      {"exactly 90%", 900, {192, 96}},
+      {"one pixel short", 899, {799, 400}},
+      {"one pixel to spare", 901, {192, 96}},
+  };
+  for (const auto& c : cases) {
+    const LogoScale scale = ChooseLogoScale(192, SIZE{400, 300}, SIZE{10, 10}, RECT{0, 0, c.workWidth, 1024});
+    EXPECT_EQ(std::make_pair(scale.numerator, scale.denominator),
+              std::make_pair(c.scale.numerator, c.scale.denominator))
+        << c.what;
+  }
+}
+
+// ---- the band's mean colour, read from the bitmap's own pixels
+
+// A 24-bit DIB of `width` by `height` pixels: column 0 `first`, the others `rest`.
+std::vector<BYTE> TwoColourDib(LONG width, LONG height, COLORREF first, COLORREF rest) {
+  std::vector<BYTE> dib = test_dib::Plain(width, height, 24);
+  const size_t row = test_dib::RowBytes({40, width, height, 24, BI_RGB, 0});
+  for (LONG y = 0; y < height; ++y) {
+    for (LONG x = 0; x < width; ++x) {
+      const COLORREF colour = x == 0 ? first : rest;
+      BYTE* pixel = &dib[40 + y * row + 3 * x];
+      pixel[0] = GetBValue(colour), pixel[1] = GetGValue(colour), pixel[2] = GetRValue(colour);
+    }
+  }
+  return dib;
+}
+
+TEST(BandMeanColour, EveryChannelAndColumnCountsAndAnUnreadableBandGivesTheFallback) {
+  FreshMachine machine;
+  const COLORREF kFallback = RGB(1, 2, 3);
+  const struct {
+    const char* what;
+    LONG width;
+    int rows;
+    const char* failing;  // null: none
+    COLORREF mean;
+  } cases[] = {
+      // Columns 0 and 1: (200, 40, 8) and (100, 20, 4).
+      {"two columns, each channel its own", 2, 18, nullptr, RGB(150, 30, 6)},
+      {"a one-row band", 2, 1, nullptr, RGB(150, 30, 6)},
+      {"no rows", 2, 0, nullptr, kFallback},
+      {"no pixel can be read", 2, 18, "GetPixel", kFallback},
+      {"no memory device context", 2, 18, "CreateCompatibleDC", kFallback},
+  };
+  for (const auto& c : cases) {
+    const std::vector<BYTE> dib = TwoColourDib(c.width, 30, RGB(200, 40, 8), RGB(100, 20, 4));
+    HDC screen = GetDC(nullptr);
+    const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(dib.data());
+    HBITMAP bitmap = CreateDIBitmap(screen, header, CBM_INIT, dib.data() + 40,
+                                    reinterpret_cast<const BITMAPINFO*>(dib.data()), DIB_RGB_COLORS);
+    ASSERT_NE(bitmap, nullptr);
+    if (c.failing != nullptr) winsim::InjectFailure(c.failing, 0, -1);
+    EXPECT_EQ(BandMeanColour(screen, bitmap, nullptr, c.rows, kFallback), c.mean) << c.what;
+    winsim::Reset();
+  }
+}
+
+// A logo whose band cannot be measured is taken as white under the band: the slate reads there.
+TEST_F(ScaledLogoTest, AnUnmeasurableBandGetsTheSlate) {
+  Show(UniformDib(RGB(0, 0, 0)));
+  winsim::InjectFailure("GetPixel", 0, -1);
+  ASSERT_EQ(startup.SetStatusText("Loading modules"), 1);
+  EXPECT_EQ(winsim::TextDrawn().back().textColour, kStatusColour);
+}
 
 TEST(ContrastRatio, AsWcagDefinesIt) {
   EXPECT_DOUBLE_EQ(ContrastRatio(RGB(0, 0, 0), RGB(255, 255, 255)), 21.0);

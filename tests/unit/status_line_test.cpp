@@ -115,6 +115,9 @@ TEST_F(StatusLineTest, AnotherThreadHandsTheLineOverAndNeverPaints) {
   };
   winsim::InjectFailure("GlobalAlloc");
   EXPECT_EQ(fromWorker("refused"), -1) << "no memory for the line";
+  winsim::InjectFailure("GlobalLock");
+  EXPECT_EQ(fromWorker("unlockable"), -1) << "a block that cannot be written";
+  EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::GlobalMemory), 0) << "the unlockable block was kept";
   EXPECT_EQ(fromWorker("first"), 1);
   EXPECT_EQ(fromWorker("second"), 1);
   EXPECT_STREQ(startup.statusText, "old line") << "written from another thread";

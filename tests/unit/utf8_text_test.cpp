@@ -34,6 +34,10 @@ TEST(CopyUtf16AsUtf8, WritesWholeCharactersOnlyAndTerminates) {
       {u"a", 2, "a", 1},
       {u"\U00010000", 5, "\xF0\x90\x80\x80", 1},        // the first code point past U+FFFF
       {u"\uFFFF", 4, "\xEF\xBF\xBF", 1},                 // the last one below it
+      {u"\u007F\u0080", 4, "\x7F\xC2\x80", 1},            // one byte, then two
+      {u"\u07FF", 3, "\xDF\xBF", 1},                      // the last of two bytes
+      {u"\u0800", 4, "\xE0\xA0\x80", 1},                  // the first of three
+      {u"\u0800", 3, "", 0},
   };
   for (const Utf8Case& c : cases) {
     char buffer[64];
@@ -59,6 +63,24 @@ TEST(CopyPathAsUtf8, LongNameKeepsItsBeginningAndItsFileName) {
   EXPECT_EQ(text.substr(text.size() - 12), "\\OxaRes0.dll") << text;
   EXPECT_EQ(winsim::Utf8(winsim::Utf16(text)), text) << "only whole characters";
   for (size_t i = 64; i < sizeof buffer; ++i) EXPECT_EQ(buffer[i], kGuard);
+
+  // The end takes half the room, the beginning what "..." leaves; the 36
+  // characters fit in 37 bytes and not in 36.
+  const struct {
+    size_t size;
+    const char* expected;
+  } cuts[] = {
+      {20, "C:\\abcd...aRes0.dll"},
+      {19, "C:\\abc...aRes0.dll"},
+      {36, "C:\\abcdefghij\\k...pqrst\\OxaRes0.dll"},
+      {37, "C:\\abcdefghij\\klmnopqrst\\OxaRes0.dll"},
+  };
+  for (const auto& cut : cuts) {
+    std::memset(buffer, kGuard, sizeof buffer);
+    CopyPathAsUtf8(buffer, cut.size, u"C:\\abcdefghij\\klmnopqrst\\OxaRes0.dll");
+    EXPECT_STREQ(buffer, cut.expected) << cut.size;
+    for (size_t i = cut.size; i < sizeof buffer; ++i) ASSERT_EQ(buffer[i], kGuard) << cut.size;
+  }
 
   CopyPathAsUtf8(buffer, 64, u"C:\\Программы\\OxaRes0.dll");
   EXPECT_STREQ(buffer, "C:\\Программы\\OxaRes0.dll") << "a name that fits is whole";

@@ -667,7 +667,7 @@ BOOL WINAPI SetBrushOrgEx(HDC dc, int x, int y, LPPOINT previous) {
 
 COLORREF WINAPI GetPixel(HDC dc, int x, int y) {
   const winsim::detail::ApiLock apiLock;
-  EnterCall("GetPixel");
+  if (EnterCall("GetPixel")) return CLR_INVALID;
   winsim::DeviceContext* context = winsim::FindDC(dc);
   // What lies on the screen is not simulated: display device contexts answer
   // CLR_INVALID as a point outside the bitmap does.
