@@ -7,6 +7,7 @@
 
 #include "logo/logo_scale.h"
 #include "logo/logo_window.h"
+#include "logo/scoped_gdi.h"
 #include "settings/reg_key.h"
 
 // Size of every fixed text buffer of the library, in bytes (511 characters and
@@ -95,6 +96,15 @@ class LogoStartup {
   void CreateLogoWindow();
   // Registers the logo window class for `module`; nothing is reported but a failure.
   LogoClassRegistration RegisterLogoWindowClass();
+  // The logo's bitmap of `name` (and on an SVGA display its palette) from the
+  // resource module into logoBitmap (logoPalette); false, with the reason
+  // told to the diagnostics, when none could be made.
+  bool LoadLogoBitmap(bool svga, const char* name);
+  // Sets logoScale for a bitmap of `bitmap` pixels at `dpi`, makes the font,
+  // and places the window in the middle of the screen.
+  LogoPlacement PlaceLogo(SIZE bitmap, int dpi);
+  // Creates the logo window at `placement` and publishes it; null when it could not be created.
+  HWND OpenLogoWindow(const LogoPlacement& placement, LogoClassRegistration registration);
   // The first call for a logo, from any thread, answers for it; later ones
   // return 0. On the logo's thread, or without a logo window: ReleaseLogo's
   // result. From any other thread it asks the logo's thread to release the
@@ -119,8 +129,6 @@ class LogoStartup {
   // Bitmap resource name for the display class, into a buffer of kTextSize bytes.
   void LogoBitmapName(bool svga, char* name);
   void CreateLogoFont();
-  // Deletes logoPalette, which CloseLogo leaves alone; called at process detach.
-  void ReleaseLogoPalette();
   // Removes the logo window class at unload: its window procedure goes with
   // the library, and a later load into the same process registers it anew.
   void UnregisterLogoWindowClass();
@@ -147,9 +155,9 @@ class LogoStartup {
   int edition;                           // 16 until the start-up settles it
   // Written only through PublishLogoWindow; other threads read it through SharedLogoWindow.
   HWND logoWindow;
-  HBITMAP logoBitmap;
-  HPALETTE logoPalette;
-  HFONT logoFont;
+  UniqueBitmap logoBitmap;
+  UniquePalette logoPalette;  // kept from the close to the unload
+  UniqueFont logoFont;
   int language;                          // interface language number, 0 English
   HMODULE resourceModule;                // where strings, bitmaps and the mode dialog come from
   ResourceIdLookup resourceIdLookup;     // the resource module's "GetResourceID", or null

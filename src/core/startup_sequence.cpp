@@ -53,7 +53,7 @@ void LogoStartup::OnProcessDetach() {
   ReleaseLogo();
   // Detach is serialized by the loader: the last line handed over is kept.
   TakeHandedOverStatusText();
-  ReleaseLogoPalette();
+  logoPalette.reset();
   UnregisterLogoWindowClass();
   FreeResourceLibrary();
   RunExitCommand();

@@ -140,12 +140,12 @@ HPALETTE CreatePaletteFromDib(const DibView& resource) {
   const DWORD count = layout.paletteEntries;
   if (count == 0) return nullptr;  // 16- and 24-bit images without biClrUsed
 
-  ScopedGlobalMemory block(GMEM_MOVEABLE | GMEM_ZEROINIT, count * sizeof(PALETTEENTRY) + 8);
+  ScopedGlobalMemory block(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, count * sizeof(PALETTEENTRY) + 8));
   if (block.get() == nullptr) return nullptr;
-  ScopedGlobalLock lock(block.get());
-  if (lock.address() == nullptr) return nullptr;
+  ScopedGlobalLock lock(LockGlobal(block.get()));
+  if (lock.get().address == nullptr) return nullptr;
 
-  auto* palette = static_cast<LOGPALETTE*>(lock.address());
+  auto* palette = static_cast<LOGPALETTE*>(lock.get().address);
   palette->palVersion = 0x300;
   palette->palNumEntries = static_cast<WORD>(count);
   PALETTEENTRY* entries = palette->palPalEntry;
@@ -178,10 +178,10 @@ HBITMAP CreateBitmapFromDib(const DibView& resource, HPALETTE palette) {
   if (!DescribeDib(resource, &layout)) return nullptr;
   // Checked before the platform is asked for a device bitmap of that size.
   if (!DibWithinLimit(layout, LogoBitmapLimit())) return nullptr;
-  ScopedWindowDC screen(nullptr, WindowDcArea::Client);
+  ScopedWindowDC screen(WindowDcOf(nullptr, WindowDcArea::Client));
   if (screen.get() == nullptr) return nullptr;
   // The pixels are mapped through the logo's own colours while the bitmap is made.
-  ScopedSelectPalette selected(screen.get(), palette, FALSE);
+  ScopedSelectPalette selected(screen.get(), palette);
   if (palette != nullptr) RealizePalette(screen.get());
   const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(resource.bytes);
   return CreateDIBitmap(screen.get(), header, CBM_INIT, resource.bytes + layout.bitsOffset,

@@ -5,16 +5,6 @@
 #include "core/logo_startup.h"
 #include "logo/logo_window.h"
 
-namespace {
-
-// Takes a handle out of a field that other threads may read at the same time.
-template <typename Handle>
-Handle TakeHandle(Handle& field) {
-  return static_cast<Handle>(InterlockedExchangePointer(reinterpret_cast<PVOID volatile*>(&field), nullptr));
-}
-
-}  // namespace
-
 HWND LogoStartup::SharedLogoWindow() {
   return static_cast<HWND>(
       InterlockedCompareExchangePointer(reinterpret_cast<PVOID volatile*>(&logoWindow), nullptr, nullptr));
@@ -48,9 +38,10 @@ int LogoStartup::ReleaseLogo() {
     if (IsWindow(window)) DestroyWindow(window);
     PublishLogoWindow(nullptr);
   }
-  const HBITMAP bitmap = TakeHandle(logoBitmap);
-  if (bitmap != nullptr) DeleteObject(bitmap);
-  const HFONT font = TakeHandle(logoFont);
+  // Only one thread gets here for a logo: the one whose close answered for
+  // it, the logo's own, or the unload.
+  logoBitmap.reset();
+  const HFONT font = logoFont.release();
   return font != nullptr ? DeleteObject(font) : 0;
 }
 
@@ -63,12 +54,6 @@ void LogoStartup::LetGoOfLogoWindow(HWND window) {
   // The system's procedure destroys the window on its own thread.
   PostMessageA(window, WM_CLOSE, 0, 0);
   PublishLogoWindow(nullptr);
-}
-
-void LogoStartup::ReleaseLogoPalette() {
-  if (logoPalette == nullptr) return;
-  DeleteObject(logoPalette);
-  logoPalette = nullptr;
 }
 
 void LogoStartup::UnregisterLogoWindowClass() {

@@ -24,7 +24,7 @@ int ScreenDpi() {
   // LOGPIXELSX answers as GetDpiForSystem does for every kind of host, and on
   // every system: 96 to a host the system scales itself, the system DPI to
   // an aware one.
-  ScopedWindowDC dc(GetDesktopWindow(), WindowDcArea::WholeWindow);
+  ScopedWindowDC dc(WindowDcOf(GetDesktopWindow(), WindowDcArea::WholeWindow));
   if (dc.get() == nullptr) return kBaseDpi;
   const int dpi = GetDeviceCaps(dc.get(), LOGPIXELSX);
   return dpi > 0 ? dpi : kBaseDpi;

@@ -65,7 +65,7 @@ LogoScale FittingLogoScale(int dpi, SIZE bitmap) {
 template <typename Draw>
 void WithBitmapSelected(HDC dc, HBITMAP bitmap, Draw draw) {
   if (bitmap == nullptr) return;
-  ScopedMemoryDC memory(dc);
+  ScopedMemoryDC memory(CreateCompatibleDC(dc));
   if (memory.get() == nullptr) return;
   BITMAP size{};
   GetObjectA(bitmap, sizeof size, &size);
@@ -77,7 +77,7 @@ void WithBitmapSelected(HDC dc, HBITMAP bitmap, Draw draw) {
 
 bool IsSvgaDisplay() {
   const HWND desktop = GetDesktopWindow();
-  ScopedWindowDC dc(desktop, WindowDcArea::WholeWindow);
+  ScopedWindowDC dc(WindowDcOf(desktop, WindowDcArea::WholeWindow));
   if (dc.get() == nullptr) return false;
   return GetDeviceCaps(dc.get(), BITSPIXEL) >= 8;
 }
@@ -95,17 +95,17 @@ void DrawScaledBitmap(HDC dc, HBITMAP bitmap, int width, int height) {
     const bool halftone = GetDeviceCaps(dc, BITSPIXEL) > 8;
     ScopedStretchBltMode mode(dc, halftone ? HALFTONE : COLORONCOLOR);
     // HALFTONE needs the brush origin set again after the mode.
-    ScopedBrushOrg origin(dc, 0, 0);
+    ScopedBrushOrg origin(dc, POINT{0, 0});
     StretchBlt(dc, 0, 0, width, height, memory, 0, 0, size.bmWidth, size.bmHeight, SRCCOPY);
   });
 }
 
 int RealizeWindowPalette(HWND window, HPALETTE palette) {
-  ScopedWindowDC dc(window, WindowDcArea::Client);
+  ScopedWindowDC dc(WindowDcOf(window, WindowDcArea::Client));
   if (palette == nullptr || dc.get() == nullptr) return 0;
   UINT changed;
   {
-    ScopedSelectPalette selected(dc.get(), palette, FALSE);
+    ScopedSelectPalette selected(dc.get(), palette);
     changed = RealizePalette(dc.get());
   }
   // GDI_ERROR counts as a change too: the window is then simply repainted.
@@ -159,45 +159,44 @@ LogoClassRegistration LogoStartup::RegisterLogoWindowClass() {
   return LogoClassRegistration::Failed;
 }
 
-void LogoStartup::CreateLogoWindow() {
-  const LogoClassRegistration registration = RegisterLogoWindowClass();
-  if (registration == LogoClassRegistration::Failed) return;
-
-  char name[kTextSize];
-  LogoBitmapName(IsSvgaDisplay(), name);
-  if (IsSvgaDisplay()) {
-    if (LoadBitmapWithPalette(resourceModule, name, &logoBitmap, &logoPalette) == 0) {
+bool LogoStartup::LoadLogoBitmap(bool svga, const char* name) {
+  if (svga) {
+    HBITMAP bitmap = nullptr;
+    HPALETTE palette = nullptr;
+    if (LoadBitmapWithPalette(resourceModule, name, &bitmap, &palette) == 0) {
       DiagnoseMissingBitmap(resourceModule == module, name);
-      return;
+      return false;
     }
+    logoBitmap.reset(bitmap);
+    logoPalette.reset(palette);
   } else {
     // The plain loader reads as far as the header says, past the end of a
     // short resource: it gets only whole ones.
     const BitmapResourceState state = CheckBitmapResource(resourceModule, name);
     if (state == BitmapResourceState::Missing) {
       DiagnoseMissingBitmap(resourceModule == module, name);
-      return;
+      return false;
     }
     if (state == BitmapResourceState::Whole) {
-      logoBitmap = LoadResourceBitmap(name);
-      if (logoBitmap == nullptr) {
+      logoBitmap.reset(LoadResourceBitmap(name));
+      if (!logoBitmap) {
         DiagnoseSystemError(GetLastError(), "no logo: the platform refused bitmap %s of the resource library", name);
-        return;
+        return false;
       }
     }
   }
-  if (logoBitmap == nullptr) {
+  if (!logoBitmap) {
     DiagnoseUnusableBitmap(resourceModule, name);
-    return;
+    return false;
   }
+  return true;
+}
 
-  BITMAP size{};
-  GetObjectA(logoBitmap, sizeof size, &size);
-  const int dpi = ScreenDpi();
+LogoPlacement LogoStartup::PlaceLogo(SIZE bitmap, int dpi) {
   statusColour = CLR_INVALID;
-  logoScale = dpi > kBaseDpi ? FittingLogoScale(dpi, SIZE{size.bmWidth, size.bmHeight}) : kUnscaled;
+  logoScale = dpi > kBaseDpi ? FittingLogoScale(dpi, bitmap) : kUnscaled;
   const bool scaled = !IsUnscaled(logoScale);
-  RECT widened{0, 0, ScaledLength(size.bmWidth, logoScale), ScaledLength(size.bmHeight, logoScale)};
+  RECT widened{0, 0, ScaledLength(bitmap.cx, logoScale), ScaledLength(bitmap.cy, logoScale)};
   // At the bitmap's own size the plain form, which does not allow for the
   // client edge, and one dialog frame more make up for part of it. Scaled,
   // the client area is exactly the drawn logo: the full form, edge included.
@@ -206,19 +205,17 @@ void LogoStartup::CreateLogoWindow() {
   } else {
     AdjustWindowRect(&widened, kLogoStyle, FALSE);
   }
-
   CreateLogoFont();
-
   const int frameWidth = scaled ? 0 : GetSystemMetrics(SM_CXDLGFRAME);
   const int frameHeight = scaled ? 0 : GetSystemMetrics(SM_CYDLGFRAME);
-  const LogoPlacement placement = PlaceLogoWindow(widened, frameWidth, frameHeight, GetSystemMetrics(SM_CXSCREEN),
-                                                  GetSystemMetrics(SM_CYSCREEN));
+  return PlaceLogoWindow(widened, frameWidth, frameHeight, GetSystemMetrics(SM_CXSCREEN),
+                         GetSystemMetrics(SM_CYSCREEN));
+}
+
+HWND LogoStartup::OpenLogoWindow(const LogoPlacement& placement, LogoClassRegistration registration) {
   const HWND window = CreateWindowExA(kLogoExStyle, kLogoWindowClassName, title, kLogoStyle, placement.x,
                                       placement.y, placement.width, placement.height, nullptr, nullptr, module, nullptr);
-  if (window == nullptr) {
-    DiagnoseSystemError(GetLastError(), "no logo: the window for %s could not be created", name);
-    return;
-  }
+  if (window == nullptr) return nullptr;
   // A close before this window answered for none.
   InterlockedExchange(&logoCloseClaimed, 0);
   PublishLogoWindow(window);
@@ -227,12 +224,32 @@ void LogoStartup::CreateLogoWindow() {
     SetClassLongPtrA(window, GCLP_WNDPROC, reinterpret_cast<LONG_PTR>(LogoWindowProcedure));
     SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(LogoWindowProcedure));
   }
+  return window;
+}
+
+void LogoStartup::CreateLogoWindow() {
+  const LogoClassRegistration registration = RegisterLogoWindowClass();
+  if (registration == LogoClassRegistration::Failed) return;
+  const bool svga = IsSvgaDisplay();
+  char name[kTextSize];
+  LogoBitmapName(svga, name);
+  if (!LoadLogoBitmap(svga, name)) return;
+
+  BITMAP size{};
+  GetObjectA(logoBitmap.get(), sizeof size, &size);
+  const int dpi = ScreenDpi();
+  const LogoPlacement placement = PlaceLogo(SIZE{size.bmWidth, size.bmHeight}, dpi);
+  const HWND window = OpenLogoWindow(placement, registration);
+  if (window == nullptr) {
+    DiagnoseSystemError(GetLastError(), "no logo: the window for %s could not be created", name);
+    return;
+  }
   ShowWindow(window, SW_SHOW);
   // Paints at once, so the logo is up before the host's message loop runs.
   UpdateWindow(window);
   Diagnose("logo %s shown at %d,%d %dx%d%s", name, placement.x, placement.y, placement.width, placement.height,
-           logoPalette != nullptr ? " with its palette" : "");
-  if (scaled) {
+           logoPalette ? " with its palette" : "");
+  if (!IsUnscaled(logoScale)) {
     Diagnose("logo drawn at %d DPI: %dx%d pixels from a bitmap of %dx%d", dpi, ScaledLength(size.bmWidth, logoScale),
              ScaledLength(size.bmHeight, logoScale), static_cast<int>(size.bmWidth), static_cast<int>(size.bmHeight));
   }
@@ -241,29 +258,30 @@ void LogoStartup::CreateLogoWindow() {
 LRESULT LogoStartup::LogoWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_PAINT: {
-      ScopedPaint paint(window);
-      if (paint.dc() == nullptr) return 0;
-      ScopedSelectPalette selected(paint.dc(), logoPalette, FALSE);
-      if (logoPalette != nullptr) RealizePalette(paint.dc());
+      ScopedPaint paint(BeginPainting(window));
+      if (paint.get().dc == nullptr) return 0;
+      const HDC dc = paint.get().dc;
+      ScopedSelectPalette selected(dc, logoPalette.get());
+      if (logoPalette) RealizePalette(dc);
       if (IsUnscaled(logoScale)) {
-        DrawBitmap(paint.dc(), 0, 0, logoBitmap);
+        DrawBitmap(dc, 0, 0, logoBitmap.get());
       } else {
         BITMAP size{};
-        GetObjectA(logoBitmap, sizeof size, &size);
-        DrawScaledBitmap(paint.dc(), logoBitmap, ScaledLength(size.bmWidth, logoScale),
+        GetObjectA(logoBitmap.get(), sizeof size, &size);
+        DrawScaledBitmap(dc, logoBitmap.get(), ScaledLength(size.bmWidth, logoScale),
                          ScaledLength(size.bmHeight, logoScale));
       }
       // Painting runs on the logo's thread, which alone writes statusText.
       TakeHandedOverStatusText();
-      PaintExtras(window, paint.dc());
+      PaintExtras(window, dc);
       return 0;
     }
     case WM_QUERYNEWPALETTE:
-      if (RealizeWindowPalette(window, logoPalette) != 1) return 0;
+      if (RealizeWindowPalette(window, logoPalette.get()) != 1) return 0;
       InvalidateRect(window, nullptr, TRUE);
       return 1;
     case WM_PALETTECHANGED:
-      if (reinterpret_cast<HWND>(wParam) != window && RealizeWindowPalette(window, logoPalette) == 1) {
+      if (reinterpret_cast<HWND>(wParam) != window && RealizeWindowPalette(window, logoPalette.get()) == 1) {
         InvalidateRect(window, nullptr, TRUE);
       }
       return 0;
@@ -299,10 +317,11 @@ void LogoStartup::LogoBitmapName(bool svga, char* name) {
 }
 
 void LogoStartup::CreateLogoFont() {
-  if (logoFont != nullptr) return;
+  if (logoFont) return;
   // Read afresh: the setting, not the language field, picks the character set.
   const DWORD charSet = LogoCharacterSet(ReadLanguageSetting());
   // Height and width follow the logo's scale: at 192 DPI 22 by 10.
-  logoFont = CreateFontA(ScaledLength(11, logoScale), ScaledLength(5, logoScale), 0, 0, FW_NORMAL, 0, 0, 0, charSet,
-                         OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS, DRAFT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Arial");
+  logoFont.reset(CreateFontA(ScaledLength(11, logoScale), ScaledLength(5, logoScale), 0, 0, FW_NORMAL, 0, 0, 0,
+                             charSet, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS, DRAFT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                             "Arial"));
 }

@@ -1,197 +1,92 @@
-// Small scoped owners of device contexts, selections and global memory: each
-// gives back what it took when its scope ends, in the reverse order of
-// declaration. None of them can be copied or moved.
+// Scoped owners of the library's GDI and USER handles, global memory and its
+// locks, and the device-context settings it changes: each an alias of
+// UniqueHandle or DcSetting, giving back what it took when its scope ends.
 #pragma once
 
 #include <windows.h>
 
+#include <climits>
+
+#include "unique_handle.h"
+
+// ---- what the owners hold where one handle is not enough to close it
+
+// A window's device context and the window ReleaseDC wants with it.
+struct WindowDc {
+  HWND window;
+  HDC dc;
+  operator HDC() const { return dc; }
+  bool operator==(const WindowDc& other) const { return dc == other.dc; }
+};
 // Which device context of a window GetDC or GetWindowDC hands out.
 enum class WindowDcArea { Client, WholeWindow };
+inline WindowDc WindowDcOf(HWND window, WindowDcArea area) {
+  return WindowDc{window, area == WindowDcArea::Client ? GetDC(window) : GetWindowDC(window)};
+}
+inline void ReleaseWindowDc(WindowDc dc) { ReleaseDC(dc.window, dc.dc); }
 
-// A window's device context (GetDC or GetWindowDC), released with ReleaseDC
-// and the same window. get() is null when none could be had.
-class ScopedWindowDC {
- public:
-  ScopedWindowDC(HWND window, WindowDcArea area)
-      : window_(window), dc_(area == WindowDcArea::Client ? GetDC(window) : GetWindowDC(window)) {}
-  ~ScopedWindowDC() {
-    if (dc_ != nullptr) ReleaseDC(window_, dc_);
-  }
-  ScopedWindowDC(const ScopedWindowDC&) = delete;
-  ScopedWindowDC& operator=(const ScopedWindowDC&) = delete;
-
-  HDC get() const { return dc_; }
-
- private:
-  const HWND window_;
-  const HDC dc_;
+// One WM_PAINT's BeginPaint, for EndPaint.
+struct PaintSession {
+  HWND window;
+  PAINTSTRUCT paint;
+  HDC dc;
+  operator HDC() const { return dc; }
+  bool operator==(const PaintSession& other) const { return window == other.window && dc == other.dc; }
+};
+inline PaintSession BeginPainting(HWND window) {
+  PaintSession session{window, PAINTSTRUCT{}, nullptr};
+  session.dc = BeginPaint(window, &session.paint);
+  return session;
+}
+// EndPaint follows every BeginPaint, even one that gave no device context.
+inline void EndPainting(PaintSession session) { EndPaint(session.window, &session.paint); }
+struct NoPaintSession {
+  static PaintSession Value() { return PaintSession{nullptr, PAINTSTRUCT{}, nullptr}; }
 };
 
-// BeginPaint and EndPaint around the handling of one WM_PAINT. dc() is null
-// when BeginPaint gave no device context.
-class ScopedPaint {
- public:
-  explicit ScopedPaint(HWND window) : window_(window), paint_(), dc_(BeginPaint(window, &paint_)) {}
-  ~ScopedPaint() { EndPaint(window_, &paint_); }
-  ScopedPaint(const ScopedPaint&) = delete;
-  ScopedPaint& operator=(const ScopedPaint&) = delete;
-
-  HDC dc() const { return dc_; }
-
- private:
-  const HWND window_;
-  PAINTSTRUCT paint_;
-  const HDC dc_;
+// A global memory block and its address while it is locked.
+struct GlobalLocked {
+  HGLOBAL memory;
+  void* address;
+  bool operator==(const GlobalLocked& other) const { return address == other.address; }
 };
+inline GlobalLocked LockGlobal(HGLOBAL memory) {
+  return GlobalLocked{memory, memory != nullptr ? GlobalLock(memory) : nullptr};
+}
+inline void UnlockGlobal(GlobalLocked locked) { GlobalUnlock(locked.memory); }
 
-// A memory device context compatible with another, deleted with DeleteDC.
-class ScopedMemoryDC {
- public:
-  explicit ScopedMemoryDC(HDC compatibleWith) : dc_(CreateCompatibleDC(compatibleWith)) {}
-  ~ScopedMemoryDC() {
-    if (dc_ != nullptr) DeleteDC(dc_);
-  }
-  ScopedMemoryDC(const ScopedMemoryDC&) = delete;
-  ScopedMemoryDC& operator=(const ScopedMemoryDC&) = delete;
+// ---- the owners
 
-  HDC get() const { return dc_; }
+// get() converts to the HDC; null when none could be had.
+using ScopedWindowDC = UniqueHandle<WindowDc, ReleaseWindowDc>;
+using ScopedPaint = UniqueHandle<PaintSession, EndPainting, NoPaintSession>;
+using ScopedMemoryDC = UniqueHandle<HDC, DeleteDC>;
+using UniqueBitmap = UniqueHandle<HBITMAP, DeleteObject>;
+using UniqueFont = UniqueHandle<HFONT, DeleteObject>;
+using UniquePalette = UniqueHandle<HPALETTE, DeleteObject>;
+using ScopedGlobalMemory = UniqueHandle<HGLOBAL, GlobalFree>;
+// get().address is null when the lock failed.
+using ScopedGlobalLock = UniqueHandle<GlobalLocked, UnlockGlobal>;
 
- private:
-  const HDC dc_;
-};
+// ---- the device-context settings
 
-// Selects an object into a device context and selects the previous one back.
-// A null object selects nothing.
-class ScopedSelectObject {
- public:
-  ScopedSelectObject(HDC dc, HGDIOBJ object)
-      : dc_(dc), old_(object != nullptr ? SelectObject(dc, object) : nullptr) {}
-  ~ScopedSelectObject() {
-    if (old_ != nullptr) SelectObject(dc_, old_);
-  }
-  ScopedSelectObject(const ScopedSelectObject&) = delete;
-  ScopedSelectObject& operator=(const ScopedSelectObject&) = delete;
+inline bool IsNullObject(HGDIOBJ object) { return object == nullptr; }
+inline bool IsNullPalette(HPALETTE palette) { return palette == nullptr; }
+inline bool IsNoMode(int mode) { return mode == 0; }
+inline bool IsInvalidColour(COLORREF colour) { return colour == CLR_INVALID; }
+// The palette as the foreground one, as the logo always selects it.
+inline HPALETTE SelectForegroundPalette(HDC dc, HPALETTE palette) { return SelectPalette(dc, palette, FALSE); }
+// The brush origin SetBrushOrgEx replaced, or kNoBrushOrigin when it failed.
+constexpr POINT kNoBrushOrigin{INT_MIN, INT_MIN};
+inline POINT SetBrushOrigin(HDC dc, POINT origin) {
+  POINT previous{};
+  return SetBrushOrgEx(dc, origin.x, origin.y, &previous) ? previous : kNoBrushOrigin;
+}
+inline bool IsNoBrushOrigin(POINT origin) { return origin.x == INT_MIN && origin.y == INT_MIN; }
 
- private:
-  const HDC dc_;
-  const HGDIOBJ old_;
-};
-
-// Selects a palette into a device context and, when SelectPalette returned a
-// previous palette, selects that one back as a foreground palette. A null
-// palette selects nothing.
-class ScopedSelectPalette {
- public:
-  ScopedSelectPalette(HDC dc, HPALETTE palette, BOOL forceBackground)
-      : dc_(dc), old_(palette != nullptr ? SelectPalette(dc, palette, forceBackground) : nullptr) {}
-  ~ScopedSelectPalette() {
-    if (old_ != nullptr) SelectPalette(dc_, old_, FALSE);
-  }
-  ScopedSelectPalette(const ScopedSelectPalette&) = delete;
-  ScopedSelectPalette& operator=(const ScopedSelectPalette&) = delete;
-
- private:
-  const HDC dc_;
-  const HPALETTE old_;
-};
-
-// Sets a device context's background mode (SetBkMode) and puts the previous
-// one back; nothing to put back when the call failed.
-class ScopedBkMode {
- public:
-  ScopedBkMode(HDC dc, int mode) : dc_(dc), old_(SetBkMode(dc, mode)) {}
-  ~ScopedBkMode() {
-    if (old_ != 0) SetBkMode(dc_, old_);
-  }
-  ScopedBkMode(const ScopedBkMode&) = delete;
-  ScopedBkMode& operator=(const ScopedBkMode&) = delete;
-
- private:
-  const HDC dc_;
-  const int old_;
-};
-
-// Sets a device context's text colour (SetTextColor) and puts the previous
-// one back; nothing to put back when the call failed.
-class ScopedTextColor {
- public:
-  ScopedTextColor(HDC dc, COLORREF colour) : dc_(dc), old_(SetTextColor(dc, colour)) {}
-  ~ScopedTextColor() {
-    if (old_ != CLR_INVALID) SetTextColor(dc_, old_);
-  }
-  ScopedTextColor(const ScopedTextColor&) = delete;
-  ScopedTextColor& operator=(const ScopedTextColor&) = delete;
-
- private:
-  const HDC dc_;
-  const COLORREF old_;
-};
-
-// Sets a device context's stretching mode (SetStretchBltMode) and puts the
-// previous one back; nothing to put back when the call failed.
-class ScopedStretchBltMode {
- public:
-  ScopedStretchBltMode(HDC dc, int mode) : dc_(dc), old_(SetStretchBltMode(dc, mode)) {}
-  ~ScopedStretchBltMode() {
-    if (old_ != 0) SetStretchBltMode(dc_, old_);
-  }
-  ScopedStretchBltMode(const ScopedStretchBltMode&) = delete;
-  ScopedStretchBltMode& operator=(const ScopedStretchBltMode&) = delete;
-
- private:
-  const HDC dc_;
-  const int old_;
-};
-
-// Sets a device context's brush origin (SetBrushOrgEx) and puts the previous
-// one back; nothing to put back when the call failed.
-class ScopedBrushOrg {
- public:
-  ScopedBrushOrg(HDC dc, int x, int y) : dc_(dc), old_(), set_(SetBrushOrgEx(dc, x, y, &old_) != FALSE) {}
-  ~ScopedBrushOrg() {
-    if (set_) SetBrushOrgEx(dc_, old_.x, old_.y, nullptr);
-  }
-  ScopedBrushOrg(const ScopedBrushOrg&) = delete;
-  ScopedBrushOrg& operator=(const ScopedBrushOrg&) = delete;
-
- private:
-  const HDC dc_;
-  POINT old_;
-  const bool set_;
-};
-
-// A global memory block (GlobalAlloc), freed with GlobalFree. get() is null
-// when the block could not be had.
-class ScopedGlobalMemory {
- public:
-  ScopedGlobalMemory(UINT flags, SIZE_T bytes) : memory_(GlobalAlloc(flags, bytes)) {}
-  ~ScopedGlobalMemory() {
-    if (memory_ != nullptr) GlobalFree(memory_);
-  }
-  ScopedGlobalMemory(const ScopedGlobalMemory&) = delete;
-  ScopedGlobalMemory& operator=(const ScopedGlobalMemory&) = delete;
-
-  HGLOBAL get() const { return memory_; }
-
- private:
-  const HGLOBAL memory_;
-};
-
-// A lock on a global memory block (GlobalLock), undone with GlobalUnlock.
-// address() is null when the lock failed.
-class ScopedGlobalLock {
- public:
-  explicit ScopedGlobalLock(HGLOBAL memory)
-      : memory_(memory), address_(memory != nullptr ? GlobalLock(memory) : nullptr) {}
-  ~ScopedGlobalLock() {
-    if (address_ != nullptr) GlobalUnlock(memory_);
-  }
-  ScopedGlobalLock(const ScopedGlobalLock&) = delete;
-  ScopedGlobalLock& operator=(const ScopedGlobalLock&) = delete;
-
-  void* address() const { return address_; }
-
- private:
-  const HGLOBAL memory_;
-  void* const address_;
-};
+using ScopedSelectObject = DcSetting<HGDIOBJ, SelectObject, IsNullObject>;
+using ScopedSelectPalette = DcSetting<HPALETTE, SelectForegroundPalette, IsNullPalette>;
+using ScopedBkMode = DcSetting<int, SetBkMode, IsNoMode>;
+using ScopedTextColor = DcSetting<COLORREF, SetTextColor, IsInvalidColour>;
+using ScopedStretchBltMode = DcSetting<int, SetStretchBltMode, IsNoMode>;
+using ScopedBrushOrg = DcSetting<POINT, SetBrushOrigin, IsNoBrushOrigin>;

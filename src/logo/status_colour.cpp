@@ -48,11 +48,11 @@ COLORREF BandMeanColour(HDC compatibleWith, HBITMAP bitmap, HPALETTE palette, in
   BITMAP size{};
   if (GetObjectA(bitmap, sizeof size, &size) == 0 || size.bmWidth <= 0 || size.bmHeight <= 0) return fallback;
   if (rows > size.bmHeight) rows = size.bmHeight;
-  ScopedMemoryDC memory(compatibleWith);
+  ScopedMemoryDC memory(CreateCompatibleDC(compatibleWith));
   if (memory.get() == nullptr) return fallback;
   ScopedSelectObject selected(memory.get(), bitmap);
   // A palette bitmap's pixels read as colours through the logo's palette.
-  ScopedSelectPalette colours(memory.get(), palette, FALSE);
+  ScopedSelectPalette colours(memory.get(), palette);
   const int columns = SampleCount(size.bmWidth, 64), lines = SampleCount(rows, 16);
   unsigned long long red = 0, green = 0, blue = 0, count = 0;
   for (int line = 0; line < lines; ++line) {

@@ -52,31 +52,24 @@ int LogoStartup::SetStatusText(const char* text) {
 }
 
 bool LogoStartup::HandOverStatusText(const char* text) {
-  const HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE, kTextSize);
-  if (copy == nullptr) return false;
+  ScopedGlobalMemory copy(GlobalAlloc(GMEM_MOVEABLE, kTextSize));
+  if (!copy) return false;
   {
-    ScopedGlobalLock lock(copy);
-    if (lock.address() == nullptr) {
-      GlobalFree(copy);
-      return false;
-    }
-    CopyBoundedText(static_cast<char*>(lock.address()), text, kTextSize);
+    const ScopedGlobalLock lock(LockGlobal(copy.get()));
+    if (lock.get().address == nullptr) return false;
+    CopyBoundedText(static_cast<char*>(lock.get().address), text, kTextSize);
   }
   // Whoever exchanges a block out owns it alone: the logo's thread never
   // reads a block another thread may still write or free.
-  const HGLOBAL older = InterlockedExchangePointer(&handedOverStatusText, copy);
-  if (older != nullptr) GlobalFree(older);
+  const ScopedGlobalMemory older(InterlockedExchangePointer(&handedOverStatusText, copy.release()));
   return true;
 }
 
 void LogoStartup::TakeHandedOverStatusText() {
-  const HGLOBAL handed = InterlockedExchangePointer(&handedOverStatusText, nullptr);
-  if (handed == nullptr) return;
-  {
-    ScopedGlobalLock lock(handed);
-    if (lock.address() != nullptr) CopyBoundedText(statusText, static_cast<const char*>(lock.address()), kTextSize);
-  }
-  GlobalFree(handed);
+  const ScopedGlobalMemory handed(InterlockedExchangePointer(&handedOverStatusText, nullptr));
+  if (!handed) return;
+  const ScopedGlobalLock lock(LockGlobal(handed.get()));
+  if (lock.get().address != nullptr) CopyBoundedText(statusText, static_cast<const char*>(lock.get().address), kTextSize);
 }
 
 void ProductStartup::PaintExtras(HWND window, HDC dc) {
@@ -91,10 +84,10 @@ void ProductStartup::PaintExtras(HWND window, HDC dc) {
   // Chosen once, from the bitmap's own pixels under the band.
   if (statusColour == CLR_INVALID) {
     const COLORREF band =
-        BandMeanColour(dc, logoBitmap, logoPalette, TARVEX_LOGO_STATUS_BAND_HEIGHT, RGB(255, 255, 255));
+        BandMeanColour(dc, logoBitmap.get(), logoPalette.get(), TARVEX_LOGO_STATUS_BAND_HEIGHT, RGB(255, 255, 255));
     statusColour = StatusColourOn(band);
   }
-  ScopedSelectObject font(dc, logoFont);
+  ScopedSelectObject font(dc, logoFont.get());
   ScopedBkMode mode(dc, TRANSPARENT);
   ScopedTextColor colour(dc, statusColour);
   DrawTextA(dc, statusText, -1, &text, kStatusFormat);

@@ -91,10 +91,10 @@ void RegKey::CopyKeyTree(RegKey& destination, int onlyMissing, KeyTreeCopyCounts
   if (info.subKeyCount == 0) return;
   // Without memory for the list the subkeys are left out; the copy goes on
   // with the parent's next sibling.
-  char* list = AllocateSubkeyList(info.subKeyCount + 1);
-  if (list == nullptr) return;
-  EnumSubkeyNames(list, info.subKeyCount + 1);
-  for (const char* name = list; *name != '\0'; name += kSubkeyNameSlotSize) {
+  const UniqueSubkeyList list(AllocateSubkeyList(info.subKeyCount + 1));
+  if (!list) return;
+  EnumSubkeyNames(list.get(), info.subKeyCount + 1);
+  for (const char* name = list.get(); *name != '\0'; name += kSubkeyNameSlotSize) {
     RegKey sourceSubkey(1);
     sourceSubkey.Open(handle, name);
     // Created even when the source subkey cannot be read, so every key of
@@ -106,5 +106,4 @@ void RegKey::CopyKeyTree(RegKey& destination, int onlyMissing, KeyTreeCopyCounts
     destinationSubkey.Close();
     sourceSubkey.Close();
   }
-  ReleaseSubkeyList(list);
 }

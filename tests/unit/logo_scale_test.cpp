@@ -109,12 +109,12 @@ TEST_P(ScaledDrawTest, At192TheWindowFramesTheDoubledBitmapAndStretchesIt) {
   EXPECT_EQ(blit.height, 600);
   EXPECT_EQ(blit.sourceWidth, 400);
   EXPECT_EQ(blit.sourceHeight, 300);
-  EXPECT_EQ(blit.sourceBitmap, startup.logoBitmap);
+  EXPECT_EQ(blit.sourceBitmap, startup.logoBitmap.get());
   EXPECT_EQ(blit.stretchMode, GetParam().stretchMode);
   EXPECT_EQ(blit.brushOrigin.x, 0);
   EXPECT_EQ(blit.brushOrigin.y, 0);
-  EXPECT_EQ(blit.destinationPalette, startup.logoPalette) << "the palette rules hold at 8 bits too";
-  EXPECT_NE(startup.logoPalette, nullptr);
+  EXPECT_EQ(blit.destinationPalette, startup.logoPalette.get()) << "the palette rules hold at 8 bits too";
+  EXPECT_NE(startup.logoPalette.get(), nullptr);
   const winsim::FontRecord& font = winsim::FontsCreated().back();
   EXPECT_EQ(font.height, 22);
   EXPECT_EQ(font.width, 10);

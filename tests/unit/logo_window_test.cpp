@@ -58,15 +58,15 @@ class LogoWindowTest : public StartupTest {
 
   void ExpectNoLogo() {
     EXPECT_EQ(startup.logoWindow, nullptr);
-    EXPECT_EQ(startup.logoBitmap, nullptr);
-    EXPECT_EQ(startup.logoFont, nullptr);
+    EXPECT_EQ(startup.logoBitmap.get(), nullptr);
+    EXPECT_EQ(startup.logoFont.get(), nullptr);
     EXPECT_EQ(winsim::CallCount("CreateFontA"), 0);
     EXPECT_EQ(winsim::CallCount("CreateWindowExA"), 0);
   }
 
   void ExpectNothingLeftAfterDetach() {
     startup.OnProcessDetach();
-    EXPECT_EQ(startup.logoPalette, nullptr);
+    EXPECT_EQ(startup.logoPalette.get(), nullptr);
     EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::Window), 0);
     EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::GdiObject), 0);
     EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::DeviceContext), 0);
@@ -132,7 +132,7 @@ TEST_P(DisplayDepthTest, EightBitsAndMoreLoadWithAPalette) {
   // The plain loader gets the resource only once it is known to be whole.
   EXPECT_EQ(winsim::CallCount("FindResourceA"), 1);
   EXPECT_EQ(winsim::CallCount("LoadBitmapA"), c.svga ? 0 : 1);
-  EXPECT_EQ(startup.logoPalette != nullptr, c.svga);
+  EXPECT_EQ(startup.logoPalette.get() != nullptr, c.svga);
   ASSERT_EQ(winsim::BitmapsCreated().size(), 1u);
   // The 4-bit pictures are the VGA ones.
   EXPECT_EQ(winsim::BitmapsCreated()[0].dibBitCount, c.svga ? 8 : 4);
@@ -181,9 +181,9 @@ TEST_F(LogoWindowTest, ShowsTheCentredLogoPaintedOnce) {
   winsim::SetDisplayBitsPerPixel(8);
   startup.CreateLogoWindow();
   ASSERT_NE(startup.logoWindow, nullptr);
-  ASSERT_NE(startup.logoBitmap, nullptr);
-  ASSERT_NE(startup.logoPalette, nullptr);
-  ASSERT_NE(startup.logoFont, nullptr);
+  ASSERT_NE(startup.logoBitmap.get(), nullptr);
+  ASSERT_NE(startup.logoPalette.get(), nullptr);
+  ASSERT_NE(startup.logoFont.get(), nullptr);
 
   std::vector<winsim::WindowClassRecord> classes = winsim::RegisteredClasses();
   ASSERT_EQ(classes.size(), 1u);
@@ -224,11 +224,11 @@ TEST_F(LogoWindowTest, ShowsTheCentredLogoPaintedOnce) {
   EXPECT_EQ(blit.y, 0);
   EXPECT_EQ(blit.width, 400);
   EXPECT_EQ(blit.height, 300);
-  EXPECT_EQ(blit.sourceBitmap, startup.logoBitmap);
+  EXPECT_EQ(blit.sourceBitmap, startup.logoBitmap.get());
   EXPECT_EQ(blit.sourceX, 0);
   EXPECT_EQ(blit.sourceY, 0);
   EXPECT_EQ(blit.rop, static_cast<DWORD>(SRCCOPY));
-  EXPECT_EQ(blit.destinationPalette, startup.logoPalette);
+  EXPECT_EQ(blit.destinationPalette, startup.logoPalette.get());
   EXPECT_TRUE(CallsInOrder(winsim::Calls(), {"RegisterClassA", "GetDesktopWindow", "FindResourceA", "GetObjectA",
                                              "AdjustWindowRect", "CreateFontA", "CreateWindowExA", "ShowWindow",
                                              "UpdateWindow", "BeginPaint", "BitBlt", "EndPaint"}))
@@ -241,9 +241,9 @@ TEST_F(LogoWindowTest, OnAVgaDisplayThePlainBitmapIsDrawnWithoutPalette) {
   winsim::SetDisplayBitsPerPixel(4);
   startup.CreateLogoWindow();
   ASSERT_NE(startup.logoWindow, nullptr);
-  EXPECT_EQ(startup.logoPalette, nullptr);
+  EXPECT_EQ(startup.logoPalette.get(), nullptr);
   ASSERT_EQ(winsim::BitBlts().size(), 1u);
-  EXPECT_EQ(winsim::BitBlts()[0].sourceBitmap, startup.logoBitmap);
+  EXPECT_EQ(winsim::BitBlts()[0].sourceBitmap, startup.logoBitmap.get());
   EXPECT_TRUE(winsim::PaletteSelections().empty());
   EXPECT_EQ(winsim::BitmapsCreated()[0].deviceBitCount, 4);
   ExpectNothingLeftAfterDetach();
@@ -303,13 +303,13 @@ TEST_P(RunLengthLogoTest, IsShownWithItsRowsDecoded) {
   winsim::SetDisplayBitsPerPixel(bits);
   startup.CreateLogoWindow();
   ASSERT_NE(startup.logoWindow, nullptr);
-  EXPECT_EQ(startup.logoPalette != nullptr, bits >= 8);
-  if (startup.logoPalette != nullptr) {
-    EXPECT_EQ(winsim::PaletteEntries(startup.logoPalette).size(), 16u);
+  EXPECT_EQ(startup.logoPalette.get() != nullptr, bits >= 8);
+  if (startup.logoPalette.get() != nullptr) {
+    EXPECT_EQ(winsim::PaletteEntries(startup.logoPalette.get()).size(), 16u);
   }
   // The device bitmap holds the decoded rows: entry 2 on top, entry 1 below.
   HDC memory = CreateCompatibleDC(nullptr);
-  HGDIOBJ previous = SelectObject(memory, startup.logoBitmap);
+  HGDIOBJ previous = SelectObject(memory, startup.logoBitmap.get());
   EXPECT_EQ(GetPixel(memory, 3, 0), RGB(test_dib::EntryRed(2), test_dib::EntryGreen(2), test_dib::EntryBlue(2)));
   EXPECT_EQ(GetPixel(memory, 0, 1), RGB(test_dib::EntryRed(1), test_dib::EntryGreen(1), test_dib::EntryBlue(1)));
   SelectObject(memory, previous);
@@ -400,7 +400,7 @@ TEST_P(NoLogoTest, NoWindowAndNoFont) {
 
   startup.CreateLogoWindow();
   ExpectNoLogo();
-  EXPECT_EQ(startup.logoPalette != nullptr, c.paletteKept);
+  EXPECT_EQ(startup.logoPalette.get() != nullptr, c.paletteKept);
   ExpectNothingLeftAfterDetach();
 }
 
@@ -453,9 +453,9 @@ TEST_F(LogoWindowTest, CloseLogoReleasesWindowBitmapAndFontButNotThePalette) {
   winsim::SetDisplayBitsPerPixel(8);
   startup.CreateLogoWindow();
   HWND window = startup.logoWindow;
-  HBITMAP bitmap = startup.logoBitmap;
-  HFONT font = startup.logoFont;
-  HPALETTE palette = startup.logoPalette;
+  HBITMAP bitmap = startup.logoBitmap.get();
+  HFONT font = startup.logoFont.get();
+  HPALETTE palette = startup.logoPalette.get();
 
   EXPECT_NE(startup.CloseLogo(), 0);
   EXPECT_FALSE(IsWindow(window));
@@ -463,9 +463,9 @@ TEST_F(LogoWindowTest, CloseLogoReleasesWindowBitmapAndFontButNotThePalette) {
   EXPECT_FALSE(winsim::IsLiveGdiObject(font));
   EXPECT_TRUE(winsim::IsLiveGdiObject(palette));
   EXPECT_EQ(startup.logoWindow, nullptr);
-  EXPECT_EQ(startup.logoBitmap, nullptr);
-  EXPECT_EQ(startup.logoFont, nullptr);
-  EXPECT_EQ(startup.logoPalette, palette);
+  EXPECT_EQ(startup.logoBitmap.get(), nullptr);
+  EXPECT_EQ(startup.logoFont.get(), nullptr);
+  EXPECT_EQ(startup.logoPalette.get(), palette);
 
   EXPECT_EQ(startup.CloseLogo(), 0) << "a second close finds nothing";
   EXPECT_EQ(winsim::CallCount("DestroyWindow"), 1);
@@ -476,10 +476,10 @@ TEST_F(LogoWindowTest, AFailedCreateWindowStillReleasesBitmapAndFont) {
   winsim::InjectFailure("CreateWindowExA");
   startup.CreateLogoWindow();
   EXPECT_EQ(startup.logoWindow, nullptr);
-  EXPECT_NE(startup.logoBitmap, nullptr);
-  EXPECT_NE(startup.logoFont, nullptr);
+  EXPECT_NE(startup.logoBitmap.get(), nullptr);
+  EXPECT_NE(startup.logoFont.get(), nullptr);
   EXPECT_NE(startup.CloseLogo(), 0);
-  EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::GdiObject), startup.logoPalette != nullptr ? 1 : 0);
+  EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::GdiObject), startup.logoPalette.get() != nullptr ? 1 : 0);
   ExpectNothingLeftAfterDetach();
 }
 
@@ -487,7 +487,7 @@ TEST_F(LogoWindowTest, WithoutAFontTheWindowIsMadeAndCloseReturnsZero) {
   winsim::InjectFailure("CreateFontA");
   startup.CreateLogoWindow();
   EXPECT_NE(startup.logoWindow, nullptr);
-  EXPECT_EQ(startup.logoFont, nullptr);
+  EXPECT_EQ(startup.logoFont.get(), nullptr);
   EXPECT_EQ(startup.CloseLogo(), 0);
   ExpectNothingLeftAfterDetach();
 }
@@ -525,7 +525,7 @@ TEST_F(LogoWindowTest, AStaleHandleIsNotDestroyed) {
 TEST_F(LogoWindowTest, DetachLeavesNoWindowNoGdiObjectAndNoDC) {
   winsim::SetDisplayBitsPerPixel(8);
   startup.CreateLogoWindow();
-  ASSERT_NE(startup.logoPalette, nullptr);
+  ASSERT_NE(startup.logoPalette.get(), nullptr);
   EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::Window), 1);
   EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::GdiObject), 3);
   ExpectNothingLeftAfterDetach();
@@ -551,8 +551,8 @@ TEST_P(PaletteMessageTest, RealizesAndRepaintsOnlyWhenTheMappingChanged) {
   winsim::SetDisplayBitsPerPixel(8);
   startup.CreateLogoWindow();
   ASSERT_NE(startup.logoWindow, nullptr);
-  HPALETTE palette = startup.logoPalette;
-  if (!c.withPalette) startup.logoPalette = nullptr;
+  const HPALETTE palette = startup.logoPalette.get();
+  if (!c.withPalette) startup.logoPalette.release();
   winsim::SetRealizePaletteResult(c.realized);
   winsim::ClearCalls();
   const size_t invalidationsBefore = winsim::Invalidations().size();
@@ -576,7 +576,8 @@ TEST_P(PaletteMessageTest, RealizesAndRepaintsOnlyWhenTheMappingChanged) {
     EXPECT_EQ(selections.back().palette, selections[selections.size() - 2].previous);
   }
   EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::DeviceContext), 0);
-  startup.logoPalette = palette;
+  startup.logoPalette.release();
+  startup.logoPalette.reset(palette);
   ExpectNothingLeftAfterDetach();
 }
 
@@ -607,7 +608,7 @@ TEST_F(LogoWindowTest, PaintDrawsTheBitmapWithThePaletteSelectedAndPutsItBack) {
       << Joined(winsim::Calls());
   const auto& selections = winsim::PaletteSelections();
   ASSERT_EQ(selections.size() - selectionsBefore, 2u);
-  EXPECT_EQ(selections[selectionsBefore].palette, startup.logoPalette);
+  EXPECT_EQ(selections[selectionsBefore].palette, startup.logoPalette.get());
   EXPECT_EQ(selections[selectionsBefore].forceBackground, FALSE);
   EXPECT_EQ(selections.back().palette, selections[selectionsBefore].previous);
   EXPECT_EQ(selections.back().forceBackground, FALSE);
@@ -667,7 +668,7 @@ TEST(LogoPaintExtras, RunAfterTheBitmapWithThePaletteStillSelected) {
   const auto& selections = winsim::PaletteSelections();
   ASSERT_GE(startup.selectionsBefore, 1u);
   EXPECT_EQ(selections[startup.selectionsBefore - 1].dc, startup.paintedDc);
-  EXPECT_EQ(selections[startup.selectionsBefore - 1].palette, startup.logoPalette);
+  EXPECT_EQ(selections[startup.selectionsBefore - 1].palette, startup.logoPalette.get());
   ASSERT_GT(selections.size(), startup.selectionsBefore);
   EXPECT_EQ(selections[startup.selectionsBefore].dc, startup.paintedDc);
   startup.OnProcessDetach();
@@ -689,7 +690,7 @@ TEST_P(LogoFontTest, CharacterSetFollowsTheStoredLanguage) {
   startup.CreateLogoFont();
   ASSERT_EQ(winsim::FontsCreated().size(), 1u);
   const winsim::FontRecord& font = winsim::FontsCreated()[0];
-  EXPECT_EQ(font.handle, startup.logoFont);
+  EXPECT_EQ(font.handle, startup.logoFont.get());
   EXPECT_EQ(font.charSet, c.charSet);
   EXPECT_EQ(font.height, 11);
   EXPECT_EQ(font.width, 5);

@@ -90,7 +90,7 @@ TEST_F(StatusLineTest, RepaintsOnlyTheBandAndAtOnce) {
   const winsim::TextRecord& drawn = winsim::TextDrawn().back();
   EXPECT_EQ(drawn.text, "Loading modules");
   EXPECT_EQ(drawn.window, startup.logoWindow);
-  EXPECT_EQ(drawn.font, static_cast<HGDIOBJ>(startup.logoFont));
+  EXPECT_EQ(drawn.font, static_cast<HGDIOBJ>(startup.logoFont.get()));
   // The fixture's band is mid-grey, where the slate falls short and black reads best.
   EXPECT_EQ(drawn.textColour, kStatusDarkColour);
   EXPECT_EQ(drawn.bkMode, TRANSPARENT);
