@@ -1,5 +1,8 @@
 #include "human_summary.h"
 
+#include "diagnostic_lines.h"
+#include "line_reading.h"
+
 namespace {
 
 void Line(std::string* text, const char* label, const std::string& value) {
@@ -32,8 +35,8 @@ std::string HumanSummary(const RunRecord& run, const std::vector<std::string>& n
   if (!run.loaded) {
     Line(&text, "library", run.library + " did not load");
   } else if (run.settled) {
-    const std::string edition = Why(run, "edition ");
-    const std::string mode = Why(run, "mode ");
+    const std::string edition = Why(run, TARVEX_DIAG_EDITION);
+    const std::string mode = Why(run, TARVEX_DIAG_MODE);
     Line(&text, "edition", std::to_string(run.edition) + (edition.empty() ? "" : ", " + edition));
     Line(&text, "mode",
          std::to_string(run.mode) + (run.mode == 1 ? " (forms mode)" : " (main mode)") + (mode.empty() ? "" : ", " + mode));
@@ -42,9 +45,9 @@ std::string HumanSummary(const RunRecord& run, const std::vector<std::string>& n
       if (path.find("\\OxaRes") != std::string::npos || path.find("\\oxares") != std::string::npos) resources = path;
     }
     Line(&text, "resources", resources);
-    std::string logo = DiagnosticLine(run, "logo ");
-    if (!logo.empty()) {
-      logo = logo.substr(5, logo.find(' ', 5) - 5) + " shown";
+    std::string logo;
+    if (ReadLogoShown(DiagnosticLine(run, TARVEX_DIAG_LOGO), &logo)) {
+      logo += " shown";
     } else {
       logo = run.logoWindow ? "shown" : "none";
     }

@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include "diagnostic_lines.h"
+#include "line_reading.h"
+
 namespace {
 
 bool HasArgument(const RunRecord& run, const char* name) {
@@ -18,7 +21,7 @@ bool HasArgument(const RunRecord& run, const char* name) {
 std::vector<std::string> FindNotes(const RunRecord& run) {
   std::vector<std::string> notes;
   if (!run.settled || run.logoWindow) return notes;
-  if (DiagnosticLine(run, "no logo: ").find("NOLOGO switch") == std::string::npos) return notes;
+  if (!IsNoLogoSwitch(DiagnosticLine(run, TARVEX_DIAG_NO_LOGO))) return notes;
   // The library names the three switches together; the probe's own
   // arguments tell which one it was.
   std::string which = "an AUTOMATION, EMBEDDING or NOLOGO";

@@ -1,7 +1,9 @@
 #include "run_record.h"
 
+#include "diagnostic_lines.h"
+
 std::string DiagnosticLine(const RunRecord& run, const std::string& start, bool last) {
-  static const std::string kPrefix = "TarvexLogo: ";
+  static const std::string kPrefix = TARVEX_DIAG_PREFIX;
   std::string found;
   for (const std::string& line : run.diagnostics) {
     if (line.compare(0, kPrefix.size(), kPrefix) != 0) continue;

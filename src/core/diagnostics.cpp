@@ -6,11 +6,12 @@
 #include <cstdio>
 
 #include "core/bounded_text.h"
+#include "diagnostic_lines.h"
 #include "core/utf8_text.h"
 
 namespace {
 
-constexpr char kPrefix[] = "TarvexLogo: ";
+constexpr char kPrefix[] = TARVEX_DIAG_PREFIX;
 
 }  // namespace
 
@@ -89,7 +90,15 @@ void SystemErrorText(unsigned long error, char* text, size_t size) {
   SetLastError(lastError);
 }
 
-void DiagnoseSystemError(unsigned long error, const char* format, ...) {
+void FormatBoundedText(char* buffer, size_t size, const char* format, ...) {
+  va_list arguments;
+  va_start(arguments, format);
+  FormatText(buffer, size, format, arguments);
+  va_end(arguments);
+  buffer[size - 1] = '\0';
+}
+
+void DiagnoseSystemError(unsigned long error, const char* after, const char* format, ...) {
   char lead[kDiagnosticLineSize];
   va_list arguments;
   va_start(arguments, format);
@@ -98,5 +107,5 @@ void DiagnoseSystemError(unsigned long error, const char* format, ...) {
   lead[sizeof lead - 1] = '\0';
   char text[160];
   SystemErrorText(error, text, sizeof text);
-  Diagnose("%s: %s (error %u)", lead, text, static_cast<unsigned>(error));
+  Diagnose("%s%s (error %u)%s", lead, text, static_cast<unsigned>(error), after);
 }

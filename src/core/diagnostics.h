@@ -4,6 +4,8 @@
 
 #include <cstddef>
 
+#include "diagnostic_lines.h"
+
 #if defined(__MINGW32__)
 // The lines are formatted by the system C runtime (msvcrt), whose printf
 // knows %d, %u and %s as used here; mingw's own printf would add 28 KiB.
@@ -30,6 +32,10 @@ void Diagnose(const char* format, ...) TARVEX_PRINTF_FORMAT(1, 2);
 void SystemErrorText(unsigned long error, char* text, size_t size);
 
 
-// Diagnose's line for a failed system call: the printf-style text, then ": ",
-// the system's message for `error` and " (error N)".
-void DiagnoseSystemError(unsigned long error, const char* format, ...) TARVEX_PRINTF_FORMAT(2, 3);
+// Formats into `buffer` (`size` bytes, size > 0) as Diagnose does, cut to
+// the buffer and terminated.
+void FormatBoundedText(char* buffer, size_t size, const char* format, ...) TARVEX_PRINTF_FORMAT(3, 4);
+
+// Diagnose's line for a failed system call: the printf-style text, the
+// system's message for `error`, " (error N)", then `after`.
+void DiagnoseSystemError(unsigned long error, const char* after, const char* format, ...) TARVEX_PRINTF_FORMAT(3, 4);

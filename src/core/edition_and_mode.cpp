@@ -13,7 +13,7 @@ namespace {
 
 // Reports which rule settled the mode, and passes the mode on.
 int Settled(int settled, const char* rule) {
-  Diagnose("mode %d%s", settled, rule);
+  Diagnose(TARVEX_DIAG_MODE "%d%s", settled, rule);
   return settled;
 }
 
@@ -21,15 +21,12 @@ int Settled(int settled, const char* rule) {
 // the resource library.
 void DiagnoseDialogFailure(bool ownModuleServes, DWORD error) {
   if (ownModuleServes) {
-    Diagnose("mode 0: the mode dialog could not be shown: no resource library was loaded, and dialog %d comes from it",
+    Diagnose(TARVEX_DIAG_MODE_DIALOG_FAILED "no resource library was loaded, and dialog %d comes from it",
              kModeDialogTemplate);
   } else if (error == ERROR_RESOURCE_NAME_NOT_FOUND || error == ERROR_RESOURCE_TYPE_NOT_FOUND) {
-    Diagnose("mode 0: the mode dialog could not be shown: the resource library has no dialog template %d",
-             kModeDialogTemplate);
+    Diagnose(TARVEX_DIAG_MODE_DIALOG_FAILED "the resource library has no dialog template %d", kModeDialogTemplate);
   } else {
-    char text[160];
-    SystemErrorText(error, text, sizeof text);
-    Diagnose("mode 0: the mode dialog could not be shown: %s (error %u)", text, static_cast<unsigned>(error));
+    DiagnoseSystemError(error, "", TARVEX_DIAG_MODE_DIALOG_FAILED);
   }
 }
 
@@ -37,67 +34,66 @@ void DiagnoseDialogFailure(bool ownModuleServes, DWORD error) {
 // a 32-bit program's HKLM\SOFTWARE is WOW6432Node.
 const char* RegistryView() { return sizeof(void*) == 8 ? "64-bit" : "32-bit"; }
 
-// The start of every edition line that found "DisableForms"; its arguments
-// are the edition, "enabled" or "disabled", the key and the registry view.
-#define TARVEX_FOUND_DISABLE_FORMS "edition %d (forms %s): \"DisableForms\" in HKLM\\%s (%s registry view) "
+// What a "DisableForms" that was found holds, after the edition line's
+// lead: a printable ASCII character as it is (the whole text "is" it when
+// it is the only one); any other byte (a blank, a control, an ANSI letter)
+// by its value, so the line stays UTF-8. A UTF-8 byte-order mark, which some
+// editors put first, is named.
+void DiagnoseFoundText(const char* lead, const char* text) {
+  const auto first = static_cast<unsigned char>(text[0]);
+  const bool printable = first > 0x20 && first < 0x7F && first != '"';
+  const bool byteOrderMark =
+      first == 0xEF && static_cast<unsigned char>(text[1]) == 0xBB && static_cast<unsigned char>(text[2]) == 0xBF;
+  if (first == '\0') {
+    Diagnose("%sis empty", lead);
+  } else if (printable && text[1] == '\0') {
+    Diagnose("%sis \"%c\"", lead, text[0]);
+  } else if (printable) {
+    Diagnose("%sbegins with \"%c\"", lead, text[0]);
+  } else {
+    Diagnose("%sbegins with byte 0x%02X%s", lead, static_cast<unsigned>(first),
+             byteOrderMark ? " (a UTF-8 byte-order mark, EF BB BF)" : "");
+  }
+}
 
 // The edition, and where and how "DisableForms" was found, so that a wrong
 // edition points at the value to mend. A key that is there but cannot be
 // opened (denied to the user, say) is told apart from a missing one.
 void DiagnoseEdition(int settled, StoredString found, const char* text, long openError) {
-  const char* forms = settled == 15 ? "enabled" : "disabled";
-  const auto first = static_cast<unsigned char>(text[0]);
-  // A printable ASCII character is shown as it is (the whole text "is" it
-  // when it is the only one); any other byte (a blank, a control, an ANSI
-  // letter) by its value, so the line stays UTF-8. A UTF-8 byte-order mark,
-  // which some editors put first, is named.
-  const bool printable = first > 0x20 && first < 0x7F && first != '"';
-  const bool byteOrderMark =
-      first == 0xEF && static_cast<unsigned char>(text[1]) == 0xBB && static_cast<unsigned char>(text[2]) == 0xBF;
+  char edition[64];
+  FormatBoundedText(edition, sizeof edition, TARVEX_DIAG_EDITION_FORMAT, settled,
+                    settled == 15 ? "enabled" : "disabled");
+  char where[kTextSize];
+  FormatBoundedText(where, sizeof where, "%s" TARVEX_DIAG_DISABLE_FORMS_FOUND_FORMAT, edition, kMachineSettingsKey,
+                    RegistryView());
   switch (found) {
     case StoredString::NoKey:
       if (openError == ERROR_FILE_NOT_FOUND || openError == ERROR_SUCCESS) {
-        Diagnose("edition %d (forms %s): no key HKLM\\%s in the %s registry view", settled, forms,
-                 kMachineSettingsKey, RegistryView());
+        Diagnose("%sno key HKLM\\%s in the %s registry view", edition, kMachineSettingsKey, RegistryView());
       } else {
-        char reason[160];
-        SystemErrorText(static_cast<unsigned long>(openError), reason, sizeof reason);
-        Diagnose("edition %d (forms %s): HKLM\\%s (%s registry view) could not be opened: %s (error %u)", settled,
-                 forms, kMachineSettingsKey, RegistryView(), reason, static_cast<unsigned>(openError));
+        DiagnoseSystemError(static_cast<unsigned long>(openError), "",
+                            "%sHKLM\\%s (%s registry view) could not be opened: ", edition, kMachineSettingsKey,
+                            RegistryView());
       }
       break;
     case StoredString::Missing:
-      Diagnose("edition %d (forms %s): \"DisableForms\" absent from HKLM\\%s (%s registry view)", settled, forms,
-               kMachineSettingsKey, RegistryView());
-      break;
-    case StoredString::Text:
-      if (first == '\0') {
-        Diagnose(TARVEX_FOUND_DISABLE_FORMS "is empty", settled, forms, kMachineSettingsKey, RegistryView());
-      } else if (printable && text[1] == '\0') {
-        Diagnose(TARVEX_FOUND_DISABLE_FORMS "is \"%c\"", settled, forms, kMachineSettingsKey, RegistryView(), text[0]);
-      } else if (printable) {
-        Diagnose(TARVEX_FOUND_DISABLE_FORMS "begins with \"%c\"", settled, forms, kMachineSettingsKey, RegistryView(),
-                 text[0]);
-      } else {
-        Diagnose(TARVEX_FOUND_DISABLE_FORMS "begins with byte 0x%02X%s", settled, forms, kMachineSettingsKey,
-                 RegistryView(), static_cast<unsigned>(first),
-                 byteOrderMark ? " (a UTF-8 byte-order mark, EF BB BF)" : "");
-      }
-      break;
-    case StoredString::TooLong:
-      Diagnose(TARVEX_FOUND_DISABLE_FORMS "is longer than 511 bytes", settled, forms, kMachineSettingsKey,
+      Diagnose("%s\"DisableForms\" absent from HKLM\\%s (%s registry view)", edition, kMachineSettingsKey,
                RegistryView());
       break;
+    case StoredString::Text:
+      DiagnoseFoundText(where, text);
+      break;
+    case StoredString::TooLong:
+      Diagnose("%sis longer than 511 bytes", where);
+      break;
     case StoredString::NotText:
-      Diagnose(TARVEX_FOUND_DISABLE_FORMS "is not text", settled, forms, kMachineSettingsKey, RegistryView());
+      Diagnose("%sis not text", where);
       break;
     case StoredString::Unreadable:
-      Diagnose(TARVEX_FOUND_DISABLE_FORMS "could not be read", settled, forms, kMachineSettingsKey, RegistryView());
+      Diagnose("%scould not be read", where);
       break;
   }
 }
-
-#undef TARVEX_FOUND_DISABLE_FORMS
 
 }  // namespace
 
@@ -147,7 +143,7 @@ int LogoStartup::AskMode() {
     return 0;
   }
   const int chosen = answer == kModeDialogForms ? 1 : 0;
-  Diagnose("mode %d from the mode dialog (control %d)", chosen, static_cast<int>(answer));
+  Diagnose(TARVEX_DIAG_MODE "%d from the mode dialog (control %d)", chosen, static_cast<int>(answer));
   return chosen;
 }
 

@@ -2,6 +2,7 @@
 // process detach.
 #include "core/diagnostics.h"
 #include "core/logo_startup.h"
+#include "diagnostic_lines.h"
 
 namespace {
 
@@ -41,7 +42,7 @@ void LogoStartup::OnProcessAttach(HMODULE ownModule) {
   if (LogoAllowed()) {
     CreateLogoWindow();
   } else {
-    Diagnose("no logo: an AUTOMATION, EMBEDDING or NOLOGO switch");
+    Diagnose(TARVEX_DIAG_NO_LOGO_SWITCH);
   }
 }
 

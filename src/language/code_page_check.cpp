@@ -56,7 +56,7 @@ void LogoStartup::CheckCodePage() {
     Diagnose("code page %u suits language %d", systemCodePage, language);
     return;
   }
-  Diagnose("language %d needs code page %u, system has %u", language, required, systemCodePage);
+  Diagnose(TARVEX_DIAG_CODE_PAGE_MISMATCH_FORMAT, language, required, systemCodePage);
   ReportCodePageMismatch();
 }
 

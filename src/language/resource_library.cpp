@@ -24,21 +24,18 @@ bool HostExecutableName(WCHAR* name) {
 // GetLastError after a failed load. The name is written in UTF-8.
 void DiagnoseResourceLibrary(const WCHAR* path, bool loaded, DWORD error, bool lookupFound) {
   if (path[0] == 0) {
-    Diagnose("no resource library path, own module used");
+    Diagnose(TARVEX_DIAG_NO_RESOURCE_PATH_LINE);
     return;
   }
   char name[320];
   CopyPathAsUtf8(name, sizeof name, path);
   if (loaded) {
-    Diagnose("resource library %s loaded, %s", name,
-             lookupFound ? "GetResourceID found" : "no GetResourceID: keys show as themselves");
+    Diagnose(TARVEX_DIAG_RESOURCE_LOADED_FORMAT, name, lookupFound ? TARVEX_DIAG_LOOKUP_FOUND : TARVEX_DIAG_LOOKUP_MISSING);
   } else if (error == ERROR_MOD_NOT_FOUND || error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
-    Diagnose("resource library %s not found, own module used", name);
+    Diagnose(TARVEX_DIAG_RESOURCE_NOT_FOUND_FORMAT, name);
   } else {
-    char text[160];
-    SystemErrorText(error, text, sizeof text);
-    Diagnose("resource library %s failed to load: %s (error %u), own module used", name, text,
-             static_cast<unsigned>(error));
+    DiagnoseSystemError(error, TARVEX_DIAG_OWN_MODULE_USED, TARVEX_DIAG_RESOURCE_LIBRARY "%s" TARVEX_DIAG_FAILED_TO_LOAD,
+                        name);
   }
 }
 

@@ -6,6 +6,7 @@
 #include "core/diagnostics.h"
 #include "core/edition_and_mode.h"
 #include "core/logo_startup.h"
+#include "diagnostic_lines.h"
 #include "logo/dib_palette.h"
 #include "logo/logo_scale.h"
 #include "logo/scoped_gdi.h"
@@ -27,9 +28,9 @@ DWORD LogoCharacterSet(int languageSetting) {
 // and without one the library's own module, which holds none, stands in.
 void DiagnoseMissingBitmap(bool ownModuleServes, const char* name) {
   if (ownModuleServes) {
-    Diagnose("no logo: no resource library was loaded, and the logo's bitmap %s comes from it", name);
+    Diagnose(TARVEX_DIAG_NO_LOGO "no resource library was loaded, and the logo's bitmap %s comes from it", name);
   } else {
-    Diagnose("no logo: the resource library has no bitmap %s", name);
+    Diagnose(TARVEX_DIAG_NO_LOGO "the resource library has no bitmap %s", name);
   }
 }
 
@@ -39,11 +40,11 @@ void DiagnoseUnusableBitmap(HMODULE resourceModule, const char* name) {
   SIZE declared{};
   if (CheckBitmapResource(resourceModule, name, &declared) == BitmapResourceState::TooLarge) {
     const SIZE limit = LogoBitmapLimit();
-    Diagnose("no logo: bitmap %s of the resource library declares %dx%d pixels, more than a logo's %dx%d", name,
+    Diagnose(TARVEX_DIAG_NO_LOGO "bitmap %s of the resource library declares %dx%d pixels, more than a logo's %dx%d", name,
              static_cast<int>(declared.cx), static_cast<int>(declared.cy), static_cast<int>(limit.cx),
              static_cast<int>(limit.cy));
   } else {
-    Diagnose("no logo: bitmap %s of the resource library could not be made into a picture", name);
+    Diagnose(TARVEX_DIAG_NO_LOGO "bitmap %s of the resource library could not be made into a picture", name);
   }
 }
 
@@ -155,7 +156,7 @@ LogoClassRegistration LogoStartup::RegisterLogoWindowClass() {
       return LogoClassRegistration::TakenOver;
     }
   }
-  DiagnoseSystemError(error, "no logo: the window class could not be registered");
+  DiagnoseSystemError(error, "", TARVEX_DIAG_NO_LOGO "the window class could not be registered: ");
   return LogoClassRegistration::Failed;
 }
 
@@ -180,7 +181,8 @@ bool LogoStartup::LoadLogoBitmap(bool svga, const char* name) {
     if (state == BitmapResourceState::Whole) {
       logoBitmap.reset(LoadResourceBitmap(name));
       if (!logoBitmap) {
-        DiagnoseSystemError(GetLastError(), "no logo: the platform refused bitmap %s of the resource library", name);
+        DiagnoseSystemError(GetLastError(), "", TARVEX_DIAG_NO_LOGO "the platform refused bitmap %s of the resource library: ",
+                            name);
         return false;
       }
     }
@@ -241,13 +243,13 @@ void LogoStartup::CreateLogoWindow() {
   const LogoPlacement placement = PlaceLogo(SIZE{size.bmWidth, size.bmHeight}, dpi);
   const HWND window = OpenLogoWindow(placement, registration);
   if (window == nullptr) {
-    DiagnoseSystemError(GetLastError(), "no logo: the window for %s could not be created", name);
+    DiagnoseSystemError(GetLastError(), "", TARVEX_DIAG_NO_LOGO "the window for %s could not be created: ", name);
     return;
   }
   ShowWindow(window, SW_SHOW);
   // Paints at once, so the logo is up before the host's message loop runs.
   UpdateWindow(window);
-  Diagnose("logo %s shown at %d,%d %dx%d%s", name, placement.x, placement.y, placement.width, placement.height,
+  Diagnose(TARVEX_DIAG_LOGO_SHOWN_FORMAT, name, placement.x, placement.y, placement.width, placement.height,
            logoPalette ? " with its palette" : "");
   if (!IsUnscaled(logoScale)) {
     Diagnose("logo drawn at %d DPI: %dx%d pixels from a bitmap of %dx%d", dpi, ScaledLength(size.bmWidth, logoScale),

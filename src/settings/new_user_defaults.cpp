@@ -2,6 +2,7 @@
 // the machine-wide defaults hold and the user lacks.
 #include "core/diagnostics.h"
 #include "core/logo_startup.h"
+#include "diagnostic_lines.h"
 #include "settings/reg_key.h"
 
 namespace {
@@ -11,16 +12,15 @@ const char kUserSettingsKey[] = "Software\\Vornek";
 
 void DiagnoseDefaultsCopy(bool sourceOpened, bool destinationOpened, const KeyTreeCopyCounts& counts) {
   if (!destinationOpened) {
-    Diagnose("new-user defaults: user key HKCU\\%s could not be opened, nothing copied", kUserSettingsKey);
+    Diagnose(TARVEX_DIAG_USER_KEY_FAILED_FORMAT, kUserSettingsKey);
   } else if (!sourceOpened) {
-    Diagnose("new-user defaults: HKLM\\%s missing or unreadable", kNewUserDefaultsKey);
+    Diagnose(TARVEX_DIAG_DEFAULTS "HKLM\\%s missing or unreadable", kNewUserDefaultsKey);
   } else if (counts.valuesRefused == 0 && counts.keysCutShort == 0) {
-    Diagnose("new-user defaults: %u keys walked, %u created for the user; %u values copied, %u kept",
+    Diagnose(TARVEX_DIAG_DEFAULTS "%u keys walked, %u created for the user; %u values copied, %u kept",
              static_cast<unsigned>(counts.keys), static_cast<unsigned>(counts.keysCreated),
              static_cast<unsigned>(counts.valuesWritten), static_cast<unsigned>(counts.valuesKept));
   } else {
-    Diagnose("new-user defaults: %u keys walked, %u created for the user; %u values copied, %u kept, %u refused, "
-             "%u keys cut short",
+    Diagnose(TARVEX_DIAG_DEFAULTS_REFUSED_FORMAT,
              static_cast<unsigned>(counts.keys), static_cast<unsigned>(counts.keysCreated),
              static_cast<unsigned>(counts.valuesWritten), static_cast<unsigned>(counts.valuesKept),
              static_cast<unsigned>(counts.valuesRefused), static_cast<unsigned>(counts.keysCutShort));

@@ -12,6 +12,7 @@
 
 #include "core/library_entry.h"
 #include "language_test_support.h"
+#include "line_reading.h"
 #include "settings/reg_key.h"
 #include "startup_fixture.h"
 #include "test_dib.h"
@@ -523,3 +524,83 @@ TEST(Diagnose, ACutEndsBeforeACharacterItWouldSplit) {
 }
 
 }  // namespace
+
+// ---- the lines the probe reads, read by the probe's own functions
+
+struct ReadCase {
+  const char* what;
+  std::function<void()> prepare;
+  std::function<bool(const std::string&, std::string*)> read;
+  std::string expected;  // what the reading gives
+};
+
+// Each kind of line the probe's problems, notes and summary read, as a real
+// start writes it: reword one, and the probe's reading fails here.
+TEST_F(StartupTest, TheProbeReadsEveryLineItDependsOn) {
+  const auto is = [](bool (*test)(const std::string&)) {
+    return [test](const std::string& line, std::string* read) { return test(line) && (*read = "yes", true); };
+  };
+  const ReadCase cases[] = {
+      {"library not found", [] { winsim::SetCommandLine("host.exe /nologo"); }, ReadResourceNotFound,
+       language_test::LibraryPathFor(0)},
+      {"library damaged",
+       [] {
+         winsim::ModuleImage damaged;
+         damaged.damaged = true;
+         winsim::AddModuleFile(language_test::LibraryPathFor(0), damaged);
+         winsim::SetCommandLine("host.exe /nologo");
+       },
+       [](const std::string& line, std::string* read) {
+         std::string path;
+         return ReadResourceLoadFailure(line, &path, read);
+       },
+       "Bad EXE format for %1 (error 193)"},
+      {"no GetResourceID",
+       [] {
+         winsim::ModuleImage image;
+         winsim::AddModuleFile(language_test::LibraryPathFor(0), image);
+         winsim::SetCommandLine("host.exe /nologo");
+       },
+       is(LacksResourceLookup), "yes"},
+      {"code page", [] { UserLanguage(language_test::kMainModeKey, "1"); }, ReadCodePageMismatch,
+       "language 1 needs code page 1251, system has 1252"},
+      {"user key refused",
+       [] {
+         winsim::InjectFailure("RegCreateKeyExA");
+         winsim::SetCommandLine("host.exe /nologo");
+       },
+       is(IsDefaultsFailure), "yes"},
+      {"DisableForms that disables nothing",
+       [] {
+         winsim::SetRegistryString(HKEY_LOCAL_MACHINE, kProductKey, "DisableForms", "yes");
+         winsim::SetCommandLine("host.exe /nologo");
+       },
+       ReadUnclearDisableForms,
+       "\"DisableForms\" in HKLM\\SOFTWARE\\Pellix\\Tarvex\\4.0 (" + kView + ") begins with \"y\""},
+      {"mode dialog without a library", [] { winsim::SetCommandLine("host.exe"); }, ReadModeDialogFailure,
+       "no resource library was loaded, and dialog 152 comes from it"},
+      {"no logo without a library", [] { winsim::SetCommandLine("host.exe /standard"); }, is(IsNoLogoFailure), "yes"},
+      {"no logo by a switch", [] { winsim::SetCommandLine("host.exe /nologo"); }, is(IsNoLogoSwitch), "yes"},
+      {"logo shown",
+       [] {
+         AddResourceLibrary(0);
+         winsim::SetCommandLine("host.exe /standard");
+       },
+       ReadLogoShown, "SVGA_LOGO_ZOLT"},
+  };
+  for (const ReadCase& c : cases) {
+    winsim::Reset();
+    winsim::SetHostExecutablePath(language_test::kHostPath);
+    const HMODULE own = winsim::AddLoadedModule("C:\\Program Files\\Tarvex\\TarvexLogo.dll", OwnModuleImage());
+    c.prepare();
+    ProductStartup start;
+    RunLibraryEntry(start, own, DLL_PROCESS_ATTACH);
+    std::vector<std::string> readings;
+    for (const std::string& line : DiagnosticLines()) {
+      std::string read;
+      if (c.read(line, &read)) readings.push_back(read);
+    }
+    EXPECT_EQ(readings, std::vector<std::string>{c.expected}) << c.what << ":\n" << Joined(DiagnosticLines());
+    RunLibraryEntry(start, own, DLL_PROCESS_DETACH);
+  }
+}
