@@ -68,68 +68,86 @@ DWORD DibColourTableSize(const DibView& dib) {
   return DibColourCount(dib) * entrySize;
 }
 
-bool DescribeDib(const DibView& dib, DibLayout* layout) {
-  const DWORD headerSize = HeaderSizeInside(dib);
-  if (headerSize == 0) return false;
-  const BYTE* header = dib.bytes;
-  DibLayout found{};
-  found.coreHeader = headerSize == kCoreHeaderSize;
-  found.headerSize = headerSize;
-  if (found.coreHeader) {
-    found.width = ReadWord(header + 4);
-    found.height = ReadWord(header + 6);
-    found.bitCount = ReadWord(header + 10);
-    found.compression = BI_RGB;
-  } else {
-    found.width = static_cast<LONG>(ReadDword(header + 4));
-    found.height = static_cast<LONG>(ReadDword(header + 8));
-    found.bitCount = ReadWord(header + 14);
-    found.compression = ReadDword(header + 16);
-  }
-  if (!IsDrawableForm(found.bitCount, found.compression)) return false;
-  if (found.width <= 0 || found.height == 0) return false;
-  // Run-length data comes with a 40-byte header, bottom-up, and says how long
-  // it is; GDI reads that many bytes.
-  const bool runLength = IsRunLength(found.compression);
-  const DWORD encodedSize = runLength ? ReadDword(header + 20) : 0;
-  if (runLength && (headerSize != kInfoHeaderSize || found.height < 0 || encodedSize == 0)) return false;
+namespace {
 
-  const DWORD masksSize = (found.compression == BI_BITFIELDS && headerSize == kInfoHeaderSize) ? kBitFieldMasksSize : 0;
-  found.colourCount = DibColourCount(dib);
-  found.paletteEntries = found.colourCount & 0xFFFF;
-  found.colourEntrySize = found.coreHeader ? 3 : 4;
-  found.colourTableOffset = headerSize + masksSize;
+// The header's own fields: size, form, dimensions; false for a form GDI
+// does not draw or an empty image.
+bool ReadDibHeader(const DibView& dib, DWORD headerSize, DibLayout* found) {
+  const BYTE* header = dib.bytes;
+  found->coreHeader = headerSize == kCoreHeaderSize;
+  found->headerSize = headerSize;
+  if (found->coreHeader) {
+    found->width = ReadWord(header + 4);
+    found->height = ReadWord(header + 6);
+    found->bitCount = ReadWord(header + 10);
+    found->compression = BI_RGB;
+  } else {
+    found->width = static_cast<LONG>(ReadDword(header + 4));
+    found->height = static_cast<LONG>(ReadDword(header + 8));
+    found->bitCount = ReadWord(header + 14);
+    found->compression = ReadDword(header + 16);
+  }
+  return IsDrawableForm(found->bitCount, found->compression) && found->width > 0 && found->height != 0;
+}
+
+// Where the colour table and the pixels lie; false when the table, as far
+// as either reader takes it, runs past the resource.
+bool PlaceColourTable(const DibView& dib, DibLayout* found) {
+  const DWORD masksSize =
+      (found->compression == BI_BITFIELDS && found->headerSize == kInfoHeaderSize) ? kBitFieldMasksSize : 0;
+  found->colourCount = DibColourCount(dib);
+  found->paletteEntries = found->colourCount & 0xFFFF;
+  found->colourEntrySize = found->coreHeader ? 3 : 4;
+  found->colourTableOffset = found->headerSize + masksSize;
   // The table's size counts in its low 16 bits only, so 16- and 24-bit images
   // without biClrUsed have their pixels right behind the header (and masks).
-  found.bitsOffset = headerSize + masksSize + (DibColourTableSize(dib) & 0xFFFF);
-
+  found->bitsOffset = found->headerSize + masksSize + (DibColourTableSize(dib) & 0xFFFF);
   // The colour entries read: ours for the palette, and those GDI reads for
   // images of up to 8 bits (at most 2 to the power of the bit count).
   std::uint64_t gdiEntries = 0;
-  if (found.bitCount <= 8) {
-    const DWORD most = PowerOfTwo(found.bitCount);
-    const DWORD used = found.coreHeader ? 0 : ReadDword(header + 32);
+  if (found->bitCount <= 8) {
+    const DWORD most = PowerOfTwo(found->bitCount);
+    const DWORD used = found->coreHeader ? 0 : ReadDword(dib.bytes + 32);
     gdiEntries = (used != 0 && used < most) ? used : most;
   }
-  const std::uint64_t entriesRead = found.paletteEntries > gdiEntries ? found.paletteEntries : gdiEntries;
-  const std::uint64_t tableEnd = std::uint64_t{found.colourTableOffset} + entriesRead * found.colourEntrySize;
-  if (tableEnd > dib.size || found.bitsOffset > dib.size) return false;
+  const std::uint64_t entriesRead = found->paletteEntries > gdiEntries ? found->paletteEntries : gdiEntries;
+  const std::uint64_t tableEnd = std::uint64_t{found->colourTableOffset} + entriesRead * found->colourEntrySize;
+  return tableEnd <= dib.size && found->bitsOffset <= dib.size;
+}
 
-  if (runLength) {
-    if (encodedSize > dib.size - found.bitsOffset) return false;
-    found.bitsSize = encodedSize;
-    *layout = found;
+// The pixels' size: what run-length data says it is, or whole padded rows;
+// false when they run past the resource.
+bool MeasureBits(const DibView& dib, DibLayout* found) {
+  const std::uint64_t available = dib.size - found->bitsOffset;
+  if (IsRunLength(found->compression)) {
+    const DWORD encodedSize = ReadDword(dib.bytes + 20);
+    if (encodedSize > available) return false;
+    found->bitsSize = encodedSize;
     return true;
   }
-
   // Rows are padded to 4 bytes; compare by division so that no product overflows.
-  const std::uint64_t stride = (std::uint64_t(found.width) * found.bitCount + 31) / 32 * 4;
-  const std::int64_t signedRows = found.height;
+  const std::uint64_t stride = (std::uint64_t(found->width) * found->bitCount + 31) / 32 * 4;
+  const std::int64_t signedRows = found->height;
   const std::uint64_t rows = static_cast<std::uint64_t>(signedRows < 0 ? -signedRows : signedRows);
-  const std::uint64_t available = dib.size - found.bitsOffset;
   if (rows > available / stride) return false;
-  found.bitsSize = static_cast<DWORD>(rows * stride);
+  found->bitsSize = static_cast<DWORD>(rows * stride);
+  return true;
+}
 
+}  // namespace
+
+bool DescribeDib(const DibView& dib, DibLayout* layout) {
+  const DWORD headerSize = HeaderSizeInside(dib);
+  if (headerSize == 0) return false;
+  DibLayout found{};
+  if (!ReadDibHeader(dib, headerSize, &found)) return false;
+  // Run-length data comes with a 40-byte header, bottom-up, and says how long
+  // it is; GDI reads that many bytes.
+  if (IsRunLength(found.compression) &&
+      (headerSize != kInfoHeaderSize || found.height < 0 || ReadDword(dib.bytes + 20) == 0)) {
+    return false;
+  }
+  if (!PlaceColourTable(dib, &found) || !MeasureBits(dib, &found)) return false;
   *layout = found;
   return true;
 }
