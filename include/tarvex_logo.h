@@ -43,6 +43,10 @@ extern "C" {
 /* Size of each of the two text fields BeforeInitHelmex fills, in bytes. */
 #define TARVEX_LOGO_NAME_FIELD_SIZE 260
 
+/* The logo window's class, for a host that looks for the window
+ * (FindWindowA(TARVEX_LOGO_WINDOW_CLASS, NULL)). */
+#define TARVEX_LOGO_WINDOW_CLASS "TarvexLogoWndClass"
+
 /* Height of the band along the bottom of the logo where the status line is
  * drawn, in pixels: a logo bitmap keeps that band quiet. */
 #define TARVEX_LOGO_STATUS_BAND_HEIGHT 18

@@ -44,6 +44,14 @@ class JsonWriter {
     Key(key);
     Value(value);
   }
+  // `key` and an array of every value in `values`, in order.
+  template <typename Values>
+  void Array(const std::string& key, const Values& values) {
+    Key(key);
+    BeginArray();
+    for (const auto& value : values) Value(value);
+    EndArray();
+  }
 
   const std::string& Text() const { return text_; }
 

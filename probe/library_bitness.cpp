@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "unique_handle.h"
 #include "wide_text.h"
 
 namespace {
@@ -13,27 +14,17 @@ bool ReadAt(HANDLE file, DWORD offset, void* buffer, DWORD size) {
   return ReadFile(file, buffer, size, &read, nullptr) && read == size;
 }
 
-class ScopedFile {
- public:
-  explicit ScopedFile(const std::string& path)
-      : handle_(CreateFileW(Utf16(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, 0, nullptr)) {}
-  ~ScopedFile() {
-    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-  }
-  ScopedFile(const ScopedFile&) = delete;
-  ScopedFile& operator=(const ScopedFile&) = delete;
-  HANDLE get() const { return handle_; }
-
- private:
-  HANDLE handle_;
+struct InvalidFileHandle {
+  static HANDLE Value() { return INVALID_HANDLE_VALUE; }
 };
+using UniqueFile = UniqueHandle<HANDLE, CloseHandle, InvalidFileHandle>;
 
 }  // namespace
 
 int ImageBits(const std::string& path) {
-  ScopedFile file(path);
-  if (file.get() == INVALID_HANDLE_VALUE) return 0;
+  const UniqueFile file(CreateFileW(Utf16(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr));
+  if (!file) return 0;
   IMAGE_DOS_HEADER dos = {};
   if (!ReadAt(file.get(), 0, &dos, sizeof dos) || dos.e_magic != IMAGE_DOS_SIGNATURE) return 0;
   // The new header lies past the old one; a file that says otherwise is no image.

@@ -2,14 +2,15 @@
 
 #include <windows.h>
 
-#include "png_capture.h"
+#include "picture_match.h"
+#include "png_file.h"
 #include "tarvex_logo.h"
 #include "process_modules.h"
 #include "wide_text.h"
 #include "window_styles.h"
 
 bool ReportLogoWindow(JsonWriter& json, const Options& options) {
-  HWND logo = FindWindowA("TarvexLogoWndClass", nullptr);
+  HWND logo = FindWindowA(TARVEX_LOGO_WINDOW_CLASS, nullptr);
   json.Key("logoWindow");
   if (!logo) {
     json.Null();
@@ -43,15 +44,9 @@ bool ReportLogoWindow(JsonWriter& json, const Options& options) {
   json.Field("exStyle", static_cast<long long>(exStyle));
   // The same for a person: hexadecimal and flag names.
   json.Field("styleHex", StyleHex(style));
-  json.Key("styleNames");
-  json.BeginArray();
-  for (const std::string& name : StyleNames(style)) json.Value(name);
-  json.EndArray();
+  json.Array("styleNames", StyleNames(style));
   json.Field("exStyleHex", StyleHex(exStyle));
-  json.Key("exStyleNames");
-  json.BeginArray();
-  for (const std::string& name : ExStyleNames(exStyle)) json.Value(name);
-  json.EndArray();
+  json.Array("exStyleNames", ExStyleNames(exStyle));
   if (!options.capturePath.empty()) {
     json.Field("capture", CaptureWindowToPng(logo, options.capturePath) ? options.capturePath : std::string());
   }

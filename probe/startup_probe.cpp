@@ -28,7 +28,9 @@
 #include "relaunch.h"
 #include "run_record.h"
 #include "status_worker.h"
+#include "tarvex_logo.h"
 #include "watchdog.h"
+#include "whole_file.h"
 #include "wide_text.h"
 #include "worker_exports.h"
 
@@ -79,86 +81,104 @@ bool IsSystemModule(const std::string& path) {
                         windows.c_str(), static_cast<int>(windows.size())) == CSTR_EQUAL;
 }
 
-// Calls the exports of a loaded library and reports what it settled.
-void ReportLoadedLibrary(JsonWriter& json, HMODULE library, const Options& options, RunRecord* run) {
-  auto getMode = Export<IntQuery>(library, MAKEINTRESOURCEA(1));
-  auto getEdition = Export<IntQuery>(library, MAKEINTRESOURCEA(2));
-  auto closeLogo = Export<CloseQuery>(library, MAKEINTRESOURCEA(6));
-  auto setExitCommand = Export<SetExitCommandFunction>(library, MAKEINTRESOURCEA(8));
-  auto beforeInitHelmex = Export<BeforeInitHelmexFunction>(library, "BeforeInitHelmex");
-  auto getVersion = Export<IntQuery>(library, "GetVersionNumber");
-  auto setStatusText = Export<SetStatusTextFunction>(library, MAKEINTRESOURCEA(14));
+// The library's exports, as a host reaches them.
+struct Exports {
+  explicit Exports(HMODULE library)
+      : getMode(Export<IntQuery>(library, MAKEINTRESOURCEA(TARVEX_LOGO_ORDINAL_GET_MODE))),
+        getEdition(Export<IntQuery>(library, MAKEINTRESOURCEA(TARVEX_LOGO_ORDINAL_GET_EDITION))),
+        closeLogo(Export<CloseQuery>(library, MAKEINTRESOURCEA(TARVEX_LOGO_ORDINAL_CLOSE))),
+        setExitCommand(Export<SetExitCommandFunction>(library, MAKEINTRESOURCEA(TARVEX_LOGO_ORDINAL_SET_EXIT_COMMAND))),
+        beforeInitHelmex(Export<BeforeInitHelmexFunction>(library, "BeforeInitHelmex")),
+        getVersion(Export<IntQuery>(library, "GetVersionNumber")),
+        setStatusText(Export<SetStatusTextFunction>(library, MAKEINTRESOURCEA(TARVEX_LOGO_ORDINAL_SET_STATUS_TEXT))) {}
+  IntQuery getMode;
+  IntQuery getEdition;
+  CloseQuery closeLogo;
+  SetExitCommandFunction setExitCommand;
+  BeforeInitHelmexFunction beforeInitHelmex;
+  IntQuery getVersion;
+  SetStatusTextFunction setStatusText;
+};
 
-  PumpMessages(options.pumpMs);
-  // The host's progress on the logo, each line painted before the next.
+// The host's progress on the logo, each line painted before the next, then
+// a worker's while this thread, the logo's, waits for the worker.
+void ReportStatusLines(JsonWriter& json, const Exports& exports, const Options& options) {
+  if (!exports.setStatusText) return;
   if (!options.statusTexts.empty()) {
     json.Key("statusTexts");
     json.BeginArray();
     for (const std::string& text : options.statusTexts) {
       json.BeginObject();
       json.Field("text", text);
-      if (setStatusText) json.Field("result", static_cast<long long>(setStatusText(AnsiText(text).c_str())));
+      json.Field("result", static_cast<long long>(exports.setStatusText(AnsiText(text).c_str())));
       json.EndObject();
       PumpMessages(options.statusPumpMs);
     }
     json.EndArray();
   }
-  // A worker's progress while this thread, the logo's, waits for the worker.
-  if (options.haveStatusFromThread && setStatusText) {
-    const StatusFromWorker call = SetStatusTextFromWorker(setStatusText, AnsiText(options.statusFromThread), 10000);
-    json.Key("statusFromThread");
-    json.BeginObject();
-    json.Field("text", options.statusFromThread);
-    json.Field("returned", call.returned);
-    json.Field("result", static_cast<long long>(call.result));
-    json.EndObject();
-    PumpMessages(options.statusPumpMs);
-  }
-  run->settled = getMode && getEdition;
-  if (getMode) json.Field("mode", static_cast<long long>(run->mode = getMode()));
-  if (getEdition) json.Field("edition", static_cast<long long>(run->edition = getEdition()));
-  if (getVersion) json.Field("version", static_cast<long long>(getVersion()));
-  if (beforeInitHelmex) {
-    char names[520];
-    std::memset(names, 0, sizeof names);
-    beforeInitHelmex(names);
-    names[259] = names[519] = '\0';
-    json.Field("productKeyName", std::string(names));
-    json.Field("resourceBaseName", std::string(names + 260));
-  }
+  if (!options.haveStatusFromThread) return;
+  const StatusFromWorker call =
+      SetStatusTextFromWorker(exports.setStatusText, AnsiText(options.statusFromThread), 10000);
+  json.Key("statusFromThread");
+  json.BeginObject();
+  json.Field("text", options.statusFromThread);
+  json.Field("returned", call.returned);
+  json.Field("result", static_cast<long long>(call.result));
+  json.EndObject();
+  PumpMessages(options.statusPumpMs);
+}
+
+// What the start settled: mode, edition, version and the two names.
+void ReportSettled(JsonWriter& json, const Exports& exports, RunRecord* run) {
+  run->settled = exports.getMode && exports.getEdition;
+  if (exports.getMode) json.Field("mode", static_cast<long long>(run->mode = exports.getMode()));
+  if (exports.getEdition) json.Field("edition", static_cast<long long>(run->edition = exports.getEdition()));
+  if (exports.getVersion) json.Field("version", static_cast<long long>(exports.getVersion()));
+  if (!exports.beforeInitHelmex) return;
+  constexpr int kField = TARVEX_LOGO_NAME_FIELD_SIZE;
+  char names[2 * kField] = {};
+  exports.beforeInitHelmex(names);
+  names[kField - 1] = names[2 * kField - 1] = '\0';
+  json.Field("productKeyName", std::string(names));
+  json.Field("resourceBaseName", std::string(names + kField));
+}
+
+// Every module of the process, and apart from the system's the library and its resource library.
+void ReportModules(JsonWriter& json, RunRecord* run) {
   const std::vector<std::string> modules = LoadedModulePaths();
-  json.Key("modules");
-  json.BeginArray();
-  for (const std::string& path : modules) json.Value(path);
-  json.EndArray();
-  // The library and its resource library, apart from the system's modules.
-  json.Key("productModules");
-  json.BeginArray();
+  json.Array("modules", modules);
   for (const std::string& path : modules) {
-    if (path == run->host || IsSystemModule(path)) continue;
-    run->productModules.push_back(path);
-    json.Value(path);
+    if (path != run->host && !IsSystemModule(path)) run->productModules.push_back(path);
   }
-  json.EndArray();
+  json.Array("productModules", run->productModules);
+}
+
+// LogoClose twice, and a status line after it when asked.
+void ReportClose(JsonWriter& json, const Exports& exports, const Options& options) {
+  if (!options.closeLogo || !exports.closeLogo) return;
+  const long long results[] = {exports.closeLogo(), exports.closeLogo()};
+  json.Array("logoClose", results);
+  json.Field("logoWindowAfterClose", FindWindowA(TARVEX_LOGO_WINDOW_CLASS, nullptr) != nullptr);
+  if (!options.haveStatusAfterClose || !exports.setStatusText) return;
+  json.Key("statusAfterClose");
+  json.BeginObject();
+  json.Field("result", static_cast<long long>(exports.setStatusText(AnsiText(options.statusAfterClose).c_str())));
+  PumpMessages(options.statusPumpMs);
+  json.Field("logoWindow", FindWindowA(TARVEX_LOGO_WINDOW_CLASS, nullptr) != nullptr);
+  json.EndObject();
+}
+
+// Calls the exports of a loaded library and reports what it settled.
+void ReportLoadedLibrary(JsonWriter& json, HMODULE library, const Options& options, RunRecord* run) {
+  const Exports exports(library);
+  PumpMessages(options.pumpMs);
+  ReportStatusLines(json, exports, options);
+  ReportSettled(json, exports, run);
+  ReportModules(json, run);
   run->logoWindow = ReportLogoWindow(json, options);
-  if (options.closeLogo && closeLogo) {
-    json.Key("logoClose");
-    json.BeginArray();
-    json.Value(static_cast<long long>(closeLogo()));
-    json.Value(static_cast<long long>(closeLogo()));
-    json.EndArray();
-    json.Field("logoWindowAfterClose", FindWindowA("TarvexLogoWndClass", nullptr) != nullptr);
-    if (options.haveStatusAfterClose && setStatusText) {
-      json.Key("statusAfterClose");
-      json.BeginObject();
-      json.Field("result", static_cast<long long>(setStatusText(AnsiText(options.statusAfterClose).c_str())));
-      PumpMessages(options.statusPumpMs);
-      json.Field("logoWindow", FindWindowA("TarvexLogoWndClass", nullptr) != nullptr);
-      json.EndObject();
-    }
-  }
-  if (options.haveExitCommand && setExitCommand) {
-    const char* stored = setExitCommand(options.exitCommand.c_str(), options.exitShow);
+  ReportClose(json, exports, options);
+  if (options.haveExitCommand && exports.setExitCommand) {
+    const char* stored = exports.setExitCommand(options.exitCommand.c_str(), options.exitShow);
     json.Field("exitCommand", std::string(stored ? stored : ""));
   }
 }
@@ -178,11 +198,83 @@ bool SameFolder(const std::string& path, const std::string& folder) {
                         static_cast<int>(folder.size())) == CSTR_EQUAL;
 }
 
-bool WriteTextFile(const std::string& path, const std::string& text) {
-  FILE* file = _wfopen(Utf16(path).c_str(), L"wb");
-  if (!file) return false;
-  const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-  return std::fclose(file) == 0 && written;
+// Where the run's paths come from, and the warning for a library outside the probe's folder.
+void PrepareRun(Options* options, RunRecord* run) {
+  run->resourceLibraryFolder = ProbeFolder();
+  run->host = ProbeExecutable();
+  if (options->library.empty()) options->library = run->resourceLibraryFolder + "TarvexLogo.dll";
+  run->library = LibraryFullName(options->library);
+  run->capturePath = options->capturePath;
+  // The library looks for its resources beside the host, which is the probe.
+  run->libraryOutsideHostFolder = !SameFolder(run->library, run->resourceLibraryFolder);
+  if (!run->libraryOutsideHostFolder) return;
+  JsonWriter warning;
+  warning.BeginObject();
+  warning.Field("event", std::string("warning"));
+  warning.Field("text", "the library lies outside the probe's folder, but its resource libraries are looked for "
+                        "beside the probe, in " + run->resourceLibraryFolder +
+                        ": copy startup-probe.exe into the application's folder to check that installation");
+  warning.EndObject();
+  std::fprintf(stderr, "%s\n", warning.Text().c_str());
+  std::fflush(stderr);
+}
+
+// One load: the exports, a worker's close or unload when asked, the unload.
+// Null when the library did not load.
+HMODULE ReportLoad(JsonWriter& json, const Options& options, RunRecord* run) {
+  HMODULE library = LoadLibraryW(Utf16(options.library).c_str());
+  run->loadError = library ? 0 : GetLastError();
+  run->loaded = library != nullptr;
+  json.Field("loaded", run->loaded);
+  if (!library) {
+    json.Field("loadError", static_cast<long long>(run->loadError));
+    return nullptr;
+  }
+  ReportLoadedLibrary(json, library, options, run);
+  if (options.fromThread == "close") ReportCloseFromThread(json, library, options.pumpMs);
+  const bool unloadedByWorker = options.fromThread == "unload" && ReportUnloadFromThread(json, library, options.pumpMs);
+  json.Field("unloaded", unloadedByWorker || FreeLibrary(library) != FALSE);
+  if (!options.fromThread.empty()) json.Field("logoWindowsAfterUnload", static_cast<long long>(LogoWindowCount()));
+  return library;
+}
+
+// The library's lines as the monitor caught them, then the notes and the problems.
+void ReportVerdict(JsonWriter& json, bool monitoring, const Options& options, RunRecord* run,
+                   std::vector<std::string>* notes, std::vector<std::string>* problems) {
+  if (monitoring) json.Field("diagnosticLineCount", DebugOutputLineCount());
+  if (monitoring && options.cycles == 0) {
+    run->diagnosticsSeen = true;
+    run->diagnostics = DebugOutputLines();
+    json.Array("diagnostics", run->diagnostics);
+    json.Field("diagnosticsChannel", std::string(DebugOutputChannel()));
+    // What a classic viewer reads, byte for byte, for a check of its encoding.
+    std::vector<std::string> hex;
+    for (const std::string& line : ClassicDebugOutputLines()) hex.push_back(HexBytes(line));
+    json.Array("classicDiagnosticsHex", hex);
+  } else {
+    json.Key("diagnostics");
+    json.Null();  // another debug-output viewer has the lines
+  }
+  if (options.cycles == 0) {
+    *notes = FindNotes(*run);
+    *problems = FindProblems(*run);
+  }
+  json.Array("notes", *notes);
+  json.Array("problems", *problems);
+}
+
+// The report on stdout, or into its file with a summary for a person on stdout.
+void WriteReport(const JsonWriter& json, const Options& options, const RunRecord& run,
+                 const std::vector<std::string>& notes, const std::vector<std::string>& problems) {
+  if (options.reportPath.empty()) {
+    std::printf("%s\n", json.Text().c_str());
+  } else if (WriteWholeFile(options.reportPath, json.Text() + "\n")) {
+    std::fputs(HumanSummary(run, notes, problems).c_str(), stdout);
+  } else {
+    std::fprintf(stderr, "startup-probe: cannot write the report to %s\n", options.reportPath.c_str());
+    ExitProcess(4);
+  }
+  std::fflush(stdout);
 }
 
 }  // namespace
@@ -196,29 +288,12 @@ int main() {
   run.arguments = Arguments();
   if (!ParseOptions(run.arguments, &options)) return 2;
   if (!options.relaunchLine.empty()) return Relaunch(options.relaunchLine);
-  run.resourceLibraryFolder = ProbeFolder();
-  run.host = ProbeExecutable();
-  if (options.library.empty()) options.library = run.resourceLibraryFolder + "TarvexLogo.dll";
-  run.library = LibraryFullName(options.library);
-  run.capturePath = options.capturePath;
-  // The library looks for its resources beside the host, which is the probe.
-  run.libraryOutsideHostFolder = !SameFolder(run.library, run.resourceLibraryFolder);
-  if (run.libraryOutsideHostFolder) {
-    JsonWriter warning;
-    warning.BeginObject();
-    warning.Field("event", std::string("warning"));
-    warning.Field("text", "the library lies outside the probe's folder, but its resource libraries are looked for "
-                          "beside the probe, in " + run.resourceLibraryFolder +
-                          ": copy startup-probe.exe into the application's folder to check that installation");
-    warning.EndObject();
-    std::fprintf(stderr, "%s\n", warning.Text().c_str());
-    std::fflush(stderr);
-  }
+  PrepareRun(&options, &run);
 
   // Every thread must have started before LoadLibrary: a thread that starts
   // while the loader lock is held waits for it. The watcher must be running
   // then, as the library shows its boxes and dialog inside the loading call.
-  const bool monitoringDebugOutput = StartDebugOutputMonitor(options.cycles == 0);
+  const bool monitoring = StartDebugOutputMonitor(options.cycles == 0);
   if (options.timeoutSeconds > 0) StartWatchdog(options.timeoutSeconds);
   StartModalWatcher(options.answers, options.dialogClick);
 
@@ -228,76 +303,25 @@ int main() {
   json.Field("commandLine", Utf8(GetCommandLineW()));
   json.Field("ansiCodePage", static_cast<long long>(GetACP()));
   json.Field("resourceLibraryFolder", run.resourceLibraryFolder);
+  std::vector<bool> preloaded;
+  for (const std::string& path : options.preloads) preloaded.push_back(LoadLibraryW(Utf16(path).c_str()) != nullptr);
+  json.Array("preloaded", preloaded);
 
-  json.Key("preloaded");
-  json.BeginArray();
-  for (const std::string& path : options.preloads) json.Value(LoadLibraryW(Utf16(path).c_str()) != nullptr);
-  json.EndArray();
-
-  HMODULE library = nullptr;
+  bool loaded = false;
   if (options.cycles > 0) {
     // Reported cycle by cycle.
     run.loaded = RunCycles(json, options);
     json.Field("loaded", run.loaded);
+    loaded = true;
   } else {
-    library = LoadLibraryW(Utf16(options.library).c_str());
-    run.loadError = library ? 0 : GetLastError();
-    run.loaded = library != nullptr;
-    json.Field("loaded", run.loaded);
-    if (!library) {
-      json.Field("loadError", static_cast<long long>(run.loadError));
-    } else {
-      ReportLoadedLibrary(json, library, options, &run);
-      if (options.fromThread == "close") ReportCloseFromThread(json, library, options.pumpMs);
-      const bool unloadedByWorker =
-          options.fromThread == "unload" && ReportUnloadFromThread(json, library, options.pumpMs);
-      json.Field("unloaded", unloadedByWorker || FreeLibrary(library) != FALSE);
-      if (!options.fromThread.empty()) json.Field("logoWindowsAfterUnload", static_cast<long long>(LogoWindowCount()));
-    }
+    loaded = ReportLoad(json, options, &run) != nullptr;
   }
-
   run.modals = ModalsSeen();
   ReportModals(json, run.modals);
-  if (monitoringDebugOutput) json.Field("diagnosticLineCount", DebugOutputLineCount());
-  json.Key("diagnostics");
-  if (monitoringDebugOutput && options.cycles == 0) {
-    run.diagnosticsSeen = true;
-    run.diagnostics = DebugOutputLines();
-    json.BeginArray();
-    for (const std::string& line : run.diagnostics) json.Value(line);
-    json.EndArray();
-    json.Field("diagnosticsChannel", std::string(DebugOutputChannel()));
-    // What a classic viewer reads, byte for byte, for a check of its encoding.
-    json.Key("classicDiagnosticsHex");
-    json.BeginArray();
-    for (const std::string& line : ClassicDebugOutputLines()) json.Value(HexBytes(line));
-    json.EndArray();
-  } else {
-    json.Null();  // another debug-output viewer has the lines
-  }
-  const std::vector<std::string> notes = options.cycles == 0 ? FindNotes(run) : std::vector<std::string>();
-  json.Key("notes");
-  json.BeginArray();
-  for (const std::string& note : notes) json.Value(note);
-  json.EndArray();
-  const std::vector<std::string> problems = options.cycles == 0 ? FindProblems(run) : std::vector<std::string>();
-  json.Key("problems");
-  json.BeginArray();
-  for (const std::string& problem : problems) json.Value(problem);
-  json.EndArray();
+  std::vector<std::string> notes, problems;
+  ReportVerdict(json, monitoring, options, &run, &notes, &problems);
   json.EndObject();
-
-  const int exitCode = library || options.cycles > 0 ? 0 : 1;
-  if (!options.reportPath.empty()) {
-    if (!WriteTextFile(options.reportPath, json.Text() + "\n")) {
-      std::fprintf(stderr, "startup-probe: cannot write the report to %s\n", options.reportPath.c_str());
-      ExitProcess(4);
-    }
-    std::fputs(HumanSummary(run, notes, problems).c_str(), stdout);
-  } else {
-    std::printf("%s\n", json.Text().c_str());
-  }
-  std::fflush(stdout);
+  WriteReport(json, options, run, notes, problems);
   // The watcher polls for ever; the process ends here with it.
-  ExitProcess(static_cast<UINT>(exitCode));
+  ExitProcess(loaded ? 0 : 1);
 }

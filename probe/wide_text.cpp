@@ -2,14 +2,21 @@
 
 #include <windows.h>
 
-std::string Utf8(const std::wstring& text) {
+namespace {
+
+// `text` in `codePage`: CP_UTF8, or CP_ACP for the system's ANSI code page.
+std::string Narrowed(const std::wstring& text, UINT codePage) {
   if (text.empty()) return std::string();
   const int size = static_cast<int>(text.size());
-  const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
-  std::string utf8(static_cast<size_t>(length > 0 ? length : 0), '\0');
-  if (length > 0) WideCharToMultiByte(CP_UTF8, 0, text.data(), size, &utf8[0], length, nullptr, nullptr);
-  return utf8;
+  const int length = WideCharToMultiByte(codePage, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+  std::string narrow(static_cast<size_t>(length > 0 ? length : 0), '\0');
+  if (length > 0) WideCharToMultiByte(codePage, 0, text.data(), size, &narrow[0], length, nullptr, nullptr);
+  return narrow;
 }
+
+}  // namespace
+
+std::string Utf8(const std::wstring& text) { return Narrowed(text, CP_UTF8); }
 
 std::wstring Utf16(const std::string& text) {
   if (text.empty()) return std::wstring();
@@ -20,15 +27,7 @@ std::wstring Utf16(const std::string& text) {
   return wide;
 }
 
-std::string AnsiText(const std::string& text) {
-  const std::wstring wide = Utf16(text);
-  if (wide.empty()) return std::string();
-  const int size = static_cast<int>(wide.size());
-  const int length = WideCharToMultiByte(CP_ACP, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
-  std::string ansi(static_cast<size_t>(length > 0 ? length : 0), '\0');
-  if (length > 0) WideCharToMultiByte(CP_ACP, 0, wide.data(), size, &ansi[0], length, nullptr, nullptr);
-  return ansi;
-}
+std::string AnsiText(const std::string& text) { return Narrowed(Utf16(text), CP_ACP); }
 
 std::string HexBytes(const std::string& text) {
   static const char kDigits[] = "0123456789abcdef";

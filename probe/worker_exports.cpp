@@ -1,11 +1,12 @@
 #include "worker_exports.h"
 
 #include "library_exports.h"
+#include "tarvex_logo.h"
 #include "message_pump.h"
 
 namespace {
 
-constexpr char kLogoClass[] = "TarvexLogoWndClass";
+constexpr char kLogoClass[] = TARVEX_LOGO_WINDOW_CLASS;
 
 // Runs call(argument) on a new thread and waits for it at most 10 s,
 // pumping nothing. False when it did not come back.

@@ -16,5 +16,5 @@ void ReportCloseFromThread(JsonWriter& json, HMODULE library, int pumpMs);
 // shows and closes the logo. True when the worker unloaded the library.
 bool ReportUnloadFromThread(JsonWriter& json, HMODULE library, int pumpMs);
 
-// Logo windows (class TarvexLogoWndClass) of this process.
+// Logo windows (class TARVEX_LOGO_WINDOW_CLASS) of this process.
 int LogoWindowCount();

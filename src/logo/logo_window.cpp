@@ -6,12 +6,13 @@
 #include "core/diagnostics.h"
 #include "core/edition_and_mode.h"
 #include "core/logo_startup.h"
+#include "tarvex_logo.h"
 #include "diagnostic_lines.h"
 #include "logo/dib_palette.h"
 #include "logo/logo_scale.h"
 #include "logo/scoped_gdi.h"
 
-const char kLogoWindowClassName[] = "TarvexLogoWndClass";
+const char kLogoWindowClassName[] = TARVEX_LOGO_WINDOW_CLASS;
 
 namespace {
 
