@@ -25,3 +25,33 @@ probe_32bit() {
         echo "$1: $no_32bit_reason"
     fi
 }
+
+# run_without_32bit SCRIPT ARGS...: runs SCRIPT ARGS as a machine whose kernel
+# refuses every 32-bit program would, and exits with its status. In a
+# private mount namespace the 32-bit loader's files are replaced by a program
+# that fails as the kernel does there ("Exec format error", exit 126), so
+# that every way to a 32-bit program fails, by absolute path as through the
+# PATH; the namespace, and so the replacement, ends with the run. Where the
+# namespace or the mount is refused, says so in one line and stops: there is
+# no weaker imitation.
+run_without_32bit() {
+    if [[ ${TARVEX_WITHOUT_32BIT-} != inside ]]; then
+        if ! unshare --mount --propagation private true 2>/dev/null; then
+            echo "$1: cannot run as a machine without 32-bit programs: a private mount namespace was refused (unshare --mount needs root)" >&2
+            exit 1
+        fi
+        TARVEX_WITHOUT_32BIT=inside exec unshare --mount --propagation private bash "$@"
+    fi
+    local refusal loader
+    refusal=$(mktemp "${TMPDIR:-/tmp}/exec-format-error.XXXXXX")
+    printf '#!/bin/sh\necho "$0: cannot execute binary file: Exec format error" >&2\nexit 126\n' >"$refusal"
+    chmod 755 "$refusal"
+    for loader in /usr/lib/wine/wine /usr/lib/wine/wine-preloader; do
+        [[ -e $loader ]] || continue
+        if ! mount --bind "$refusal" "$loader" 2>/dev/null; then
+            echo "$1: cannot run as a machine without 32-bit programs: $loader could not be replaced (mount --bind refused)" >&2
+            exit 1
+        fi
+    done
+    echo "$1: running as a machine that cannot run 32-bit programs (the 32-bit loader fails with Exec format error in this run's mount namespace)"
+}

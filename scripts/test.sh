@@ -3,47 +3,56 @@
 #   a check that every function winsim imitates has a conformance test,
 #   unit and conformance tests natively on winsim,
 #   the same under AddressSanitizer and UndefinedBehaviorSanitizer,
+#   the tests of the exports from several threads under ThreadSanitizer,
 #   the unit tests under valgrind memcheck,
 #   a bounded fuzzing pass over every fuzz target,
 #   the conformance and end-to-end tests of the real 32-bit and 64-bit DLLs
-#   under Wine, in a 64-bit prefix, at 24 and at 8 bits per pixel.
+#   under Wine, in a 64-bit prefix, at 24 and at 8 bits per pixel and at
+#   144 and 192 DPI.
+# The native layers run beside the Windows builds and Wine sessions, each
+# lane with its own log, so that both cores are kept busy.
+#
+#   scripts/test.sh                    as this machine is
+#   scripts/test.sh --as-without-32bit as a machine that cannot run 32-bit
+#                                      programs, reproduced exactly (root)
+#
 # Installs what is missing first (see scripts/install-deps.sh). On a machine
 # that cannot run 32-bit programs, the layers that run one are skipped and
 # named, and the 32-bit build's checks that run nothing still run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/machine.sh
+if [[ ${1-} == --as-without-32bit ]]; then
+    shift
+    run_without_32bit scripts/test.sh "$@"
+fi
 
 scripts/install-deps.sh
 probe_32bit test.sh
 
 jobs=$(nproc 2>/dev/null || echo 2)
-passed=0
-failed=0
-skipped=0
-status=0
+results=build/test-results
+rm -rf "$results"
+mkdir -p "$results"
+started=$SECONDS
 
-# Adds one ctest run's counts to the totals; its own summary stays in the log.
+# Every step adds one line "passed failed" to the counts, from either lane.
+count() { echo "$1 $2" >>"$results/counts"; }
+
+# Adds one or more ctest runs' counts; their own summaries stay in the log.
 run_ctest() {
-    local log
+    local log rc=0
     log=$(mktemp)
-    set +e
-    "$@" 2>&1 | tee "$log"
-    local rc=${PIPESTATUS[0]}
-    set -e
-    local line
-    line=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -n 1 || true)
-    if [[ -n $line ]]; then
-        local total bad
-        total=$(sed -E 's/.* out of ([0-9]+).*/\1/' <<<"$line")
-        bad=$(sed -E 's/.*tests passed, ([0-9]+) tests failed.*/\1/' <<<"$line")
-        passed=$((passed + total - bad))
-        failed=$((failed + bad))
-    elif ((rc != 0)); then
-        failed=$((failed + 1))
-    fi
-    ((rc == 0)) || status=1
+    "$@" 2>&1 | tee "$log" || rc=${PIPESTATUS[0]}
+    local total=0 bad=0 line
+    while read -r line; do
+        total=$((total + $(sed -E 's/.* out of ([0-9]+).*/\1/' <<<"$line")))
+        bad=$((bad + $(sed -E 's/.*tests passed, ([0-9]+) tests failed.*/\1/' <<<"$line")))
+    done < <(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$log" || true)
+    if ((total == 0 && rc != 0)); then bad=1; fi
+    count $((total - bad)) "$bad"
     rm -f "$log"
+    ((rc == 0 && bad == 0))
 }
 
 # Counts a whole step as one test.
@@ -52,28 +61,24 @@ run_step() {
     shift
     echo "test.sh: $name"
     if "$@"; then
-        passed=$((passed + 1))
+        count 1 0
     else
         echo "test.sh: $name FAILED" >&2
-        failed=$((failed + 1))
-        status=1
+        count 0 1
+        return 1
     fi
 }
 
+# A build that fails counts as a failed test.
 build() {
     local preset=$1
-    echo "test.sh: building the $preset preset"
-    cmake --preset "$preset" >/dev/null
-    cmake --build --preset "$preset" -j "$jobs"
+    echo "test.sh: building the $preset preset ($((SECONDS - started)) s)"
+    if ! { cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset" -j "$jobs"; }; then
+        echo "test.sh: building the $preset preset FAILED" >&2
+        count 0 1
+        return 1
+    fi
 }
-
-run_step "every function winsim imitates is called by a conformance test" scripts/check-conformance-coverage.sh
-
-build native
-run_ctest ctest --preset native -j "$jobs"
-
-build native-asan
-run_ctest ctest --preset native-asan -j "$jobs"
 
 # Death tests fork and end the child at once, and the random-tree property
 # test runs three of its seeds (all of them run natively and under ASan);
@@ -86,49 +91,85 @@ memcheck_all() {
     memcheck build/native/tests/unit/unit_tests --gtest_filter=-*DeathTest*:*CopyPropertyTest* &&
         memcheck build/native/tests/unit/unit_tests \
             --gtest_filter='*CopyPropertyTest*/0:*CopyPropertyTest*/1:*CopyPropertyTest*/2' &&
+        memcheck build/native/tests/unit/thread_tests &&
         memcheck build/native/tests/conformance/conformance_tests
 }
-run_step "valgrind memcheck of the unit and conformance tests" memcheck_all
 
-run_step "bounded fuzzing pass" scripts/fuzz.sh "${FUZZ_SECONDS:-20}"
+# ThreadSanitizer maps its shadow memory at fixed addresses, which some
+# kernels' address randomisation collides with: the run goes without it.
+tsan_tests() { setarch "$(uname -m)" -R ctest --preset native-tsan; }
 
-build win32
-build win64
+native_lane() {
+    build native && run_ctest ctest --preset native -j "$jobs" || true
+    build native-asan && run_ctest ctest --preset native-asan -j "$jobs" || true
+    build native-tsan && run_ctest tsan_tests || true
+    run_step "valgrind memcheck of the unit, thread and conformance tests" memcheck_all || true
+    run_step "bounded fuzzing pass" scripts/fuzz.sh "${FUZZ_SECONDS:-20}" || true
+}
 
-# The Wine layers as another machine sees them: no 32-bit programs at all.
-run_step "the 64-bit Wine layers where 32-bit programs cannot run (PATH shim)" tests/machine/no_32bit_test.sh
+# The Wine sessions, one server start each: depth, DPI ("-" for none) and
+# the ctest labels they run. The wineserver reads the depth and the DPI when
+# it starts, so each pair is a session of its own; both builds share it.
+sessions=(
+    "24 - -LE display8|^dpi"
+    "8 - -L ^display8$"
+    "24 144 -L ^dpi144$"
+    "24 192 -L ^dpi192$"
+    "8 192 -L ^dpi192display8$"
+)
+
+# One Wine session: the ctest runs of every build in `builds` with one filter.
+wine_session() {
+    local depth=$1 dpi=$2 flag=$3 labels=$4 preset script="status=0"
+    local options=(--depth "$depth" --prefix "$PWD/build/wine/prefix")
+    [[ $dpi == - ]] || options+=(--dpi "$dpi")
+    for preset in "${builds[@]}"; do
+        script+="; ctest --preset $preset -j $jobs $flag $(printf '%q' "$labels") || status=1"
+    done
+    run_ctest scripts/wine-session.sh "${options[@]}" -- bash -c "$script; exit \$status"
+}
 
 # Every Wine layer runs in one 64-bit prefix, made fresh for this run, as on
 # nearly every Windows machine: the 64-bit build natively, the 32-bit one
 # under WOW64.
-rm -rf build/wine
-prefix=$PWD/build/wine/prefix
-wine_builds=(win32 win64)
-if ((!runs_32bit)); then
-    wine_builds=(win64)
-    # What reads the 32-bit build without running it: PE headers, exports
-    # and imports, the reproducible build, both import libraries.
-    run_ctest ctest --preset win32 -LE wine
-    skipped=$(ctest --preset win32 -N -L wine | sed -n 's/^Total Tests: //p')
-fi
-for preset in "${wine_builds[@]}"; do
-    run_ctest scripts/wine-session.sh --depth 24 --prefix "$prefix" -- ctest --preset "$preset" -LE 'display8|^dpi'
-done
-for preset in "${wine_builds[@]}"; do
-    run_ctest scripts/wine-session.sh --depth 8 --prefix "$prefix" -- ctest --preset "$preset" -L '^display8$'
-done
-# The logo at 144 and 192 DPI: the wineserver reads the DPI when it starts,
-# so each is a session of its own.
-for preset in "${wine_builds[@]}"; do
-    for dpi in 144 192; do
-        run_ctest scripts/wine-session.sh --depth 24 --dpi "$dpi" --prefix "$prefix" -- \
-            ctest --preset "$preset" -L "^dpi$dpi\$"
+wine_lane() {
+    builds=(win32 win64)
+    local skipped=0 session
+    if ((!runs_32bit)); then
+        builds=(win64)
+        # What reads the 32-bit build without running it: PE headers, exports
+        # and imports, the reproducible build, both import libraries.
+        run_ctest ctest --preset win32 -LE wine -j "$jobs" || true
+        skipped=$(ctest --preset win32 -N -L wine | sed -n 's/^Total Tests: //p')
+    fi
+    echo "$skipped" >"$results/skipped"
+    run_step "the 64-bit Wine layer as a machine without 32-bit programs sees it" \
+        tests/machine/without_32bit_test.sh || true
+    rm -rf build/wine
+    for session in "${sessions[@]}"; do
+        # shellcheck disable=SC2086  # four words
+        wine_session $session || true
     done
-    run_ctest scripts/wine-session.sh --depth 8 --dpi 192 --prefix "$prefix" -- \
-        ctest --preset "$preset" -L '^dpi192display8$'
-done
+}
 
+run_step "every function winsim imitates is called by a conformance test" scripts/check-conformance-coverage.sh || true
+
+native_lane >"$results/native.log" 2>&1 &
+native_pid=$!
+if build win32 && build win64; then wine_lane; fi
+wait "$native_pid" || true
 echo
+echo "test.sh: the native layers (unit, conformance, sanitizers, valgrind, fuzz), from $results/native.log:"
+cat "$results/native.log"
+
+passed=0 failed=0
+while read -r p f; do
+    passed=$((passed + p))
+    failed=$((failed + f))
+done <"$results/counts"
+skipped=$(cat "$results/skipped" 2>/dev/null || echo 0)
+echo
+echo "test.sh: the whole run took $((SECONDS - started)) s"
 if ((skipped)); then
     echo "test.sh: skipped $skipped tests, the 32-bit build's Wine layers (conformance, end-to-end," \
         "release and README hosts at 24 and 8 bits per pixel, the logo at 144 and 192 DPI): $no_32bit_reason"
@@ -136,4 +177,4 @@ if ((skipped)); then
 else
     echo "summary: $passed passed, $failed failed"
 fi
-exit "$status"
+((failed == 0))

@@ -4,6 +4,8 @@
 // today's logo. The DpiPalette8 test runs on an 8-bit palette display.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <string>
 
 #include "probe_session.h"
@@ -33,6 +35,12 @@ class DpiE2eTest : public ::testing::Test {
     ASSERT_FALSE(logo.IsNull()) << run.out;
     HDC screen = GetDC(nullptr);
     const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    // The session's DPI as the test command set it: a setting that did not
+    // take would otherwise pass every case on the 96-DPI path.
+    const char* intended = std::getenv("TARVEX_EXPECTED_DPI");
+    ASSERT_NE(intended, nullptr) << "the ctest entry names the session's DPI";
+    ASSERT_EQ(dpi, std::atoi(intended)) << "the session's DPI setting did not take";
     EXPECT_EQ(logo["dpi"].number, dpi);
 
     // The library's logos are 400 by 300 and fit a 1024 by 768 screen at

@@ -137,8 +137,8 @@ TEST_F(SupportE2eTest, DisableFormsThatDisablesNothingIsAProblem) {
 // "%1", and one of the other build's bitness points at that build's probe.
 TEST_F(SupportE2eTest, ALibraryOfTheOtherBitnessNamesTheProbeToUse) {
   const bool wide = sizeof(void*) == 8;
-  // Sysnative is the 64-bit system folder as a 32-bit program names it.
-  const std::string otherBuilds = wide ? "C:\\windows\\syswow64\\version.dll" : "C:\\windows\\sysnative\\version.dll";
+  // Built for the test with the other compiler: it is read, never run.
+  const std::string otherBuilds = FakeResourceLibrary("other_bitness");
   const struct {
     const char* what;
     std::string source;  // copied as TarvexLogo.dll; empty: a text file instead
