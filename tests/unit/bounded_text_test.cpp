@@ -1,6 +1,7 @@
 // Copies into fixed text buffers stay inside them and end terminated, whatever
 // the buffer held before.
 #include "core/bounded_text.h"
+#include "guarded_buffer.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +10,6 @@
 
 namespace {
 
-constexpr size_t kGuard = 8;
 constexpr char kStale = 'x';  // what a buffer held before, unterminated
 
 struct CopyCase {
@@ -25,11 +25,11 @@ TEST(CopyBoundedText, CutsToTheBufferAndTerminates) {
       {"abc", 1, "", 0},      {"", 8, "", 0},              {nullptr, 8, "", 0},
   };
   for (const CopyCase& c : cases) {
-    char buffer[16 + kGuard];
-    std::memset(buffer, kStale, sizeof buffer);
-    EXPECT_EQ(CopyBoundedText(buffer, c.source, c.size), c.length) << c.text;
-    EXPECT_EQ(std::string(buffer), c.text);
-    EXPECT_EQ(std::string(buffer + c.size, kGuard), std::string(kGuard, kStale)) << c.text << ": past the buffer";
+    GuardedBuffer<char, 16> buffer;
+    buffer.Fill(kStale);
+    EXPECT_EQ(CopyBoundedText(buffer.data(), c.source, c.size), c.length) << c.text;
+    EXPECT_EQ(std::string(buffer.data()), c.text);
+    EXPECT_TRUE(buffer.UntouchedFrom(c.size, kStale)) << c.text << ": past the buffer";
   }
 }
 
@@ -52,20 +52,20 @@ TEST(AppendBoundedText, AppendsBehindTheTextWithinTheBuffer) {
       {"null source", "ab", nullptr, 8, "ab"},
   };
   for (const AppendCase& c : cases) {
-    char buffer[16 + kGuard];
-    std::memset(buffer, kStale, sizeof buffer);
-    std::memcpy(buffer, c.before.c_str(), c.before.size() + 1);
-    AppendBoundedText(buffer, c.source, c.size);
-    EXPECT_EQ(std::string(buffer), c.after) << c.label;
-    EXPECT_EQ(std::string(buffer + c.size, kGuard), std::string(kGuard, kStale)) << c.label << ": past the buffer";
+    GuardedBuffer<char, 16> buffer;
+    buffer.Fill(kStale);
+    std::memcpy(buffer.data(), c.before.c_str(), c.before.size() + 1);
+    AppendBoundedText(buffer.data(), c.source, c.size);
+    EXPECT_EQ(std::string(buffer.data()), c.after) << c.label;
+    EXPECT_TRUE(buffer.UntouchedFrom(c.size, kStale)) << c.label << ": past the buffer";
   }
 }
 
 TEST(AppendBoundedText, LeavesAnUnterminatedBufferAlone) {
-  char buffer[8 + kGuard];
-  std::memset(buffer, kStale, sizeof buffer);
-  AppendBoundedText(buffer, "abc", 8);
-  EXPECT_EQ(std::string(buffer, sizeof buffer), std::string(sizeof buffer, kStale));
+  GuardedBuffer<char, 8> buffer;
+  buffer.Fill(kStale);
+  AppendBoundedText(buffer.data(), "abc", buffer.size());
+  EXPECT_TRUE(buffer.UntouchedFrom(0, kStale));
 }
 
 }  // namespace

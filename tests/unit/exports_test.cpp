@@ -5,6 +5,7 @@
 
 #include "core/exports.h"
 #include "startup_fixture.h"
+#include "guarded_buffer.h"
 
 namespace {
 
@@ -23,15 +24,12 @@ TEST_P(BeforeInitHelmexTest, NamesFollowEditionAndMode) {
   const HelmexCase& c = GetParam();
   startup.edition = c.edition;
   startup.mode = c.mode;
-  char names[2 * kHelmexFieldSize + 8];
-  std::memset(names, 0x5A, sizeof names);
-  std::strcpy(names, "caller");
-  BeforeInitHelmex(names);
-  EXPECT_STREQ(names, c.productKeyName ? c.productKeyName : "caller");
-  EXPECT_STREQ(names + kHelmexFieldSize, c.resourceBaseName);
-  for (size_t i = 2 * kHelmexFieldSize; i < sizeof names; ++i) {
-    EXPECT_EQ(names[i], 0x5A) << "written past the area at " << i;
-  }
+  GuardedBuffer<char, 2 * kHelmexFieldSize> names;
+  std::strcpy(names.data(), "caller");
+  BeforeInitHelmex(names.data());
+  EXPECT_STREQ(names.data(), c.productKeyName ? c.productKeyName : "caller");
+  EXPECT_STREQ(names.data() + kHelmexFieldSize, c.resourceBaseName);
+  EXPECT_TRUE(names.UntouchedFrom()) << "written past the area";
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -7,6 +7,7 @@
 #include "language/language_number.h"
 #include "language_test_support.h"
 #include "startup_fixture.h"
+#include "guarded_buffer.h"
 
 namespace {
 
@@ -37,12 +38,11 @@ TEST(LanguageNumber, FormatsAsDecimalText) {
   const std::pair<int, const char*> cases[] = {
       {0, "0"}, {5, "5"}, {-2, "-2"}, {20, "20"}, {INT_MAX, "2147483647"}, {INT_MIN, "-2147483648"}};
   for (const auto& c : cases) {
-    char buffer[16];
-    std::memset(buffer, 0x5A, sizeof buffer);
-    size_t length = FormatLanguageNumber(c.first, buffer, 12);
-    EXPECT_STREQ(buffer, c.second) << "number " << c.first;
+    GuardedBuffer<char, 12> buffer;
+    const size_t length = FormatLanguageNumber(c.first, buffer.data(), buffer.size());
+    EXPECT_STREQ(buffer.data(), c.second) << "number " << c.first;
     EXPECT_EQ(length, std::strlen(c.second));
-    for (size_t i = 12; i < sizeof buffer; ++i) EXPECT_EQ(buffer[i], 0x5A) << "guard byte " << i;
+    EXPECT_TRUE(buffer.UntouchedFrom()) << "number " << c.first << ": past the buffer";
   }
 }
 

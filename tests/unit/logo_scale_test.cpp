@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -90,34 +91,23 @@ TEST_P(ScaledDrawTest, At192TheWindowFramesTheDoubledBitmapAndStretchesIt) {
   winsim::SetDisplayBitsPerPixel(GetParam().bitsPerPixel);
   winsim::SetDisplayDpi(192);
   Show(test_dib::Plain(400, 300, 8));
-  const winsim::WindowRecord logo = winsim::WindowsCreated().back();
   // 800 by 600 with the dialog frame and the client edge: 810 by 610, centred.
-  EXPECT_EQ(logo.rect.left, 107);
-  EXPECT_EQ(logo.rect.top, 79);
-  EXPECT_EQ(logo.rect.right - logo.rect.left, 810);
-  EXPECT_EQ(logo.rect.bottom - logo.rect.top, 610);
+  const RECT window = winsim::WindowsCreated().back().rect;
   RECT client{};
   GetClientRect(startup.logoWindow, &client);
-  EXPECT_EQ(client.right, 800);
-  EXPECT_EQ(client.bottom, 600);
+  EXPECT_EQ(std::make_tuple(window.left, window.top, window.right, window.bottom, client.right, client.bottom),
+            std::make_tuple(107, 79, 107 + 810, 79 + 610, 800, 600));
 
   ASSERT_EQ(winsim::BitBlts().size(), 1u);
+  ASSERT_NE(startup.logoPalette.get(), nullptr) << "the palette rules hold at 8 bits too";
   const winsim::BitBltRecord& blit = winsim::BitBlts()[0];
-  EXPECT_TRUE(blit.stretched);
-  EXPECT_EQ(blit.destinationWindow, startup.logoWindow);
-  EXPECT_EQ(blit.width, 800);
-  EXPECT_EQ(blit.height, 600);
-  EXPECT_EQ(blit.sourceWidth, 400);
-  EXPECT_EQ(blit.sourceHeight, 300);
-  EXPECT_EQ(blit.sourceBitmap, startup.logoBitmap.get());
-  EXPECT_EQ(blit.stretchMode, GetParam().stretchMode);
-  EXPECT_EQ(blit.brushOrigin.x, 0);
-  EXPECT_EQ(blit.brushOrigin.y, 0);
-  EXPECT_EQ(blit.destinationPalette, startup.logoPalette.get()) << "the palette rules hold at 8 bits too";
-  EXPECT_NE(startup.logoPalette.get(), nullptr);
+  EXPECT_EQ(std::make_tuple(blit.stretched, blit.destinationWindow, blit.width, blit.height, blit.sourceWidth,
+                            blit.sourceHeight, blit.sourceBitmap, blit.stretchMode, blit.brushOrigin.x,
+                            blit.brushOrigin.y, blit.destinationPalette),
+            std::make_tuple(true, startup.logoWindow, 800, 600, 400, 300, startup.logoBitmap.get(),
+                            GetParam().stretchMode, 0, 0, startup.logoPalette.get()));
   const winsim::FontRecord& font = winsim::FontsCreated().back();
-  EXPECT_EQ(font.height, 22);
-  EXPECT_EQ(font.width, 10);
+  EXPECT_EQ(std::make_pair(font.height, font.width), std::make_pair(22, 10));
   startup.OnProcessDetach();
   EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::DeviceContext), 0);
   EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::GdiObject), 0);

@@ -6,10 +6,12 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "startup_fixture.h"
 #include "test_dib.h"
+#include "guarded_buffer.h"
 
 namespace {
 
@@ -91,11 +93,10 @@ TEST_P(LogoBitmapNameTest, PrefixByDisplaySuffixByModeAndEdition) {
   const NameCase& c = GetParam();
   startup.mode = c.mode;
   startup.edition = c.edition;
-  char name[kTextSize + 8];
-  std::memset(name, 0x5A, sizeof name);
-  startup.LogoBitmapName(c.svga, name);
-  EXPECT_STREQ(name, c.name);
-  for (size_t i = kTextSize; i < sizeof name; ++i) EXPECT_EQ(name[i], 0x5A) << "written past the buffer at " << i;
+  GuardedBuffer<char, kTextSize> name;
+  startup.LogoBitmapName(c.svga, name.data());
+  EXPECT_STREQ(name.data(), c.name);
+  EXPECT_TRUE(name.UntouchedFrom()) << "written past the buffer";
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, LogoBitmapNameTest,
@@ -185,50 +186,23 @@ TEST_F(LogoWindowTest, ShowsTheCentredLogoPaintedOnce) {
   ASSERT_NE(startup.logoPalette.get(), nullptr);
   ASSERT_NE(startup.logoFont.get(), nullptr);
 
-  std::vector<winsim::WindowClassRecord> classes = winsim::RegisteredClasses();
-  ASSERT_EQ(classes.size(), 1u);
-  EXPECT_EQ(classes[0].name, "TarvexLogoWndClass");
-  EXPECT_EQ(classes[0].style, 0x000Bu);
-  EXPECT_EQ(classes[0].windowProc, &LogoWindowProcedure);
-  EXPECT_EQ(classes[0].classExtra, 0);
-  EXPECT_EQ(classes[0].windowExtra, 0);
-  EXPECT_EQ(classes[0].instance, ownModule);
-  EXPECT_EQ(classes[0].icon, nullptr);
-  EXPECT_EQ(classes[0].cursor, nullptr);
-  EXPECT_EQ(classes[0].background, static_cast<HBRUSH>(GetStockObject(NULL_BRUSH)));
-  EXPECT_FALSE(classes[0].hasMenuName);
-
-  std::vector<winsim::WindowRecord> windows = winsim::WindowsCreated();
-  ASSERT_EQ(windows.size(), 1u);
-  const winsim::WindowRecord& logo = windows[0];
-  EXPECT_EQ(logo.handle, startup.logoWindow);
-  EXPECT_EQ(logo.className, "TarvexLogoWndClass");
-  EXPECT_EQ(logo.text, startup.title);
-  EXPECT_EQ(logo.style, 0x80400000u);
-  EXPECT_EQ(logo.exStyle, 0x200u);
-  EXPECT_EQ(logo.instance, ownModule);
-  EXPECT_EQ(logo.parent, nullptr);
-  EXPECT_TRUE(logo.visible);
-  // 400 by 300 pixels widened to 406 by 306, then one dialog frame more.
-  EXPECT_EQ(logo.rect.left, 307);
-  EXPECT_EQ(logo.rect.top, 229);
-  EXPECT_EQ(logo.rect.right - logo.rect.left, 409);
-  EXPECT_EQ(logo.rect.bottom - logo.rect.top, 309);
+  const winsim::WindowClassRecord logoClass{"TarvexLogoWndClass", 0x000B, &LogoWindowProcedure, 0, 0, ownModule,
+                                            nullptr, nullptr, static_cast<HBRUSH>(GetStockObject(NULL_BRUSH)), false};
+  EXPECT_EQ(winsim::RegisteredClasses(), std::vector<winsim::WindowClassRecord>{logoClass});
+  // 400 by 300 pixels widened to 406 by 306, then one dialog frame more,
+  // centred on 1024 by 768.
+  const winsim::WindowRecord logo{startup.logoWindow, "TarvexLogoWndClass", startup.title, 0x80400000, 0x200,
+                                  RECT{307, 229, 307 + 409, 229 + 309}, nullptr, ownModule, true, true};
+  EXPECT_EQ(winsim::WindowsCreated(), std::vector<winsim::WindowRecord>{logo});
 
   // Painted inside the call, with the logo's palette selected.
   EXPECT_EQ(winsim::MessageCount(startup.logoWindow, WM_PAINT), 1);
   ASSERT_EQ(winsim::BitBlts().size(), 1u);
   const winsim::BitBltRecord& blit = winsim::BitBlts()[0];
-  EXPECT_EQ(blit.destinationWindow, startup.logoWindow);
-  EXPECT_EQ(blit.x, 0);
-  EXPECT_EQ(blit.y, 0);
-  EXPECT_EQ(blit.width, 400);
-  EXPECT_EQ(blit.height, 300);
-  EXPECT_EQ(blit.sourceBitmap, startup.logoBitmap.get());
-  EXPECT_EQ(blit.sourceX, 0);
-  EXPECT_EQ(blit.sourceY, 0);
-  EXPECT_EQ(blit.rop, static_cast<DWORD>(SRCCOPY));
-  EXPECT_EQ(blit.destinationPalette, startup.logoPalette.get());
+  EXPECT_EQ(std::make_tuple(blit.destinationWindow, blit.x, blit.y, blit.width, blit.height, blit.sourceBitmap,
+                            blit.sourceX, blit.sourceY, blit.rop, blit.destinationPalette, blit.stretched),
+            std::make_tuple(startup.logoWindow, 0, 0, 400, 300, startup.logoBitmap.get(), 0, 0, DWORD{SRCCOPY},
+                            startup.logoPalette.get(), false));
   EXPECT_TRUE(CallsInOrder(winsim::Calls(), {"RegisterClassA", "GetDesktopWindow", "FindResourceA", "GetObjectA",
                                              "AdjustWindowRect", "CreateFontA", "CreateWindowExA", "ShowWindow",
                                              "UpdateWindow", "BeginPaint", "BitBlt", "EndPaint"}))

@@ -9,39 +9,17 @@
 #include "language/resource_path.h"
 #include "language_test_support.h"
 #include "startup_fixture.h"
+#include "guarded_buffer.h"
 
 namespace {
 
 using namespace language_test;
 
-constexpr char kGuard = 0x5A;
-constexpr WCHAR kWideGuard = 0x5A5A;
-
-// A text buffer of the library's size with guard bytes behind it.
-struct GuardedPath {
-  char bytes[kTextSize + 16];
-  GuardedPath() { std::memset(bytes, kGuard, sizeof bytes); }
-  bool GuardIntact() const {
-    for (size_t i = kTextSize; i < sizeof bytes; ++i) {
-      if (bytes[i] != kGuard) return false;
-    }
-    return true;
-  }
-};
+using GuardedPath = GuardedBuffer<char, kTextSize>;
 
 // A full-name buffer of the library's size with guard units behind it.
-struct GuardedWidePath {
-  WCHAR units[kLongPathSize + 16];
-  GuardedWidePath() {
-    for (WCHAR& unit : units) unit = kWideGuard;
-  }
-  bool GuardIntact() const {
-    for (size_t i = kLongPathSize; i < sizeof units / sizeof units[0]; ++i) {
-      if (units[i] != kWideGuard) return false;
-    }
-    return true;
-  }
-  std::string Utf8() const { return winsim::Utf8(units); }
+struct GuardedWidePath : GuardedBuffer<WCHAR, kLongPathSize> {
+  std::string Utf8() const { return winsim::Utf8(data()); }
 };
 
 // ---- the file name rule
@@ -79,9 +57,9 @@ TEST_F(ResourceLibraryPathTest, BuildsTheNameBesideTheHostExecutable) {
   for (const PathCase& c : cases) {
     winsim::SetHostExecutablePath(c.host);
     GuardedWidePath path;
-    startup.ResourceLibraryPath(path.units, c.language);
+    startup.ResourceLibraryPath(path.data(), c.language);
     EXPECT_EQ(path.Utf8(), c.expected) << "host \"" << c.host << "\"";
-    EXPECT_TRUE(path.GuardIntact());
+    EXPECT_TRUE(path.UntouchedFrom());
   }
 }
 
@@ -115,13 +93,13 @@ TEST_F(ResourceLibraryPathTest, HostNameUpToTheLongestIsUsedWhole) {
     const std::string directory = "C:\\" + std::string(length - 3 - file.size(), 'd');
     winsim::SetHostExecutablePath(directory + file);
     GuardedWidePath path;
-    startup.ResourceLibraryPath(path.units, 0);
+    startup.ResourceLibraryPath(path.data(), 0);
     if (length < size_t{kLongPathSize}) {
       EXPECT_EQ(path.Utf8(), directory + "\\OxaRes0.dll");
     } else {
       EXPECT_EQ(path.Utf8(), "") << "host name of " << length << " characters";
     }
-    EXPECT_TRUE(path.GuardIntact());
+    EXPECT_TRUE(path.UntouchedFrom());
   }
 }
 
@@ -130,16 +108,16 @@ TEST_F(ResourceLibraryPathTest, LibraryNameLongerThanTheLongestGivesNoPath) {
   const std::string directory = "C:\\" + std::string(kLongPathSize - 12, 'd');
   winsim::SetHostExecutablePath(directory + "\\h.exe");
   GuardedWidePath path;
-  startup.ResourceLibraryPath(path.units, 0);
+  startup.ResourceLibraryPath(path.data(), 0);
   EXPECT_EQ(path.Utf8(), "");
-  EXPECT_TRUE(path.GuardIntact());
+  EXPECT_TRUE(path.UntouchedFrom());
 }
 
 TEST_F(ResourceLibraryPathTest, FailedHostNameGivesNoPathAndTheOwnModule) {
   winsim::AddModuleFile(kEnglishLibrary, ResourceLibraryImage("Title EN", "Clock EN"));
   winsim::InjectFailure("GetModuleFileNameW", 0, -1);
   GuardedWidePath path;
-  startup.ResourceLibraryPath(path.units, 0);
+  startup.ResourceLibraryPath(path.data(), 0);
   EXPECT_EQ(path.Utf8(), "");
   EXPECT_EQ(startup.ResourceLibraryExists(0), 0);
   EXPECT_EQ(winsim::CallCount("FindFirstFileW"), 0);
@@ -172,7 +150,7 @@ TEST(ResourceLibraryPathBaseName, IsWidenedInTheAnsiCodePage) {
   for (const auto& c : cases) {
     winsim::SetAnsiCodePage(c.codePage);
     GuardedWidePath path;
-    startup.ResourceLibraryPath(path.units, 0);
+    startup.ResourceLibraryPath(path.data(), 0);
     EXPECT_EQ(path.Utf8(), c.expected) << "code page " << c.codePage;
   }
 }
@@ -187,13 +165,13 @@ TEST(ResourceLibraryPathBaseName, NameThatDoesNotFitGivesNoPath) {
   for (size_t baseLength : {kLongPathSize - 1 - fixed, kLongPathSize - fixed, size_t{kLongPathSize} + 5}) {
     startup.name = std::string(baseLength, 'n');
     GuardedWidePath path;
-    startup.ResourceLibraryPath(path.units, 0);
+    startup.ResourceLibraryPath(path.data(), 0);
     if (fixed + baseLength < size_t{kLongPathSize}) {
       EXPECT_EQ(path.Utf8().size(), kLongPathSize - 1u);
     } else {
       EXPECT_EQ(path.Utf8(), "") << "base name of " << baseLength << " characters";
     }
-    EXPECT_TRUE(path.GuardIntact());
+    EXPECT_TRUE(path.UntouchedFrom());
   }
 }
 
@@ -405,9 +383,9 @@ TEST_F(ResourceLibraryTest, IdentifiersWithoutAStringKeepTheKey) {
   for (ResourceIdLookup lookup : {HugeId, NegativeId, MissingId}) {
     startup.resourceIdLookup = lookup;
     GuardedPath buffer;
-    startup.LookUpString(buffer.bytes, "MSG_BAD_TIME");
-    EXPECT_STREQ(buffer.bytes, "MSG_BAD_TIME");
-    EXPECT_TRUE(buffer.GuardIntact());
+    startup.LookUpString(buffer.data(), "MSG_BAD_TIME");
+    EXPECT_STREQ(buffer.data(), "MSG_BAD_TIME");
+    EXPECT_TRUE(buffer.UntouchedFrom());
   }
 }
 
@@ -416,9 +394,9 @@ TEST_F(ResourceLibraryTest, LongStringIsCutTo511Characters) {
   startup.LoadResourceLibrary();
   EXPECT_EQ(std::string(startup.title), std::string(511, 't'));
   GuardedPath buffer;
-  startup.LookUpString(buffer.bytes, "PROGRAM_TITLE");
-  EXPECT_EQ(std::strlen(buffer.bytes), 511u);
-  EXPECT_TRUE(buffer.GuardIntact());
+  startup.LookUpString(buffer.data(), "PROGRAM_TITLE");
+  EXPECT_EQ(std::strlen(buffer.data()), 511u);
+  EXPECT_TRUE(buffer.UntouchedFrom());
 }
 
 TEST_F(ResourceLibraryTest, LookupBeforeAnyLoadGivesTheKey) {

@@ -1,6 +1,7 @@
 // UTF-16 names written as UTF-8 for the diagnostics lines: whole, cut at a
 // character's end, and long file names kept readable at both ends.
 #include "core/utf8_text.h"
+#include "guarded_buffer.h"
 
 #include <gtest/gtest.h>
 #include <winsim/control.h>
@@ -10,7 +11,6 @@
 
 namespace {
 
-constexpr char kGuard = 0x5A;
 
 struct Utf8Case {
   std::u16string text;
@@ -40,11 +40,10 @@ TEST(CopyUtf16AsUtf8, WritesWholeCharactersOnlyAndTerminates) {
       {u"\u0800", 3, "", 0},
   };
   for (const Utf8Case& c : cases) {
-    char buffer[64];
-    std::memset(buffer, kGuard, sizeof buffer);
-    EXPECT_EQ(CopyUtf16AsUtf8(buffer, c.size, c.text.c_str()), c.whole) << winsim::Utf8(c.text);
-    EXPECT_EQ(std::string(buffer), c.expected) << winsim::Utf8(c.text);
-    for (size_t i = c.size; i < sizeof buffer; ++i) ASSERT_EQ(buffer[i], kGuard) << winsim::Utf8(c.text);
+    GuardedBuffer<char, 64> buffer;
+    EXPECT_EQ(CopyUtf16AsUtf8(buffer.data(), c.size, c.text.c_str()), c.whole) << winsim::Utf8(c.text);
+    EXPECT_EQ(std::string(buffer.data()), c.expected) << winsim::Utf8(c.text);
+    EXPECT_TRUE(buffer.UntouchedFrom(c.size)) << winsim::Utf8(c.text);
   }
   char buffer[4] = "xx";
   EXPECT_EQ(CopyUtf16AsUtf8(buffer, sizeof buffer, nullptr), 1);
@@ -53,16 +52,15 @@ TEST(CopyUtf16AsUtf8, WritesWholeCharactersOnlyAndTerminates) {
 
 TEST(CopyPathAsUtf8, LongNameKeepsItsBeginningAndItsFileName) {
   const std::u16string path = u"C:\\Программы\\" + std::u16string(300, u'д') + u"\\OxaRes0.dll";
-  char buffer[64 + 8];
-  std::memset(buffer, kGuard, sizeof buffer);
-  CopyPathAsUtf8(buffer, 64, path.c_str());
-  const std::string text = buffer;
+  GuardedBuffer<char, 64> buffer;
+  CopyPathAsUtf8(buffer.data(), 64, path.c_str());
+  const std::string text = buffer.data();
   EXPECT_LE(text.size(), 63u);
   EXPECT_EQ(text.compare(0, 3, "C:\\"), 0) << text;
   EXPECT_NE(text.find("..."), std::string::npos) << text;
   EXPECT_EQ(text.substr(text.size() - 12), "\\OxaRes0.dll") << text;
   EXPECT_EQ(winsim::Utf8(winsim::Utf16(text)), text) << "only whole characters";
-  for (size_t i = 64; i < sizeof buffer; ++i) EXPECT_EQ(buffer[i], kGuard);
+  EXPECT_TRUE(buffer.UntouchedFrom());
 
   // The end takes half the room, the beginning what "..." leaves; the 36
   // characters fit in 37 bytes and not in 36.
@@ -76,14 +74,14 @@ TEST(CopyPathAsUtf8, LongNameKeepsItsBeginningAndItsFileName) {
       {37, "C:\\abcdefghij\\klmnopqrst\\OxaRes0.dll"},
   };
   for (const auto& cut : cuts) {
-    std::memset(buffer, kGuard, sizeof buffer);
-    CopyPathAsUtf8(buffer, cut.size, u"C:\\abcdefghij\\klmnopqrst\\OxaRes0.dll");
-    EXPECT_STREQ(buffer, cut.expected) << cut.size;
-    for (size_t i = cut.size; i < sizeof buffer; ++i) ASSERT_EQ(buffer[i], kGuard) << cut.size;
+    buffer.Fill(GuardedBuffer<char, 64>::kSentinel);
+    CopyPathAsUtf8(buffer.data(), cut.size, u"C:\\abcdefghij\\klmnopqrst\\OxaRes0.dll");
+    EXPECT_STREQ(buffer.data(), cut.expected) << cut.size;
+    EXPECT_TRUE(buffer.UntouchedFrom(cut.size)) << cut.size;
   }
 
-  CopyPathAsUtf8(buffer, 64, u"C:\\Программы\\OxaRes0.dll");
-  EXPECT_STREQ(buffer, "C:\\Программы\\OxaRes0.dll") << "a name that fits is whole";
+  CopyPathAsUtf8(buffer.data(), 64, u"C:\\Программы\\OxaRes0.dll");
+  EXPECT_STREQ(buffer.data(), "C:\\Программы\\OxaRes0.dll") << "a name that fits is whole";
 }
 
 // Wherever the kept end begins, it begins with a whole character: a name of

@@ -859,18 +859,32 @@ LRESULT WINAPI DispatchMessageA(const MSG* message) {
   return winsim::Deliver(window, message->message, message->wParam, message->lParam);
 }
 
-LONG_PTR WINAPI SetWindowLongPtrA(HWND handle, int index, LONG_PTR value) {
-  const winsim::detail::ApiLock apiLock;
-  if (EnterCall("SetWindowLongPtrA")) return 0;
-  winsim::Window* window = winsim::FindWindow(handle);
+namespace winsim {
+namespace {
+
+// The window whose procedure a GWLP_WNDPROC call names; null, with the
+// error set, for another handle or index.
+Window* WindowForProcedure(HWND handle, int index) {
+  Window* window = FindWindow(handle);
   if (window == nullptr) {
-    winsim::FailWithInvalidWindow();
-    return 0;
+    FailWithInvalidWindow();
+    return nullptr;
   }
   if (index != GWLP_WNDPROC) {
     SetLastError(ERROR_INVALID_INDEX);
-    return 0;
+    return nullptr;
   }
+  return window;
+}
+
+}  // namespace
+}  // namespace winsim
+
+LONG_PTR WINAPI SetWindowLongPtrA(HWND handle, int index, LONG_PTR value) {
+  const winsim::detail::ApiLock apiLock;
+  if (EnterCall("SetWindowLongPtrA")) return 0;
+  winsim::Window* window = winsim::WindowForProcedure(handle, index);
+  if (window == nullptr) return 0;
   const WNDPROC previous = window->windowProc;
   window->windowProc = reinterpret_cast<WNDPROC>(value);
   return reinterpret_cast<LONG_PTR>(previous);
@@ -879,16 +893,8 @@ LONG_PTR WINAPI SetWindowLongPtrA(HWND handle, int index, LONG_PTR value) {
 LONG_PTR WINAPI GetWindowLongPtrA(HWND handle, int index) {
   const winsim::detail::ApiLock apiLock;
   if (EnterCall("GetWindowLongPtrA")) return 0;
-  winsim::Window* window = winsim::FindWindow(handle);
-  if (window == nullptr) {
-    winsim::FailWithInvalidWindow();
-    return 0;
-  }
-  if (index != GWLP_WNDPROC) {
-    SetLastError(ERROR_INVALID_INDEX);
-    return 0;
-  }
-  return reinterpret_cast<LONG_PTR>(window->windowProc);
+  const winsim::Window* window = winsim::WindowForProcedure(handle, index);
+  return window != nullptr ? reinterpret_cast<LONG_PTR>(window->windowProc) : 0;
 }
 
 ULONG_PTR WINAPI SetClassLongPtrA(HWND handle, int index, LONG_PTR value) {

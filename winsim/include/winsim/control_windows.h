@@ -18,6 +18,7 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -58,6 +59,16 @@ struct WindowClassRecord {
   bool hasMenuName;
 };
 std::vector<WindowClassRecord> RegisteredClasses();
+inline bool operator==(const WindowClassRecord& a, const WindowClassRecord& b) {
+  return a.name == b.name && a.style == b.style && a.windowProc == b.windowProc && a.classExtra == b.classExtra &&
+         a.windowExtra == b.windowExtra && a.instance == b.instance && a.icon == b.icon && a.cursor == b.cursor &&
+         a.background == b.background && a.hasMenuName == b.hasMenuName;
+}
+inline void PrintTo(const WindowClassRecord& r, std::ostream* os) {
+  *os << "{" << r.name << ", style " << r.style << ", procedure " << reinterpret_cast<const void*>(r.windowProc)
+      << ", extra " << r.classExtra << "/" << r.windowExtra << ", instance " << r.instance << ", icon " << r.icon
+      << ", cursor " << r.cursor << ", brush " << r.background << (r.hasMenuName ? ", a menu" : "") << "}";
+}
 
 struct WindowRecord {
   HWND handle;
@@ -73,6 +84,18 @@ struct WindowRecord {
 };
 // Every window created since the last Reset, in creation order.
 std::vector<WindowRecord> WindowsCreated();
+inline bool operator==(const WindowRecord& a, const WindowRecord& b) {
+  return a.handle == b.handle && a.className == b.className && a.text == b.text && a.style == b.style &&
+         a.exStyle == b.exStyle && a.rect.left == b.rect.left && a.rect.top == b.rect.top &&
+         a.rect.right == b.rect.right && a.rect.bottom == b.rect.bottom && a.parent == b.parent &&
+         a.instance == b.instance && a.visible == b.visible && a.alive == b.alive;
+}
+inline void PrintTo(const WindowRecord& r, std::ostream* os) {
+  *os << "{" << r.handle << ", " << r.className << ", \"" << r.text << "\", style " << std::hex << r.style << "/"
+      << r.exStyle << std::dec << ", (" << r.rect.left << "," << r.rect.top << ")-(" << r.rect.right << ","
+      << r.rect.bottom << "), parent " << r.parent << ", instance " << r.instance << (r.visible ? ", visible" : "")
+      << (r.alive ? ", alive" : "") << "}";
+}
 
 // A message handed to a window procedure.
 struct MessageRecord {
