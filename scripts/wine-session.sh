@@ -198,13 +198,26 @@ fi
 # started with.
 wineserver -k >/dev/null 2>&1 || true
 wineserver -w >/dev/null 2>&1 || true
+# The prefix's services start with the first Windows program and inherit
+# its descriptors: were that a test's, ctest would wait on them until the
+# session's last program ends. A keeper started first owns them instead and
+# lives as long as we do: it waits for a line on a pipe only we hold.
+exec {keeper_fd}> >(exec "$wine64" cmd.exe /c "set /p line=" >/dev/null 2>&1 {lock_fd}>&-)
+# The server that starts now reads the DPI: ask it back through that server,
+# so that a session whose setting did not take never passes for one at 96.
+if [[ -n $dpi ]]; then
+    reported=$("$wine64" reg query 'HKCU\Control Panel\Desktop' /v LogPixels 2>/dev/null {lock_fd}>&- {keeper_fd}>&- |
+        tr -d '\r' | sed -n 's/.*REG_DWORD[[:space:]]*0x\([0-9a-fA-F]*\).*/\1/p')
+    [[ -n $reported ]] && (( 16#$reported == dpi )) ||
+        die "the server reports LogPixels ${reported:+0x$reported }rather than $dpi in $prefix"
+fi
 
 # Run COMMAND in the background and wait for it, so that a signal reaches our
 # traps at once. "<&0" keeps the caller's stdin, which bash would otherwise
 # replace with /dev/null for a background command. The lock descriptor is
 # not passed on: a wineserver outliving us must not hold the lock.
 status=0
-"$@" <&0 {lock_fd}>&- &
+"$@" <&0 {lock_fd}>&- {keeper_fd}>&- &
 cmd_pid=$!
 wait "$cmd_pid" || status=$?
 cmd_pid=
