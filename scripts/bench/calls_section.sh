@@ -3,30 +3,29 @@
 # winsim; the same for both builds, which run the same code): status, report
 # and the explanation of a miss. Sourced, not run.
 
-functions=(RegOpenKeyExA RegCreateKeyExA RegCloseKey RegQueryInfoKeyA RegEnumValueA RegQueryValueExA RegSetValueExA
-    RegEnumKeyExA)
-calls_ok=
-
-calls_prepare() {
+declare -ra registry_functions=(RegOpenKeyExA RegCreateKeyExA RegCloseKey RegQueryInfoKeyA RegEnumValueA
+    RegQueryValueExA RegSetValueExA RegEnumKeyExA)
+# Whether every function stayed within its own floor, not just the total.
+calls_ok() {
     local f start condition
-    need calls.warm.total floor.warm.total calls.first.other_registry
-    # Every function within its own floor, not just the total.
     condition="$(get calls.first.other_registry) == 0 && $(get calls.warm.other_registry) == 0"
     condition+=" && $(get calls.first.total) == $(get floor.first.total) && $(get calls.warm.total) == $(get floor.warm.total)"
-    for f in "${functions[@]}"; do
+    for f in "${registry_functions[@]}"; do
         for start in first warm; do condition+=" && $(get "calls.$start.$f") <= $(get "floor.$start.$f")"; done
     done
-    calls_ok=$(status "$condition")
-    note_status "$calls_ok" calls
+    status "$condition"
 }
-
+calls_prepare() {
+    need calls.warm.total floor.warm.total calls.first.other_registry
+    note_status "$(calls_ok)" calls
+}
 calls_report() {
     local f
     cat <<EOF
 ## Registry calls per start (winsim)
 
 A whole process attach and detach with "/nologo" and the typical defaults
-($typical_tree; $(get tree.warm.user_parents) keys have subkeys, $(get tree.warm.keys_without_values) has no values). First start: the
+($(typical_tree); $(get tree.warm.user_parents) keys have subkeys, $(get tree.warm.keys_without_values) has no values). First start: the
 user has none of it; warm start: all of it. Both builds run the same code,
 so one count serves both. The fewest calls, when every call succeeds: per
 source key one RegQueryInfoKeyA, whose counts bound both walks, so one
@@ -41,21 +40,21 @@ language reads and two "DisableForms" reads of open, query and close each.
 
 | Function | First start | Fewest | Warm start | Fewest |
 |---|---|---|---|---|
-$(for f in "${functions[@]}"; do echo "| $f | $(get "calls.first.$f") | $(get "floor.first.$f") | $(get "calls.warm.$f") | $(get "floor.warm.$f") |"; done)
+$(for f in "${registry_functions[@]}"; do echo "| $f | $(get "calls.first.$f") | $(get "floor.first.$f") | $(get "calls.warm.$f") | $(get "floor.warm.$f") |"; done)
 | **All registry calls** | **$(get calls.first.total)** | **$(get floor.first.total)** | **$(get calls.warm.total)** | **$(get floor.warm.total)** |
 
 Target: registry calls per start equal to the fewest, no function above its
-own: $calls_ok. Other registry functions called: $(get calls.first.other_registry); registry handles
+own: $(calls_ok). Other registry functions called: $(get calls.first.other_registry); registry handles
 left open: $(get calls.warm.registry_handles_left).
 
 EOF
 }
 
-# calls_explain MISS: which functions went over their floor, or status 1 when MISS is another part's.
+# calls_explain MISSES...: which functions went over their floor, when MISSES name the calls.
 calls_explain() {
-    [[ $1 == calls ]] || return 1
+    [[ " $* " == *" calls "* ]] || return 0
     local over="" f start
-    for f in "${functions[@]}"; do
+    for f in "${registry_functions[@]}"; do
         for start in first warm; do
             if is_true "$(get "calls.$start.$f") > $(get "floor.$start.$f")"; then
                 over+="${over:+, }$f at a $start start ($(get "calls.$start.$f") against $(get "floor.$start.$f"))"

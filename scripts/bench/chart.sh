@@ -17,7 +17,7 @@ draw_copy_chart() {
     gnuplot >"$results/gnuplot.log" 2>&1 <<GNUPLOT || die "gnuplot failed (see $results/gnuplot.log)"
 set terminal pngcairo size 960,420 font "DejaVu Sans,10"
 set output "$png"
-set multiplot layout 1,2 title "Defaults copy: cost per value as the tree grows (winsim, 10 values per key, fan-out 10; $started)"
+set multiplot layout 1,2 title "Defaults copy: cost per value as the tree grows (winsim, 10 values per key, fan-out 10; $(get run.started))"
 set logscale x
 set xrange [70:140000]
 set xtics ("100" 100, "1,000" 1000, "10,000" 10000, "100,000" 100000)

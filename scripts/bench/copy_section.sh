@@ -10,8 +10,8 @@
 # the end of a list; both with the two tops opened and closed (4 calls).
 platform_calls() {
     local keys values
-    keys=$(get $lead.copy.keys)
-    values=$(get $lead.copy.values)
+    keys=$(get "$(lead).copy.keys")
+    values=$(get "$(lead).copy.values")
     echo $((4 + keys + 2 * values + 5 * (keys - 1)))
 }
 # by_count first|warm: the ratio the call counts alone predict.
@@ -35,26 +35,23 @@ pct_dearer() {
     if ((pct > 0)); then echo "$pct% dearer"; elif ((pct < 0)); then echo "$((-pct))% cheaper"; else echo "as dear"; fi
 }
 
-declare -A copy_ok=()
+# copy_target START: the warm copy must not be slower than the platform's.
+copy_target() { if [[ $1 == warm ]]; then echo 1.0; else echo 1.5; fi; }
+# copy_ok ARCH START: whether the copy met its target.
+copy_ok() { status "$(get "$1.ratio.library_$2.median_x") <= $(copy_target "$2")"; }
 copy_prepare() {
-    local arch start target
-    for arch in "${arches[@]}"; do
+    local arch start
+    for arch in $(arches); do
         need "$arch.copy.library_first.median_ms" "$arch.ratio.library_warm.median_x" "$arch.call.RegQueryInfoKeyA.median_us"
-        for start in first warm; do
-            target=1.5
-            [[ $start == warm ]] && target=1.0
-            copy_ok[$arch.$start]=$(status "$(get "$arch.ratio.library_$start.median_x") <= $target")
-            note_status "${copy_ok[$arch.$start]}" "copy_$start.$arch"
-        done
+        for start in first warm; do note_status "$(copy_ok "$arch" "$start")" "copy_$start.$arch"; done
     done
 }
-
 copy_rows() {
     local arch=$1 start label platform_label target
     for start in first warm; do
         label="first start" platform_label="into an empty key" target="≤ 1.5×"
         [[ $start == warm ]] && label="warm start" platform_label="over a complete copy" target="≤ 1.0×"
-        echo "| $arch | CopyKeyTree, $label | $(calc "$(get "$arch.copy.library_$start.median_ms")") ms | $(spread "$arch.copy.library_$start" ms 1) | **$(calc "$(get "$arch.ratio.library_$start.median_x")" 3)×** ($(calc "$(get "$arch.ratio.library_$start.q1_x")")–$(calc "$(get "$arch.ratio.library_$start.q3_x")")) | $(fastest "$arch" "library_$start" "platform_$start")× | $target | ${copy_ok[$arch.$start]} |"
+        echo "| $arch | CopyKeyTree, $label | $(calc "$(get "$arch.copy.library_$start.median_ms")") ms | $(spread "$arch.copy.library_$start" ms 1) | **$(calc "$(get "$arch.ratio.library_$start.median_x")" 3)×** ($(calc "$(get "$arch.ratio.library_$start.q1_x")")–$(calc "$(get "$arch.ratio.library_$start.q3_x")")) | $(fastest "$arch" "library_$start" "platform_$start")× | $target | $(copy_ok "$arch" "$start") |"
         echo "| $arch | SHCopyKeyA, $platform_label | $(calc "$(get "$arch.copy.platform_$start.median_ms")") ms | $(spread "$arch.copy.platform_$start" ms 1) | 1× | 1× | | |"
     done
 }
@@ -67,8 +64,8 @@ copy_report() {
 ## Defaults copy against SHCopyKeyA (Wine, one process per build)
 
 The library's \`RegKey::CopyKeyTree\`, opened as the start-up opens it, against
-\`SHCopyKeyA\` on the same tree of $(thousands "$(get $lead.copy.values)") string values in $(get $lead.copy.keys) keys (10 per key, fan-out 10),
-$(get $lead.copy.runs) rounds after one warm-up round, the two copiers in turn within each round,
+\`SHCopyKeyA\` on the same tree of $(thousands "$(get "$(lead).copy.values")") string values in $(get "$(lead).copy.keys") keys (10 per key, fan-out 10),
+$(get "$(lead).copy.runs") rounds after one warm-up round, the two copiers in turn within each round,
 in each build's own process: the x86 build under WOW64, the x64 build natively.
 First start: the destination is empty. Warm start: the destination already
 holds everything; the library then writes nothing, while SHCopyKeyA, which
@@ -76,7 +73,7 @@ has no "only missing" mode, writes every value again.
 
 | Build | Measure | Median | Spread over the rounds: min–max (IQR) | Ratio to SHCopyKeyA: median of the per-round ratios (IQR) | Ratio of the fastest rounds | Target | Status |
 |---|---|---|---|---|---|---|---|
-$(for arch in "${arches[@]}"; do copy_rows "$arch"; done)
+$(for arch in $(arches); do copy_rows "$arch"; done)
 
 The status goes by the median of the per-round ratios. Other work on the
 machine only ever adds time, so the ratio of the fastest rounds is the
@@ -87,7 +84,7 @@ the wineserver):
 
 | Build | RegEnumValueA | RegEnumValueW | RegQueryValueExA, value present | RegQueryValueExA, value missing | RegQueryValueExA, type and size only | RegSetValueExW, same data again | RegSetValueExA, same data again | RegQueryInfoKeyA |
 |---|---|---|---|---|---|---|---|---|
-$(for arch in "${arches[@]}"; do
+$(for arch in $(arches); do
         printf '| %s |' "$arch"
         for kind in "${calls[@]}"; do printf ' %s µs |' "$(call_cost "$arch" "$kind")"; done
         echo
@@ -126,13 +123,27 @@ trip, not the data, is the cost of a call.
 EOF
 }
 
-# copy_explain MISS: the cause of a missed copy target, or status 1 when MISS is another part's.
+# copy_explain MISSES...: the causes of the missed copy targets among MISSES,
+# and the one mend that serves both builds.
 copy_explain() {
+    local miss warm=0
+    for miss; do
+        case $miss in
+        copy_first.*) copy_cause "$miss" ;;
+        copy_warm.*)
+            copy_cause "$miss"
+            warm=1
+            ;;
+        esac
+    done
+    if ((warm)); then
+        copy_mend_size_only
+        echo
+    fi
+}
+# copy_cause copy_first.ARCH|copy_warm.ARCH: the cause of one miss.
+copy_cause() {
     local miss=$1 start arch ratio
-    case $miss in
-    copy_first.* | copy_warm.*) ;;
-    *) return 1 ;;
-    esac
     start=${miss%%.*}
     start=${start#copy_}
     arch=${miss#*.}
@@ -162,11 +173,6 @@ the rest is the spread of the shared machine, whose per-round ratios here
 span $(calc "$(get "$arch.ratio.library_warm.q1_x")")–$(calc "$(get "$arch.ratio.library_warm.q3_x")")× in the middle half. The copy must read each of the user's values
 to leave the user's settings alone; on Windows, SHCopyKeyA's overwrite is a
 real write of every value, so there the read is the cheaper call.
+
 EOF
-    # One mend serves both builds.
-    if [[ -z ${copy_mend_told:-} ]]; then
-        copy_mend_told=1
-        copy_mend_size_only
-    fi
-    echo
 }

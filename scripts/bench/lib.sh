@@ -1,6 +1,10 @@
 # shellcheck shell=bash
 # Shared by scripts/bench.sh and its parts: messages, the figures of one run,
-# arithmetic on them, and the list of targets missed. Sourced, not run.
+# arithmetic on them, and the targets missed. Every function echoes what it
+# makes; the run's state lives in two files of $results, never in variables:
+#   figures  "name value" lines, a later line overriding an earlier one;
+#   missed   the names of the targets missed, in the order found.
+# Sourced, not run.
 
 me=bench
 
@@ -10,42 +14,40 @@ die() {
     exit 1
 }
 
-# The Windows builds measured: preset, the prefix of their figures, how the
+# The Windows builds: their presets, the prefix of their figures, how the
 # report names them, their toolchain and Wine's loader for them.
-builds=(win32 win64)
-declare -A arch_of=([win32]=x86 [win64]=x64)
-declare -A build_label=([x86]="x86 (32-bit, under WOW64)" [x64]="x64")
-declare -A toolchain_of=([win32]=i686-w64-mingw32 [win64]=x86_64-w64-mingw32)
-declare -A loader_of=([win32]=wine [win64]=${wine64:-/usr/lib/wine/wine64})
-arches=(x86 x64)
+declare -rA arch_of=([win32]=x86 [win64]=x64)
+declare -rA build_label=([x86]="x86 (32-bit, under WOW64)" [x64]="x64")
+declare -rA toolchain_of=([win32]=i686-w64-mingw32 [win64]=x86_64-w64-mingw32)
+declare -rA loader_of=([win32]=wine [win64]=${wine64:-/usr/lib/wine/wine64})
+
+# figure NAME: one figure as recorded, or nothing.
+figure() {
+    awk -v name="$1" '$1 == name { sub(/^[^ \t]+[ \t]*/, ""); value = $0; found = 1 } END { if (found) print value }' \
+        "$results/figures" 2>/dev/null
+}
+# add_figure NAME VALUE: records a figure.
+add_figure() { echo "$1 $2" >>"$results/figures"; }
+# load FILE [PREFIX]: FILE's "name value" lines as figures, the names prefixed.
+load() { awk -v prefix="${2:-}" 'NF && $1 !~ /^#/ { print prefix $0 }' "$1" >>"$results/figures"; }
+
+# only_64bit REASON: the x86 build is not measured, for REASON.
+only_64bit() { add_figure not_measured.x86 "$1"; }
+# The builds measured: their presets, and their figures' prefixes.
+presets() { if [[ -n $(figure not_measured.x86) ]]; then echo win64; else echo win32 win64; fi; }
+arches() { if [[ -n $(figure not_measured.x86) ]]; then echo x64; else echo x86 x64; fi; }
 # The build whose figures name what both builds share (tree sizes, rounds).
-lead=x86
-# Why a build was not measured, by its arch: its figures then read "—".
-declare -A not_measured=()
+lead() { arches | cut -d' ' -f1; }
 
-# only_64bit REASON: measures the x64 build alone.
-only_64bit() {
-    builds=(win64)
-    arches=(x64)
-    lead=x64
-    not_measured[x86]=$1
-}
-
-# Every figure of the run, by name; Wine figures carry their build's prefix.
-declare -A v
-# load FILE [PREFIX]: "name value" lines into v, the name prefixed.
-load() {
-    local key value
-    while read -r key value; do
-        [[ -n $key && $key != \#* ]] && v[${2:-}$key]=$value
-    done <"$1"
-}
+# get NAME: a figure, or "—" where its build was not measured.
 get() {
-    if [[ -z ${v[$1]:-} && -n ${not_measured[${1%%.*}]:-} ]]; then echo "—"; else echo "${v[$1]:-}"; fi
+    local value
+    value=$(figure "$1")
+    if [[ -z $value && -n $(figure "not_measured.${1%%.*}") ]]; then echo "—"; else echo "$value"; fi
 }
 need() {
-    local key
-    for key; do [[ -n ${v[$key]:-} ]] || die "no figure '$key' in $results"; done
+    local name
+    for name; do [[ -n $(figure "$name") ]] || die "no figure '$name' in $results/figures"; done
 }
 
 # calc EXPRESSION [DECIMALS]: awk arithmetic on plain numbers.
@@ -56,10 +58,10 @@ is_true() { awk "BEGIN { exit !($1) }"; }
 status() { if is_true "$1"; then echo "met"; else echo "**missed**"; fi; }
 thousands() { sed ':a;s/\B[0-9]\{3\}\>/,&/;ta' <<<"$1"; }
 
-# Targets missed, by name, in the order found; each part explains its own.
-declare -a missed=()
 # note_status STATUS NAME: records NAME as missed unless STATUS is met.
-note_status() { [[ $1 == met ]] || missed+=("$2"); }
+note_status() { [[ $1 == met ]] || echo "$2" >>"$results/missed"; }
+# The targets missed, each once, in the order found.
+misses() { awk '!seen[$0]++' "$results/missed" 2>/dev/null || true; }
 
 # spread KEY UNIT DECIMALS: "min–max (IQR q1–q3)" of a summary.
 spread() {

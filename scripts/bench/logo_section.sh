@@ -3,14 +3,14 @@
 # where the library's own share goes: rows, report and the explanation of a
 # miss. Sourced, not run.
 
-declare -A logo_ok=()
+# logo_ok ARCH: whether the time to the logo met its target against the floor.
+logo_ok() { status "$(get "$1.logo.ratio.median_x") <= 1.5"; }
 logo_prepare() {
     local arch
-    for arch in "${arches[@]}"; do
+    for arch in $(arches); do
         need "$arch.logo.library.median_us" "$arch.logo.ratio.median_x" "$arch.logo.phase.count" "$arch.logo.line_us" \
             "$arch.dpi192.logo.library.median_us" "$arch.dpi192.logo.window"
-        logo_ok[$arch]=$(status "$(get "$arch.logo.ratio.median_x") <= 1.5")
-        note_status "${logo_ok[$arch]}" "logo.$arch"
+        note_status "$(logo_ok "$arch")" "logo.$arch"
     done
     need phase.0.registry_calls
 }
@@ -22,7 +22,7 @@ logo_share() { calc "100 * $(get "$1.logo.own.median_us") / $(get "$1.logo.libra
 
 logo_rows() {
     local arch=$1
-    echo "| $arch | TarvexLogo.dll, $(get "$arch.logo.switch"), warm start | $(logo_ms "$arch" library) ms | $(spread "$arch.logo.library" us 0) µs | **$(calc "$(get "$arch.logo.ratio.median_x")" 3)×** ($(calc "$(get "$arch.logo.ratio.q1_x")")–$(calc "$(get "$arch.logo.ratio.q3_x")")) | $(calc "$(get "$arch.logo.library.min_us") / $(get "$arch.logo.floor.min_us")")× | ≤ 1.5× | ${logo_ok[$arch]} |"
+    echo "| $arch | TarvexLogo.dll, $(get "$arch.logo.switch"), warm start | $(logo_ms "$arch" library) ms | $(spread "$arch.logo.library" us 0) µs | **$(calc "$(get "$arch.logo.ratio.median_x")" 3)×** ($(calc "$(get "$arch.logo.ratio.q1_x")")–$(calc "$(get "$arch.logo.ratio.q3_x")")) | $(calc "$(get "$arch.logo.library.min_us") / $(get "$arch.logo.floor.min_us")")× | ≤ 1.5× | $(logo_ok "$arch") |"
     echo "| $arch | BenchLogoFloor.dll, the floor | $(logo_ms "$arch" floor) ms | $(spread "$arch.logo.floor" us 0) µs | 1× | 1× | | |"
     echo "| $arch | Empty DLL, for scale | $(logo_ms "$arch" empty) ms | $(spread "$arch.logo.empty" us 0) µs | | | | |"
 }
@@ -30,19 +30,19 @@ logo_rows() {
 # One row per phase: each build's median, the calls it makes on winsim, the line ending it.
 logo_phase_rows() {
     local i count line
-    count=$(get $lead.logo.phase.count)
+    count=$(get "$(lead).logo.phase.count")
     for ((i = 0; i < count; i++)); do
-        line=$(get "$lead.logo.phase.$i.line")
+        line=$(get "$(lead).logo.phase.$i.line")
         # The resource library's line names a folder of this machine.
         line=$(sed 's/^resource library .*\\\(OxaRes[0-9]*\.dll\)/resource library …\\\1/' <<<"$line")
-        echo "| $((i + 1)). $(get "$lead.logo.phase.$i.name") | $(calc "$(get "x86.logo.phase.$i.median_us")" 0) µs | $(calc "$(get "x64.logo.phase.$i.median_us")" 0) µs | $(get "phase.$i.registry_calls") | $(get "phase.$i.api_calls") | ${line:+\`$line\`} |"
+        echo "| $((i + 1)). $(get "$(lead).logo.phase.$i.name") | $(calc "$(get "x86.logo.phase.$i.median_us")" 0) µs | $(calc "$(get "x64.logo.phase.$i.median_us")" 0) µs | $(get "phase.$i.registry_calls") | $(get "phase.$i.api_calls") | ${line:+\`$line\`} |"
     done
 }
 
 # Registry calls of the start that shows the logo, all phases.
 logo_registry_calls() {
     local i total=0
-    for ((i = 0; i < $(get $lead.logo.phase.count); i++)); do total=$((total + $(get "phase.$i.registry_calls"))); done
+    for ((i = 0; i < $(get "$(lead).logo.phase.count"); i++)); do total=$((total + $(get "phase.$i.registry_calls"))); done
     echo "$total"
 }
 # The defaults copy alone: the first phase less what loading an empty DLL costs.
@@ -50,7 +50,7 @@ logo_copy_us() { calc "$(get "$1.logo.phase.0.median_us") - $(get "$1.logo.empty
 # logo_phase_us ARCH INDEX: one phase's median, in whole µs.
 logo_phase_us() { calc "$(get "$1.logo.phase.$2.median_us")" 0; }
 # Index of the logo's phase: the last but one, before the return from the load.
-logo_phase_index() { echo $(($(get $lead.logo.phase.count) - 2)); }
+logo_phase_index() { echo $(($(get "$(lead).logo.phase.count") - 2)); }
 # What the floor does: the resource library and the logo phases of the library.
 logo_shown_us() { calc "$(get "$1.logo.phase.3.median_us") + $(get "$1.logo.phase.$(logo_phase_index).median_us")" 0; }
 # The floor's whole showing of the logo: the floor less the empty DLL.
@@ -63,43 +63,42 @@ logo_decisions_us() {
 logo_decision_calls() {
     echo $(($(get phase.1.registry_calls) + $(get phase.2.registry_calls) + $(get phase.4.registry_calls) + $(get phase.5.registry_calls) + $(get phase.6.registry_calls)))
 }
-logo_lines() { echo $(($(get $lead.logo.phase.count) - 1)); }
+logo_lines() { echo $(($(get "$(lead).logo.phase.count") - 1)); }
 logo_lines_us() { calc "$(logo_lines) * $(get "$1.logo.line_us")" 0; }
 # What the timing handler changed: the lines' cost with it less without it, all lines.
 logo_handler_us() { calc "$(logo_lines) * ($(get "$1.logo.line_timed_us") - $(get "$1.logo.line_us"))" 0; }
 
 logo_report() {
     local arch
-    local logo_phase=$(($(get $lead.logo.phase.count) - 2))
     cat <<EOF
 ## Time to the logo (Wine, one process per build)
 
 From the host's \`LoadLibraryA\` call to the logo window painted, at a warm
 start (the typical defaults, all present for the user; "DisableForms" "0")
-with the mode given by the switch $(get $lead.logo.switch) on the command line, at 24 bits
+with the mode given by the switch $(get "$(lead).logo.switch") on the command line, at 24 bits
 per pixel. The library paints the logo inside its load, so the load's
 return is the time to the logo: after every timed load the benchmark checks
 that the window is visible with nothing left to paint (loads that returned
 unpainted: library $(get x86.logo.library.unpainted) and floor $(get x86.logo.floor.unpainted) in the x86 build, $(get x64.logo.library.unpainted) and $(get x64.logo.floor.unpainted) in the x64 build).
 The floor is \`BenchLogoFloor.dll\` (bench/wine/logo_floor_library.cpp): its load
 only loads the same \`OxaRes0.dll\` from the host's folder, makes the same
-bitmap ($(get $lead.logo.bitmap)) into a device bitmap with \`LoadBitmapA\`, and shows it in the same
+bitmap ($(get "$(lead).logo.bitmap")) into a device bitmap with \`LoadBitmapA\`, and shows it in the same
 kind of window, a centred popup with a dialog frame, painted by
 \`UpdateWindow\` before its load returns; before timing, the benchmark checks
-that both windows stand at the same place ($(get $lead.logo.window)) and show the same
-pixels. $(get $lead.logo.rounds) rounds after 5 warm-up rounds, each round loading the library,
+that both windows stand at the same place ($(get "$(lead).logo.window")) and show the same
+pixels. $(get "$(lead).logo.rounds") rounds after 5 warm-up rounds, each round loading the library,
 the floor and an empty DLL in turn, each unloaded again and the host's
 messages dispatched before the next.
 
 | Build | Load | Median | Spread over the rounds: min–max (IQR) | Ratio to the floor: median of the per-round ratios (IQR) | Ratio of the fastest rounds | Target | Status |
 |---|---|---|---|---|---|---|---|
-$(for arch in "${arches[@]}"; do logo_rows "$arch"; done)
+$(for arch in $(arches); do logo_rows "$arch"; done)
 
 **The library's own share** (median of the per-round differences from the
 floor): $(calc "$(get x86.logo.own.median_us)" 0) µs, $(logo_share x86)% of its time to the logo, in the x86 build;
 $(calc "$(get x64.logo.own.median_us)" 0) µs, $(logo_share x64)%, in the x64 build.
 
-**Where the library's time goes.** The same start, $(get $lead.logo.breakdown.cycles) more times, with
+**Where the library's time goes.** The same start, $(get "$(lead).logo.breakdown.cycles") more times, with
 each of the library's diagnostics lines timed as it is written: \`OutputDebugStringW\` hands it to \`OutputDebugStringA\`, which
 raises an exception before it looks for a debug-output viewer, and a
 vectored exception handler of the host takes the time on the library's own
@@ -157,18 +156,19 @@ library's load, with the window each shows (size at place):
 
 | Build | 96 DPI | 192 DPI | 192 against 96 |
 |---|---|---|---|
-$(for arch in "${arches[@]}"; do logo_dpi_rows "$arch"; done)
+$(for arch in $(arches); do logo_dpi_rows "$arch"; done)
 
 EOF
 }
 
-# logo_explain MISS: the cause of a missed time to the logo, or status 1 when MISS is another part's.
+# logo_explain MISSES...: the causes of the missed times to the logo among MISSES.
 logo_explain() {
-    local arch
-    case $1 in
-    logo.*) arch=${1#logo.} ;;
-    *) return 1 ;;
-    esac
+    local miss
+    for miss; do [[ $miss != logo.* ]] || logo_cause "${miss#logo.}"; done
+}
+# logo_cause ARCH: why the time to the logo missed its target.
+logo_cause() {
+    local arch=$1
     cat <<EOF
 **Time to the logo, ${build_label[$arch]}: $(calc "$(get "$arch.logo.ratio.median_x")" 3)× its floor (target 1.5×, median of the
 per-round ratios; IQR $(calc "$(get "$arch.logo.ratio.q1_x")")–$(calc "$(get "$arch.logo.ratio.q3_x")")×, fastest rounds $(calc "$(get "$arch.logo.library.min_us") / $(get "$arch.logo.floor.min_us")")×).** The library spends
@@ -181,10 +181,9 @@ the copy benchmark paid $(per_call "$arch" library_warm) µs per registry call. 
 fewest the rules allow at a warm start (see "Registry calls per start"), so
 no mend in the library takes them out; what moves this ratio is what a
 round trip to the wineserver costs, which depends on the machine (see
-Notes): in a run of this benchmark while a build kept the other CPU busy
-(2026-12-08), registry calls cost 6 to 10 µs and the ratio came to 1.18×
-(x86) and 1.23× (x64). On Windows a registry read does not leave the
-process, and the copy's share is far smaller.
+Notes, and the earlier runs in docs/bench-observations.md). On Windows a
+registry read does not leave the process, and the copy's share is far
+smaller.
 
 EOF
 }

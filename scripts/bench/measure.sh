@@ -88,7 +88,7 @@ measure_wine() {
             "$loader" ./bench_logo_time.exe /standard >"$into/logo.txt" 2>"$into/logo.log"
         done'
     local arguments=() preset
-    for preset in "${builds[@]}"; do
+    for preset in $(presets); do
         mkdir -p "$results/${arch_of[$preset]}"
         arguments+=("$root/$out/$preset/bin" "${loader_of[$preset]}" "$root/$results/${arch_of[$preset]}")
     done
@@ -98,7 +98,7 @@ measure_wine() {
         >"$results/wine192.log" 2>&1 ||
         die "the Wine benchmarks at 192 DPI failed (see $results/wine192.log and $results/*/logo192.log)"
     local arch file
-    for arch in "${arches[@]}"; do
+    for arch in $(arches); do
         for file in copy cycle logo logo192; do
             tr -d '\r' <"$results/$arch/$file.txt" >"$results/$arch/$file.figures"
         done
@@ -109,7 +109,7 @@ measure_wine() {
 # printf, which is linked in whole rather than imported from the C runtime.
 measure_sizes() {
     local preset arch printf_users
-    for preset in "${builds[@]}"; do
+    for preset in $(presets); do
         arch=${arch_of[$preset]}
         printf_users=$("${toolchain_of[$preset]}-nm" -A -u "$out/$preset/src/libtarvex_core.a" 2>/dev/null |
             sed -n 's/^[^:]*:\([^:]*\):.* U \(_*mingw_[a-z]*printf\)$/\1 (\2)/p' | sort -u | paste -sd' ' || true)

@@ -3,50 +3,58 @@
 # (native, winsim), with the chart: rows, report and the explanation of
 # their misses. Sourced, not run.
 
-# scale_row LABEL BENCHMARK SIZES...: per-unit cost at each size and the
-# largest/smallest ratio, from Google Benchmark's fastest repetition; sets row.
-scale_row() {
-    local label=$1 bench=$2 size cost low="" high="" cells=""
-    shift 2
+# scale_ratio BENCHMARK SIZES...: the largest over the smallest per-unit cost,
+# from Google Benchmark's fastest repetition, or "n/a" where none was measured.
+scale_ratio() {
+    local bench=$1 size cost low="" high=""
+    shift
     for size; do
         cost=$(get "scale.$bench.$size")
-        if [[ -z $cost ]]; then
-            cells+=" n/a |"
-            continue
-        fi
-        cells+=" $(calc "$cost" 3) |"
+        [[ -n $cost ]] || continue
         if [[ -z $low ]] || is_true "$cost < $low"; then low=$cost; fi
         if [[ -z $high ]] || is_true "$cost > $high"; then high=$cost; fi
     done
-    local ratio="n/a" ok="**not measured**"
-    if [[ -n $low ]]; then
-        ratio=$(calc "$high / $low")
-        ok=$(status "$ratio <= 1.5")
-    fi
-    row="| $label |$cells ${ratio}× | ≤ 1.5× | $ok |"
-    note_status "$ok" "$bench"
+    if [[ -n $low ]]; then calc "$high / $low"; else echo "n/a"; fi
 }
-# instruction_row LABEL KEY SIZES...: instructions per unit from "instructions.KEY.SIZE"; sets row.
-instruction_row() {
-    local label=$1 key=$2 size count low="" high="" cells=""
+# scale_ok RATIO: a cost per unit may grow by half over the range.
+scale_ok() { if [[ $1 == n/a ]]; then echo "**not measured**"; else status "$1 <= 1.5"; fi; }
+# scale_row LABEL BENCHMARK SIZES...: the per-unit cost at each size, the ratio and its status.
+scale_row() {
+    local label=$1 bench=$2 size cost cells="" ratio
     shift 2
     for size; do
-        count=$(calc "$(get "instructions.$key.$size") / $size" 1)
+        cost=$(get "scale.$bench.$size")
+        if [[ -n $cost ]]; then cells+=" $(calc "$cost" 3) |"; else cells+=" n/a |"; fi
+    done
+    ratio=$(scale_ratio "$bench" "$@")
+    echo "| $label |$cells ${ratio}× | ≤ 1.5× | $(scale_ok "$ratio") |"
+}
+# per_unit KEY SIZE: instructions per unit from "instructions.KEY.SIZE", to a tenth.
+per_unit() { calc "$(get "instructions.$1.$2") / $2" 1; }
+# instruction_ratio KEY SIZES...: the most instructions per unit over the fewest.
+instruction_ratio() {
+    local key=$1 size
+    shift
+    for size; do per_unit "$key" "$size" && echo; done |
+        awk 'NR == 1 || $1 < low { low = $1 } NR == 1 || $1 > high { high = $1 } END { printf "%.2f", high / low }'
+}
+# instruction_row LABEL KEY SIZES...: instructions per unit at each size, the ratio and its status.
+instruction_row() {
+    local label=$1 key=$2 size count cells="" ratio
+    shift 2
+    for size; do
+        count=$(per_unit "$key" "$size")
         # Whole instructions where there are hundreds, a tenth below that.
         if is_true "$count >= 100"; then cells+=" $(thousands "$(calc "$count" 0)") |"; else cells+=" $count |"; fi
-        if [[ -z $low ]] || is_true "$count < $low"; then low=$count; fi
-        if [[ -z $high ]] || is_true "$count > $high"; then high=$count; fi
     done
-    local ok
-    ok=$(status "$high / $low <= 1.5")
-    row="| $label |$cells $(calc "$high / $low")× | ≤ 1.5× | $ok |"
-    note_status "$ok" "instructions_$key"
+    ratio=$(instruction_ratio "$key" "$@")
+    echo "| $label |$cells ${ratio}× | ≤ 1.5× | $(status "$ratio <= 1.5") |"
 }
-# own_row first|warm: the library's own instructions per value; sets row.
+# own_row first|warm: the library's own instructions per value.
 own_row() {
     local start=$1 size cells=""
     for size in "${copy_sizes[@]}"; do cells+=" $(calc "$(get "own_instructions.$start.$size") / $size" 0) |"; done
-    row="| of which the library's own code, $start start |$cells | | |"
+    echo "| of which the library's own code, $start start |$cells | | |"
 }
 # dearest_size BENCHMARK SIZES...: the size with the highest timed cost per unit.
 dearest_size() {
@@ -76,26 +84,21 @@ line_fit() { # benchmark
     echo "$(calc "$small - $per_byte * 100" 0) ns per call + $(calc "$per_byte" 3) ns per byte"
 }
 
-declare -A scaling_row=()
-# keep NAME ROW_FUNCTION ARGUMENTS...: makes a row and keeps it under NAME.
-keep() {
-    local name=$1
-    shift
-    "$@"
-    scaling_row[$name]=$row
-}
 scaling_prepare() {
+    local bench key
     need scale.BM_DefaultsCopyFirstStart.100 scale.BM_FileTypeTest.32767 instructions.file-type.32767
-    keep copy_first scale_row "First start" BM_DefaultsCopyFirstStart "${copy_sizes[@]}"
-    keep copy_warm scale_row "Warm start" BM_DefaultsCopyWarmStart "${copy_sizes[@]}"
-    keep instructions_first instruction_row "First start" first "${copy_sizes[@]}"
-    keep own_first own_row first
-    keep instructions_warm instruction_row "Warm start" warm "${copy_sizes[@]}"
-    keep own_warm own_row warm
-    keep switch scale_row "Switch test" BM_SwitchTest "${line_lengths[@]}"
-    keep file_type scale_row "File-type test" BM_FileTypeTest "${line_lengths[@]}"
-    keep instructions_switch instruction_row "Switch test" switch "${line_lengths[@]}"
-    keep instructions_file_type instruction_row "File-type test" file-type "${line_lengths[@]}"
+    for bench in BM_DefaultsCopyFirstStart BM_DefaultsCopyWarmStart; do
+        note_status "$(scale_ok "$(scale_ratio "$bench" "${copy_sizes[@]}")")" "$bench"
+    done
+    for key in first warm; do
+        note_status "$(status "$(instruction_ratio "$key" "${copy_sizes[@]}") <= 1.5")" "instructions_$key"
+    done
+    for bench in BM_SwitchTest BM_FileTypeTest; do
+        note_status "$(scale_ok "$(scale_ratio "$bench" "${line_lengths[@]}")")" "$bench"
+    done
+    for key in switch file-type; do
+        note_status "$(status "$(instruction_ratio "$key" "${line_lengths[@]}") <= 1.5")" "instructions_$key"
+    done
 }
 
 scaling_report() {
@@ -114,28 +117,28 @@ The chart is drawn by \`scripts/bench.sh\` from the figures of the two tables be
 
 | Copy, ns per value | 100 values | 1,000 | 10,000 | 100,000 | Largest / smallest | Target | Status |
 |---|---|---|---|---|---|---|---|
-${scaling_row[copy_first]}
-${scaling_row[copy_warm]}
+$(scale_row "First start" BM_DefaultsCopyFirstStart "${copy_sizes[@]}")
+$(scale_row "Warm start" BM_DefaultsCopyWarmStart "${copy_sizes[@]}")
 
 The same copies counted in instructions per value (callgrind, one copy each;
 winsim included, which does most of the work):
 
 | Copy, instructions per value | 100 values | 1,000 | 10,000 | 100,000 | Largest / smallest | Target | Status |
 |---|---|---|---|---|---|---|---|
-${scaling_row[instructions_first]}
-${scaling_row[own_first]}
-${scaling_row[instructions_warm]}
-${scaling_row[own_warm]}
+$(instruction_row "First start" first "${copy_sizes[@]}")
+$(own_row first)
+$(instruction_row "Warm start" warm "${copy_sizes[@]}")
+$(own_row warm)
 
 | Command-line test, ns per byte | 100 characters | 1,000 | 10,000 | 32,767 | Largest / smallest | Target | Status |
 |---|---|---|---|---|---|---|---|
-${scaling_row[switch]}
-${scaling_row[file_type]}
+$(scale_row "Switch test" BM_SwitchTest "${line_lengths[@]}")
+$(scale_row "File-type test" BM_FileTypeTest "${line_lengths[@]}")
 
 | Command-line test, instructions per byte | 100 characters | 1,000 | 10,000 | 32,767 | Largest / smallest | Target | Status |
 |---|---|---|---|---|---|---|---|
-${scaling_row[instructions_switch]}
-${scaling_row[instructions_file_type]}
+$(instruction_row "Switch test" switch "${line_lengths[@]}")
+$(instruction_row "File-type test" file-type "${line_lengths[@]}")
 
 Fitted over the range in instructions, which the noise of the machine does
 not move: switch test $(instruction_fit switch); file-type test
@@ -144,15 +147,32 @@ $(instruction_fit file-type).
 EOF
 }
 
-declare -A scaling_explained=()
-# scaling_explain MISS: the cause of a missed scaling target, or status 1 when MISS is another part's.
+# scaling_explain MISSES...: the causes of the missed scaling targets among
+# MISSES, each cause once: the two copy rows share one, and a command-line
+# test's time and instructions another.
 scaling_explain() {
+    local miss topic told=" "
+    for miss; do
+        topic=$(scaling_topic "$miss") || continue
+        [[ $told != *" $topic "* ]] || continue
+        told+="$topic "
+        scaling_cause "$miss"
+    done
+}
+scaling_topic() {
+    case $1 in
+    BM_DefaultsCopyFirstStart | BM_DefaultsCopyWarmStart) echo copy ;;
+    BM_SwitchTest | instructions_switch) echo switch ;;
+    BM_FileTypeTest | instructions_file-type) echo file-type ;;
+    instructions_first | instructions_warm) echo "$1" ;;
+    *) return 1 ;;
+    esac
+}
+# scaling_cause MISS: the cause of one missed scaling target.
+scaling_cause() {
     local miss=$1
     case $miss in
     BM_DefaultsCopyFirstStart | BM_DefaultsCopyWarmStart)
-        # Both copy rows share one explanation.
-        [[ ${scaling_explained[copy]:-} ]] && return 0
-        scaling_explained[copy]=1
         local dearest_first dearest_warm
         dearest_first=$(dearest_size BM_DefaultsCopyFirstStart "${copy_sizes[@]}")
         dearest_warm=$(dearest_size BM_DefaultsCopyWarmStart "${copy_sizes[@]}")
@@ -187,8 +207,6 @@ EOF
         if [[ $miss == *File* || $miss == *file* ]]; then
             test=file-type bench=BM_FileTypeTest test_name="The file-type test"
         fi
-        [[ ${scaling_explained[$test]:-} ]] && return 0
-        scaling_explained[$test]=1
         local dearest
         dearest=$(dearest_size "$bench" "${line_lengths[@]}")
         if [[ $miss == BM_* && $dearest != "${line_lengths[0]}" ]]; then
@@ -221,6 +239,5 @@ EOF
         echo "**The copy's instructions per value grow with the tree.** Profile with \`callgrind_annotate build/bench/results/callgrind.${miss#instructions_}.100000.out\`: some step of the copy does more than constant work per value."
         echo
         ;;
-    *) return 1 ;;
     esac
 }

@@ -4,7 +4,7 @@
 
 startup_prepare() {
     local arch
-    for arch in "${arches[@]}"; do need "$arch.cycle.library.median_us" "$arch.cycle.own_us"; done
+    for arch in $(arches); do need "$arch.cycle.library.median_us" "$arch.cycle.own_us"; done
     need calls.warm.total
 }
 
@@ -27,14 +27,14 @@ startup_report() {
 ## Start-up cost (Wine, one process per build)
 
 Load-and-unload cycles (\`LoadLibraryA\` + \`FreeLibrary\`) in one process started
-with "/nologo", $(get $lead.cycle.count) cycles of each kind, interleaved. The machine holds
-a typical set of new-user defaults ($typical_tree) that the user already has,
+with "/nologo", $(get "$(lead).cycle.count") cycles of each kind, interleaved. The machine holds
+a typical set of new-user defaults ($(typical_tree)) that the user already has,
 "DisableForms" is "0", and \`OxaRes0.dll\` lies beside the program. The empty
 DLL is built with the same runtime start-up code as the library.
 
 | Build | Cycle | Median | IQR | Min |
 |---|---|---|---|---|
-$(for arch in "${arches[@]}"; do startup_rows "$arch"; done)
+$(for arch in $(arches); do startup_rows "$arch"; done)
 
 The own cost is mostly registry round trips: a warm start makes
 $(get calls.warm.total) registry calls (see "Registry calls per start"), about $(calc "$(get x86.cycle.own_us) / $(get calls.warm.total)" 1) µs each in the x86
