@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "guarded_buffer.h"
+
 #ifndef _WIN32
 #include <winsim/control.h>
 #endif
@@ -12,7 +14,6 @@
 namespace {
 
 constexpr DWORD kFlags = FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
-constexpr WCHAR kGuard = 0x5A5A;
 
 class ErrorTextApi : public ::testing::Test {
  protected:
@@ -27,15 +28,13 @@ TEST_F(ErrorTextApi, KnownCodesGiveATextEndedByALineEnd) {
   for (DWORD code : {DWORD(ERROR_FILE_NOT_FOUND), DWORD(ERROR_ACCESS_DENIED), DWORD(ERROR_NOT_ENOUGH_MEMORY),
                      DWORD(ERROR_MOD_NOT_FOUND), DWORD(ERROR_BAD_EXE_FORMAT), DWORD(ERROR_CLASS_ALREADY_EXISTS),
                      DWORD(ERROR_RESOURCE_TYPE_NOT_FOUND), DWORD(ERROR_RESOURCE_NAME_NOT_FOUND)}) {
-    WCHAR text[256];
-    std::fill(text, text + 256, kGuard);
-    const DWORD length = FormatMessageW(kFlags, nullptr, code, 0, text, 256, nullptr);
+    GuardedBuffer<WCHAR, 256> text;
+    const DWORD length = FormatMessageW(kFlags, nullptr, code, 0, text.data(), 256, nullptr);
     ASSERT_GT(length, 2u) << code;
     ASSERT_LT(length, 256u) << code;
-    EXPECT_EQ(text[length], 0) << code;
-    EXPECT_EQ(text[length - 2], '\r') << code;
-    EXPECT_EQ(text[length - 1], '\n') << code;
-    EXPECT_EQ(text[length + 1], kGuard) << code << ": nothing written past the terminator";
+    const WCHAR* end = text.data() + length - 2;
+    EXPECT_TRUE(end[0] == '\r' && end[1] == '\n' && end[2] == 0) << code << ": a line end, then the terminator";
+    EXPECT_TRUE(text.UntouchedFrom(length + 1)) << code << ": nothing written past the terminator";
   }
 }
 

@@ -13,6 +13,7 @@
 #include <pthread.h>
 #endif
 
+#include "guarded_buffer.h"
 #include "scratch_key.h"
 #include "settings/reg_key.h"
 #include "settings/subkey_list.h"
@@ -63,24 +64,23 @@ std::vector<ReadCase> ReadCases() {
 using ReadStringTest = ScratchKeyTest;
 
 TEST_F(ReadStringTest, Outcomes) {
-  constexpr size_t kGuardBytes = 16;
   for (const ReadCase& c : ReadCases()) {
     HKEY writable = Key("Read");
     if (c.present) Set(writable, "v", c.type, c.data);
     RegKey key(1);
     key.Open(scratch, "Read");
     ASSERT_NE(key.handle, nullptr);
-    std::vector<char> buffer(c.bufferSize + kGuardBytes, '#');
+    GuardedVector<char> buffer(c.bufferSize);
     int defaultUsed = 0x0dead;
     int result = key.ReadString("v", c.defaultText.c_str(), buffer.data(), c.bufferSize, &defaultUsed);
     EXPECT_EQ(result, c.result) << c.label;
     ASSERT_NE(std::memchr(buffer.data(), 0, c.bufferSize), nullptr) << c.label << ": text not terminated";
     EXPECT_EQ(std::string(buffer.data()), c.text) << c.label;
     EXPECT_EQ(defaultUsed, c.defaultUsed) << c.label;
-    EXPECT_EQ(std::string(buffer.end() - kGuardBytes, buffer.end()), std::string(kGuardBytes, '#')) << c.label;
+    EXPECT_TRUE(buffer.GuardsUntouched()) << c.label;
     if (c.defaultUsed) {
       // The default leaves the rest of the buffer zeroed.
-      for (size_t i = c.text.size(); i < c.bufferSize; ++i) ASSERT_EQ(buffer[i], 0) << c.label << " at " << i;
+      for (size_t i = c.text.size(); i < c.bufferSize; ++i) ASSERT_EQ(buffer.data()[i], 0) << c.label << " at " << i;
     }
     key.Close();
     RegDeleteValueA(writable, "v");

@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "guarded_buffer.h"
 #include "scratch_folder.h"
 
 namespace {
 
-constexpr WCHAR kGuard = 0x5A5A;
 // A name in three scripts: Cyrillic and CJK, which code page 1252 lacks.
 const char kForeignFolder[] = "Программы 程序";
 
@@ -42,7 +42,7 @@ TEST_F(WideApi, ModuleNameIsCutAtTheBufferSizeAndSaysSo) {
   const NameSizeCase cases[] = {{"above", 2}, {"exact", 1}, {"one short", 0}, {"two short", -1}};
   for (const NameSizeCase& c : cases) {
     const DWORD size = static_cast<DWORD>(static_cast<int>(length) + c.extra);
-    std::vector<WCHAR> buffer(size + 8, kGuard);
+    GuardedVector<WCHAR> buffer(size, 8);
     SetLastError(0xdeadbeef);
     const DWORD result = GetModuleFileNameW(nullptr, buffer.data(), size);
     const DWORD error = GetLastError();
@@ -56,13 +56,13 @@ TEST_F(WideApi, ModuleNameIsCutAtTheBufferSizeAndSaysSo) {
       EXPECT_EQ(error, DWORD(ERROR_INSUFFICIENT_BUFFER)) << c.name;
       EXPECT_EQ(WideText(buffer.data(), size - 1), WideText(full, size - 1)) << c.name;
     }
-    for (size_t i = size; i < buffer.size(); ++i) ASSERT_EQ(buffer[i], kGuard) << c.name;
+    EXPECT_TRUE(buffer.GuardsUntouched()) << c.name;
   }
 
-  WCHAR untouched[2] = {kGuard, kGuard};
+  GuardedBuffer<WCHAR, 0, 2> untouched;
   SetLastError(0xdeadbeef);
-  EXPECT_EQ(GetModuleFileNameW(nullptr, untouched, 0), 0u);
-  EXPECT_EQ(untouched[0], kGuard);
+  EXPECT_EQ(GetModuleFileNameW(nullptr, untouched.data(), 0), 0u);
+  EXPECT_TRUE(untouched.GuardsUntouched());
 }
 
 // ---- names in any script, through the wide and the ANSI forms
@@ -163,12 +163,11 @@ TEST_F(WideApi, MultiByteToWideCharConvertsTheInterfaceCodePages) {
       {"UTF-8 cut sequence", CP_UTF8, 0, "a\xC3", {'a', 0xFFFD}},
   };
   for (const ConversionCase& c : cases) {
-    WCHAR buffer[16];
-    std::fill(buffer, buffer + 16, kGuard);
+    GuardedBuffer<WCHAR, 16> buffer;
     const int length = MultiByteToWideChar(c.codePage, c.flags, c.bytes.data(), static_cast<int>(c.bytes.size()),
-                                           buffer, 16);
-    EXPECT_EQ(WideText(buffer, length > 0 ? length : 0), c.expected) << c.name;
-    EXPECT_EQ(buffer[c.expected.size()], kGuard) << c.name << ": no terminator for a counted text";
+                                           buffer.data(), 16);
+    EXPECT_EQ(WideText(buffer.data(), length > 0 ? length : 0), c.expected) << c.name;
+    EXPECT_TRUE(buffer.UntouchedFrom(c.expected.size())) << c.name << ": no terminator for a counted text";
   }
 }
 
@@ -199,7 +198,6 @@ TEST_F(WideApi, MultiByteToWideCharHighHalvesMatchTheSystemTables) {
 TEST_F(WideApi, MultiByteToWideCharCountsFailsAndTerminates) {
   WCHAR buffer[8];
   // -1: the terminator is converted and counted.
-  std::fill(buffer, buffer + 8, kGuard);
   EXPECT_EQ(MultiByteToWideChar(CP_UTF8, 0, "abc", -1, buffer, 8), 4);
   EXPECT_EQ(WideText(buffer), Wide("abc"));
   // Size 0 asks for the length only.
