@@ -11,6 +11,8 @@ endfunction()
 # has no RTTI either, so tests can derive from the product's classes.
 function(tarvex_test_options target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Werror -fno-rtti)
+  # Every test file includes GoogleTest: parsed once per program, not per file.
+  target_precompile_headers(${target} PRIVATE <gtest/gtest.h>)
   if(WIN32)
     # Test executables run under Wine without the mingw runtime DLLs beside them.
     target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++)

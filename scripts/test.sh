@@ -88,7 +88,7 @@ native_tests() {
 run_step() {
     local name=$1
     shift
-    echo "test.sh: $name"
+    echo "test.sh: $name ($((SECONDS - started)) s)"
     if "$@"; then
         count 1 0
     else
@@ -98,12 +98,14 @@ run_step() {
     fi
 }
 
-# A build that fails counts as a failed test.
+# build PRESET [BUILD_PRESET]: configures PRESET's tree and builds what
+# BUILD_PRESET (by default PRESET) names. A build that fails counts as a
+# failed test.
 build() {
-    local preset=$1
-    echo "test.sh: building the $preset preset ($((SECONDS - started)) s)"
-    if ! { cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset" -j "$jobs"; }; then
-        echo "test.sh: building the $preset preset FAILED" >&2
+    local preset=$1 targets=${2:-$1}
+    echo "test.sh: building the $targets preset ($((SECONDS - started)) s)"
+    if ! { cmake --preset "$preset" >/dev/null && cmake --build --preset "$targets" -j "$jobs"; }; then
+        echo "test.sh: building the $targets preset FAILED" >&2
         count 0 1
         return 1
     fi
@@ -134,6 +136,7 @@ native_lane() {
     build native-tsan && run_ctest tsan_tests || true
     run_step "valgrind memcheck of the unit, thread and conformance tests" memcheck_all || true
     run_step "bounded fuzzing pass" scripts/fuzz.sh "${FUZZ_SECONDS:-20}" || true
+    echo "test.sh: the native layers ended ($((SECONDS - started)) s)"
 }
 
 # The Wine sessions, one server start each: depth, DPI ("-" for none) and
@@ -152,6 +155,7 @@ wine_session() {
     local depth=$1 dpi=$2 flag=$3 labels=$4 preset script="status=0"
     local options=(--depth "$depth" --prefix "$PWD/build/wine/prefix")
     [[ $dpi == - ]] || options+=(--dpi "$dpi")
+    echo "test.sh: the Wine session at $depth bits per pixel and ${dpi/#-/96} DPI, $flag $labels ($((SECONDS - started)) s)"
     for preset in "${builds[@]}"; do
         script+="; ctest --preset $preset -j $jobs $flag $(printf '%q' "$labels") || status=1"
     done
@@ -174,9 +178,10 @@ wine_sessions() {
 }
 
 # What reads the 32-bit build without running it: PE headers, exports and
-# imports, the reproducible build, both import libraries.
+# imports, the reproducible build, both import libraries. Only what ships is
+# built: the tests' programs would run nothing here.
 win32_checks() {
-    build win32 || return 0
+    build win32 win32-shipped || return 0
     run_ctest ctest --preset win32 -LE wine -j "$jobs" || true
     ctest --preset win32 -N -L wine | sed -n 's/^Total Tests: //p' >"$results/skipped"
 }
@@ -203,6 +208,7 @@ run_step "every function winsim imitates is called by a conformance test" script
 native_lane >"$results/native.log" 2>&1 &
 native_pid=$!
 windows_lane
+echo "test.sh: the Windows layers ended ($((SECONDS - started)) s)"
 wait "$native_pid" || true
 echo
 echo "test.sh: the native layers (unit, conformance, sanitizers, valgrind, fuzz), from $results/native.log:"
