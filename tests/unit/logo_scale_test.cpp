@@ -123,8 +123,7 @@ TEST_F(ScaledLogoTest, AWorkAreaTooLowForTheDoubledLogoHoldsItToNinetyPercent) {
   Show(test_dib::Plain(400, 300, 8));
   RECT client{};
   GetClientRect(startup.logoWindow, &client);
-  EXPECT_EQ(client.right, 587);
-  EXPECT_EQ(client.bottom, 440);
+  EXPECT_EQ(std::make_pair(client.right, client.bottom), std::make_pair(LONG(587), LONG(440)));
 }
 
 TEST_F(ScaledLogoTest, At96NoneOfTheScaledCallsIsMade) {
@@ -150,10 +149,10 @@ TEST_P(StatusColourTest, TheBandFontAndColourFollowTheLogo) {
   Show(UniformDib(GetParam().logo));
   ASSERT_EQ(startup.SetStatusText("Loading modules"), 1);
   const winsim::TextRecord& drawn = winsim::TextDrawn().back();
-  EXPECT_EQ(drawn.rect.top, 600 - 36);
-  EXPECT_EQ(drawn.rect.left, 12);
-  EXPECT_EQ(drawn.rect.right, 800 - 12);
-  EXPECT_EQ(drawn.textColour, GetParam().text) << GetParam().what;
+  // The band: 12 pixels in from each side, its 36 rows at the foot of the 800 by 600 client.
+  EXPECT_EQ(std::make_tuple(drawn.rect.left, drawn.rect.top, drawn.rect.right, drawn.textColour),
+            std::make_tuple(LONG(12), LONG(600 - 36), LONG(800 - 12), GetParam().text))
+      << GetParam().what;
   EXPECT_GE(ContrastRatio(drawn.textColour, GetParam().logo), 4.5) << GetParam().what;
   const winsim::InvalidateRecord& invalidated = winsim::Invalidations().back();
   EXPECT_EQ(invalidated.rect.top, 600 - 36);
