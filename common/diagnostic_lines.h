@@ -58,5 +58,11 @@
 // bitmap name, x, y, width, height, then " with its palette" or nothing
 #define TARVEX_DIAG_SHOWN_AT " shown at "
 #define TARVEX_DIAG_LOGO_SHOWN_FORMAT TARVEX_DIAG_LOGO "%s" TARVEX_DIAG_SHOWN_AT "%d,%d %dx%d%s"
+// DPI, the client's width and height, the bitmap drawn and its width and
+// height, then how: pixel for pixel or stretched
+#define TARVEX_DIAG_LOGO_DRAWN "logo drawn at "
+#define TARVEX_DIAG_LOGO_DRAWN_FORMAT TARVEX_DIAG_LOGO_DRAWN "%d DPI: %dx%d pixels from bitmap %s of %dx%d, %s"
+#define TARVEX_DIAG_PIXEL_FOR_PIXEL "pixel for pixel"
+#define TARVEX_DIAG_STRETCHED "stretched"
 #define TARVEX_DIAG_NO_LOGO "no logo: "
 #define TARVEX_DIAG_NO_LOGO_SWITCH TARVEX_DIAG_NO_LOGO "an AUTOMATION, EMBEDDING or NOLOGO switch"

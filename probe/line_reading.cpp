@@ -78,3 +78,16 @@ bool ReadLogoShown(const std::string& line, std::string* bitmap) {
   *bitmap = line.substr(start.size(), shown - start.size());
   return true;
 }
+
+bool ReadLogoDrawn(const std::string& line, std::string* bitmap, bool* stretched) {
+  static const std::string kFrom = " from bitmap ";
+  const size_t from = line.find(kFrom);
+  const size_t of = line.rfind(" of ");
+  if (!StartsWith(line, TARVEX_DIAG_LOGO_DRAWN) || from == std::string::npos || of == std::string::npos ||
+      of <= from + kFrom.size()) {
+    return false;
+  }
+  *bitmap = line.substr(from + kFrom.size(), of - from - kFrom.size());
+  *stretched = EndsWith(line, ", " TARVEX_DIAG_STRETCHED);
+  return true;
+}

@@ -28,3 +28,6 @@ bool IsNoLogoSwitch(const std::string& line);
 bool IsNoLogoFailure(const std::string& line);
 // The bitmap of "logo NAME shown at ...".
 bool ReadLogoShown(const std::string& line, std::string* bitmap);
+// The bitmap of "logo drawn at ... from bitmap NAME of WxH, HOW", and whether
+// HOW says it was stretched.
+bool ReadLogoDrawn(const std::string& line, std::string* bitmap, bool* stretched);

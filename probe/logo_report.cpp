@@ -2,12 +2,35 @@
 
 #include <windows.h>
 
+#include "debug_output_monitor.h"
+#include "diagnostic_lines.h"
+#include "line_reading.h"
 #include "picture_match.h"
 #include "png_file.h"
 #include "tarvex_logo.h"
 #include "process_modules.h"
 #include "wide_text.h"
 #include "window_styles.h"
+
+namespace {
+
+// The bitmap the library drew and whether it stretched it, from its lines:
+// scaled, the "logo drawn at" line names it; else the logo's own line.
+void ReportBitmapDrawn(JsonWriter& json) {
+  const std::string prefix = TARVEX_DIAG_PREFIX;
+  std::string shown, drawn;
+  bool stretched = false;
+  for (const std::string& line : DebugOutputLines()) {
+    if (line.compare(0, prefix.size(), prefix) != 0) continue;
+    const std::string text = line.substr(prefix.size());
+    if (!ReadLogoDrawn(text, &drawn, &stretched)) ReadLogoShown(text, &shown);
+  }
+  if (drawn.empty() && shown.empty()) return;
+  json.Field("bitmapDrawn", drawn.empty() ? shown : drawn);
+  json.Field("stretched", !drawn.empty() && stretched);
+}
+
+}  // namespace
 
 bool ReportLogoWindow(JsonWriter& json, const Options& options) {
   HWND logo = FindWindowA(TARVEX_LOGO_WINDOW_CLASS, nullptr);
@@ -47,6 +70,7 @@ bool ReportLogoWindow(JsonWriter& json, const Options& options) {
   json.Array("styleNames", StyleNames(style));
   json.Field("exStyleHex", StyleHex(exStyle));
   json.Array("exStyleNames", ExStyleNames(exStyle));
+  ReportBitmapDrawn(json);
   if (!options.capturePath.empty()) {
     json.Field("capture", CaptureWindowToPng(logo, options.capturePath) ? options.capturePath : std::string());
   }

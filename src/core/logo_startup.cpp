@@ -29,6 +29,8 @@ LogoStartup::LogoStartup()
       statusText(),
       handedOverStatusText(nullptr),
       logoScale(kUnscaled),
+      logoDrawSize{0, 0},
+      logoStretched(false),
       statusColour(CLR_INVALID),
       // Static construction runs inside the loading call, on the loading thread.
       loaderThread(GetCurrentThreadId()),

@@ -103,6 +103,10 @@ class LogoStartup {
   // Sets logoScale for a bitmap of `bitmap` pixels at `dpi`, makes the font,
   // and places the window in the middle of the screen.
   LogoPlacement PlaceLogo(SIZE bitmap, int dpi);
+  // Of the variants of bitmap `name` drawn for larger scales, the one that
+  // fits `target` pixels into logoBitmap and logoPalette, its name into
+  // `drawn` (kTextSize bytes); false, all three untouched, when none loads.
+  bool LoadLogoVariant(const char* name, SIZE target, char* drawn);
   // Creates the logo window at `placement` and publishes it; null when it could not be created.
   HWND OpenLogoWindow(const LogoPlacement& placement, LogoClassRegistration registration);
   // The first call for a logo, from any thread, answers for it; later ones
@@ -172,7 +176,9 @@ class LogoStartup {
   // A line from another thread, in a GlobalAlloc block, until the logo's
   // thread takes it; only ever swapped with InterlockedExchangePointer.
   void* volatile handedOverStatusText;
-  LogoScale logoScale;                   // the logo's drawn size against its bitmap's
+  LogoScale logoScale;                   // the logo's drawn size against its base bitmap's
+  SIZE logoDrawSize;                     // the logo's client area when scaled, in pixels
+  bool logoStretched;                    // when scaled: the bitmap drawn is not of logoDrawSize
   COLORREF statusColour;                 // the status line's colour, CLR_INVALID until first painted
   DWORD loaderThread;                    // the thread that constructed this object and loads the library
   // 1 once a LogoClose answered for the logo window being shown.

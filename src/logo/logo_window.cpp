@@ -10,6 +10,7 @@
 #include "diagnostic_lines.h"
 #include "logo/dib_palette.h"
 #include "logo/logo_scale.h"
+#include "logo/logo_variant.h"
 #include "logo/scoped_gdi.h"
 
 const char kLogoWindowClassName[] = TARVEX_LOGO_WINDOW_CLASS;
@@ -199,6 +200,8 @@ LogoPlacement LogoStartup::PlaceLogo(SIZE bitmap, int dpi) {
   statusColour = CLR_INVALID;
   logoScale = dpi > kBaseDpi ? FittingLogoScale(dpi, bitmap) : kUnscaled;
   const bool scaled = !IsUnscaled(logoScale);
+  logoDrawSize = SIZE{ScaledLength(bitmap.cx, logoScale), ScaledLength(bitmap.cy, logoScale)};
+  logoStretched = scaled;
   RECT widened{0, 0, ScaledLength(bitmap.cx, logoScale), ScaledLength(bitmap.cy, logoScale)};
   // At the bitmap's own size the plain form, which does not allow for the
   // client edge, and one dialog frame more make up for part of it. Scaled,
@@ -213,6 +216,45 @@ LogoPlacement LogoStartup::PlaceLogo(SIZE bitmap, int dpi) {
   const int frameHeight = scaled ? 0 : GetSystemMetrics(SM_CYDLGFRAME);
   return PlaceLogoWindow(widened, frameWidth, frameHeight, GetSystemMetrics(SM_CXSCREEN),
                          GetSystemMetrics(SM_CYSCREEN));
+}
+
+bool LogoStartup::LoadLogoVariant(const char* name, SIZE target, char* drawn) {
+  SIZE sizes[kLogoVariantCount];
+  int percents[kLogoVariantCount];
+  int count = 0;
+  char variant[kTextSize];
+  for (int percent : kLogoVariantPercents) {
+    LogoVariantName(name, percent, variant, kTextSize);
+    SIZE declared{};
+    const BitmapResourceState state = CheckBitmapResource(resourceModule, variant, &declared);
+    if (state == BitmapResourceState::Whole) {
+      sizes[count] = declared;
+      percents[count++] = percent;
+    } else if (state != BitmapResourceState::Missing) {
+      Diagnose("logo variant %s left aside: %s", variant,
+               state == BitmapResourceState::TooLarge ? "larger than a logo may be" : "damaged");
+    }
+  }
+  while (count > 0) {
+    const int pick = ChooseLogoVariant(sizes, count, target);
+    LogoVariantName(name, percents[pick], variant, kTextSize);
+    HBITMAP bitmap = nullptr;
+    HPALETTE palette = nullptr;
+    const bool found = LoadBitmapWithPalette(resourceModule, variant, &bitmap, &palette) != 0;
+    UniquePalette ownPalette(palette);
+    // Found but not made into a bitmap: as unusable as a damaged one.
+    if (found && bitmap != nullptr) {
+      logoBitmap.reset(bitmap);
+      logoPalette.reset(ownPalette.release());
+      CopyBoundedText(drawn, variant, kTextSize);
+      return true;
+    }
+    Diagnose("logo variant %s left aside: it could not be made into a picture", variant);
+    --count;
+    sizes[pick] = sizes[count];
+    percents[pick] = percents[count];
+  }
+  return false;
 }
 
 HWND LogoStartup::OpenLogoWindow(const LogoPlacement& placement, LogoClassRegistration registration) {
@@ -242,6 +284,13 @@ void LogoStartup::CreateLogoWindow() {
   GetObjectA(logoBitmap.get(), sizeof size, &size);
   const int dpi = ScreenDpi();
   const LogoPlacement placement = PlaceLogo(SIZE{size.bmWidth, size.bmHeight}, dpi);
+  // Scaled, a variant drawn for the scale serves where the library has one.
+  char drawn[kTextSize];
+  CopyBoundedText(drawn, name, kTextSize);
+  if (svga && logoStretched && LoadLogoVariant(name, logoDrawSize, drawn)) {
+    GetObjectA(logoBitmap.get(), sizeof size, &size);
+    logoStretched = size.bmWidth != logoDrawSize.cx || size.bmHeight != logoDrawSize.cy;
+  }
   const HWND window = OpenLogoWindow(placement, registration);
   if (window == nullptr) {
     DiagnoseSystemError(GetLastError(), "", TARVEX_DIAG_NO_LOGO "the window for %s could not be created: ", name);
@@ -253,8 +302,9 @@ void LogoStartup::CreateLogoWindow() {
   Diagnose(TARVEX_DIAG_LOGO_SHOWN_FORMAT, name, placement.x, placement.y, placement.width, placement.height,
            logoPalette ? " with its palette" : "");
   if (!IsUnscaled(logoScale)) {
-    Diagnose("logo drawn at %d DPI: %dx%d pixels from a bitmap of %dx%d", dpi, ScaledLength(size.bmWidth, logoScale),
-             ScaledLength(size.bmHeight, logoScale), static_cast<int>(size.bmWidth), static_cast<int>(size.bmHeight));
+    Diagnose(TARVEX_DIAG_LOGO_DRAWN_FORMAT, dpi, static_cast<int>(logoDrawSize.cx), static_cast<int>(logoDrawSize.cy),
+             drawn, static_cast<int>(size.bmWidth), static_cast<int>(size.bmHeight),
+             logoStretched ? TARVEX_DIAG_STRETCHED : TARVEX_DIAG_PIXEL_FOR_PIXEL);
   }
 }
 
@@ -266,13 +316,10 @@ LRESULT LogoStartup::LogoWindowProc(HWND window, UINT message, WPARAM wParam, LP
       const HDC dc = paint.get().dc;
       ScopedSelectPalette selected(dc, logoPalette.get());
       if (logoPalette) RealizePalette(dc);
-      if (IsUnscaled(logoScale)) {
-        DrawBitmap(dc, 0, 0, logoBitmap.get());
+      if (logoStretched) {
+        DrawScaledBitmap(dc, logoBitmap.get(), logoDrawSize.cx, logoDrawSize.cy);
       } else {
-        BITMAP size{};
-        GetObjectA(logoBitmap.get(), sizeof size, &size);
-        DrawScaledBitmap(dc, logoBitmap.get(), ScaledLength(size.bmWidth, logoScale),
-                         ScaledLength(size.bmHeight, logoScale));
+        DrawBitmap(dc, 0, 0, logoBitmap.get());
       }
       // Painting runs on the logo's thread, which alone writes statusText.
       TakeHandedOverStatusText();

@@ -8,6 +8,7 @@
 
 #include <ostream>
 #include <string>
+#include <utility>
 
 #include "probe_session.h"
 
@@ -75,6 +76,10 @@ class DpiE2eTest : public ::testing::Test {
                              int(logo["width"].number), int(logo["height"].number),
                              int(logo["clientWidth"].number), int(logo["clientHeight"].number)};
     EXPECT_EQ(shown, ExpectedPlace(dpi)) << run.out;
+    // The project's libraries carry no variants: above 96 the bitmap is stretched.
+    EXPECT_EQ(std::make_pair(logo["bitmapDrawn"].text, logo["stretched"].boolean),
+              std::make_pair(std::string("SVGA_LOGO_ZOLT"), dpi > 96))
+        << run.out;
     // HALFTONE is not the reference's filter: a share of the pixels within
     // the probe's tolerance. At 96 the bitmap is copied as it is.
     EXPECT_GE(logo["outsideStatusBandMatchPercent"].number, dpi == 96 && bits > 8 ? 100 : minimumMatch) << run.out;

@@ -587,6 +587,17 @@ TEST_F(StartupTest, TheProbeReadsEveryLineItDependsOn) {
          winsim::SetCommandLine("host.exe /standard");
        },
        ReadLogoShown, "SVGA_LOGO_ZOLT"},
+      {"logo drawn at 192 DPI",
+       [] {
+         AddResourceLibrary(0);
+         winsim::SetDisplayDpi(192);
+         winsim::SetCommandLine("host.exe /standard");
+       },
+       [](const std::string& line, std::string* read) {
+         bool stretched = false;
+         return ReadLogoDrawn(line, read, &stretched) && (*read += stretched ? ", stretched" : "", true);
+       },
+       "SVGA_LOGO_ZOLT, stretched"},
   };
   for (const ReadCase& c : cases) {
     winsim::Reset();
