@@ -59,7 +59,8 @@ bool ReportLogoWindow(JsonWriter& json, const Options& options) {
   json.Field("visible", IsWindowVisible(logo) != FALSE);
   // The DPI the probe's process sees, as the library asks it.
   HDC screen = GetDC(nullptr);
-  json.Field("dpi", static_cast<long long>(screen ? GetDeviceCaps(screen, LOGPIXELSX) : 0));
+  const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 0;
+  json.Field("dpi", static_cast<long long>(dpi));
   if (screen) ReleaseDC(nullptr, screen);
   const DWORD style = static_cast<DWORD>(GetWindowLongA(logo, GWL_STYLE));
   const DWORD exStyle = static_cast<DWORD>(GetWindowLongA(logo, GWL_EXSTYLE));
@@ -77,7 +78,10 @@ bool ReportLogoWindow(JsonWriter& json, const Options& options) {
   if (!options.expectedBitmap.empty()) {
     HMODULE resources = LoadedResourceLibrary();
     BitmapMatch match;
-    if (resources) match = ClientMatchesBitmap(logo, resources, options.expectedBitmap, TARVEX_LOGO_STATUS_BAND_HEIGHT);
+    // The status band at the logo's scale, the DPI over 96 (the work area
+    // holds no logo of the project's size back on the test displays).
+    const int band = dpi > 96 ? (TARVEX_LOGO_STATUS_BAND_HEIGHT * dpi + 48) / 96 : TARVEX_LOGO_STATUS_BAND_HEIGHT;
+    if (resources) match = ClientMatchesBitmap(logo, resources, options.expectedBitmap, band);
     json.Field("bitmapMatchPercent", static_cast<long long>(match.whole));
     json.Field("statusBandMatchPercent", static_cast<long long>(match.band));
     json.Field("outsideStatusBandMatchPercent", static_cast<long long>(match.outsideBand));

@@ -64,7 +64,6 @@ BitmapMatch ClientMatchesBitmap(HWND window, HMODULE module, const std::string& 
   const bool scaled = client.right > info.bmWidth || client.bottom > info.bmHeight;
   const int width = scaled || info.bmWidth > client.right ? client.right : info.bmWidth;
   const int height = scaled || info.bmHeight > client.bottom ? client.bottom : info.bmHeight;
-  if (scaled && info.bmHeight > 0) bandHeight = (bandHeight * client.bottom + info.bmHeight / 2) / info.bmHeight;
   const int bandTop = client.bottom - bandHeight;
   HDC windowDc = GetDC(window);
   HDC memory = CreateCompatibleDC(windowDc);

@@ -17,5 +17,5 @@ struct BitmapMatch {
 // is larger (a logo scaled for the DPI), with the bitmap resampled
 // bilinearly to it: the share of the pixels whose colour channels differ by
 // at most a palette display's rounding, over the whole, over the bottom
-// `bandHeight` rows (scaled likewise) and over the rest.
+// `bandHeight` rows of the client area and over the rest.
 BitmapMatch ClientMatchesBitmap(HWND window, HMODULE module, const std::string& name, int bandHeight);

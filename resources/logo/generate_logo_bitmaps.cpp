@@ -7,6 +7,9 @@
 // 8 bits per pixel and a colour table of the picture's own colours, and
 // "VGA_LOGO_<name>" with 4 bits per pixel in the 16 standard VGA colours,
 // dithered. The bare "VGA_LOGO_" is written with the 12-byte core header.
+// Each SVGA picture is drawn again from the same shapes at 150% and 200%
+// ("SVGA_LOGO_<name>_150", "_200") for displays of those scales, with the
+// colour table of its 100% form, run-length encoded where that is smaller.
 // The lettering comes from the stroke glyphs below; no font file is read.
 // A host program: it runs on the build machine, not in the product.
 #include <algorithm>
@@ -39,18 +42,30 @@ Colour Hex(unsigned rgb) { return {double((rgb >> 16) & 0xFF), double((rgb >> 8)
 
 double Clamp01(double v) { return v < 0 ? 0 : v > 1 ? 1 : v; }
 
+// The picture's pixels at `scale` times the 400 by 300 of a 96-DPI display.
+// The shapes are given in the units of that size; a pixel (x, y) covers
+// units x / scale to (x + 1) / scale.
 class Canvas {
  public:
-  Canvas() : pixels_(kWidth * kHeight, Colour{0, 0, 0}) {}
-  Colour& at(int x, int y) { return pixels_[y * kWidth + x]; }
-  const Colour& at(int x, int y) const { return pixels_[y * kWidth + x]; }
+  explicit Canvas(double scale)
+      : scale_(scale),
+        width_(int(std::lround(kWidth * scale))),
+        height_(int(std::lround(kHeight * scale))),
+        pixels_(size_t(width_) * height_, Colour{0, 0, 0}) {}
+  double scale() const { return scale_; }
+  int width() const { return width_; }
+  int height() const { return height_; }
+  Colour& at(int x, int y) { return pixels_[size_t(y) * width_ + x]; }
+  const Colour& at(int x, int y) const { return pixels_[size_t(y) * width_ + x]; }
   // Lays `colour` over the pixel with the given coverage (0..1).
   void Blend(int x, int y, const Colour& colour, double coverage) {
-    if (x < 0 || y < 0 || x >= kWidth || y >= kHeight || coverage <= 0) return;
+    if (x < 0 || y < 0 || x >= width_ || y >= height_ || coverage <= 0) return;
     at(x, y) = Mix(at(x, y), colour, Clamp01(coverage));
   }
 
  private:
+  double scale_;
+  int width_, height_;
   std::vector<Colour> pixels_;
 };
 
@@ -173,20 +188,23 @@ double DistanceToSegment(double x, double y, const Segment& s) {
   return std::sqrt(px * px + py * py);
 }
 
-// Strokes the segments with round ends, `thickness` pixels wide, anti-aliased.
-void DrawStrokes(Canvas& canvas, const std::vector<Segment>& segments, double thickness, const Colour& colour,
+// Strokes the segments (in units) with round ends, `thickness` units wide,
+// anti-aliased over one pixel of the canvas.
+void DrawStrokes(Canvas& canvas, std::vector<Segment> segments, double thickness, const Colour& colour,
                  double opacity = 1.0) {
   if (segments.empty()) return;
+  const double k = canvas.scale();
   double minX = 1e9, minY = 1e9, maxX = -1e9, maxY = -1e9;
-  for (const Segment& s : segments) {
+  for (Segment& s : segments) {
+    s = {{s.a.x * k, s.a.y * k}, {s.b.x * k, s.b.y * k}};
     minX = std::min({minX, s.a.x, s.b.x});
     maxX = std::max({maxX, s.a.x, s.b.x});
     minY = std::min({minY, s.a.y, s.b.y});
     maxY = std::max({maxY, s.a.y, s.b.y});
   }
-  const double half = thickness / 2;
-  for (int y = std::max(0, int(minY - half - 2)); y <= std::min(kHeight - 1, int(maxY + half + 2)); ++y) {
-    for (int x = std::max(0, int(minX - half - 2)); x <= std::min(kWidth - 1, int(maxX + half + 2)); ++x) {
+  const double half = thickness * k / 2;
+  for (int y = std::max(0, int(minY - half - 2)); y <= std::min(canvas.height() - 1, int(maxY + half + 2)); ++y) {
+    for (int x = std::max(0, int(minX - half - 2)); x <= std::min(canvas.width() - 1, int(maxX + half + 2)); ++x) {
       double nearest = 1e9;
       for (const Segment& s : segments) nearest = std::min(nearest, DistanceToSegment(x + 0.5, y + 0.5, s));
       canvas.Blend(x, y, colour, Clamp01(half - nearest + 0.5) * opacity);
@@ -207,45 +225,52 @@ const Colour kWhite = Hex(0xFFFFFF);
 const Colour kShadow = Hex(0x0A1030);
 
 void PaintBackground(Canvas& canvas) {
-  for (int y = 0; y < kHeight; ++y) {
-    for (int x = 0; x < kWidth; ++x) {
+  const double k = canvas.scale();
+  for (int py = 0; py < canvas.height(); ++py) {
+    for (int px = 0; px < canvas.width(); ++px) {
+      // The pixel's place in units (whole units at 100%), and its centre's row.
+      const double x = (px + 0.5) / k - 0.5, y = (py + 0.5) / k - 0.5, centreY = (py + 0.5) / k;
       Colour c;
-      if (y < kBandHeight) {
-        c = Mix(kBandLeft, kBandRight, double(x) / (kWidth - 1));
+      if (centreY < kBandHeight) {
+        c = Mix(kBandLeft, kBandRight, x / (kWidth - 1));
         c = Mix(c, kShadow, 0.28 * y / kBandHeight);
         // A soft diagonal sheen across the band.
         double d = (x - 1.6 * y - 120) / 70.0;
         c = Mix(c, kWhite, 0.07 * std::exp(-d * d));
-      } else if (y < kBandHeight + kAccentHeight) {
-        c = Mix(kAccentLeft, kAccentRight, double(x) / (kWidth - 1));
+      } else if (centreY < kBandHeight + kAccentHeight) {
+        c = Mix(kAccentLeft, kAccentRight, x / (kWidth - 1));
       } else {
-        c = Mix(kPaperTop, kPaperBottom, double(y - kBandHeight) / (kHeight - kBandHeight));
+        c = Mix(kPaperTop, kPaperBottom, (y - kBandHeight) / (kHeight - kBandHeight));
       }
-      canvas.at(x, y) = c;
+      canvas.at(px, py) = c;
     }
   }
 }
 
-// A gold disc with two white rising chevrons.
-void PaintEmblem(Canvas& canvas, double cx, double cy, double radius) {
-  for (int y = int(cy - radius - 6); y <= int(cy + radius + 6); ++y) {
-    for (int x = int(cx - radius - 6); x <= int(cx + radius + 6); ++x) {
+// A gold disc with two white rising chevrons, its centre and radius in units.
+void PaintEmblem(Canvas& canvas, double unitX, double unitY, double unitRadius) {
+  // The disc in pixels of the canvas.
+  const double k = canvas.scale();
+  const double cx = unitX * k, cy = unitY * k, radius = unitRadius * k;
+  for (int y = int(cy - radius - 6 * k); y <= int(cy + radius + 6 * k); ++y) {
+    for (int x = int(cx - radius - 6 * k); x <= int(cx + radius + 6 * k); ++x) {
       double d = std::hypot(x + 0.5 - cx, y + 0.5 - cy);
       double t = Clamp01((y + 0.5 - (cy - radius)) / (2 * radius));
-      canvas.Blend(x, y, kShadow, Clamp01(radius + 5 - d) * 0.18);  // halo
+      canvas.Blend(x, y, kShadow, Clamp01(radius + 5 * k - d) * 0.18);  // halo
       canvas.Blend(x, y, Mix(kAccentLeft, kAccentRight, t), Clamp01(radius - d + 0.5));
-      canvas.Blend(x, y, kWhite, Clamp01(1.2 - std::fabs(d - (radius - 5))) * 0.45);  // inner ring
+      canvas.Blend(x, y, kWhite, Clamp01(1.2 * k - std::fabs(d - (radius - 5 * k))) * 0.45);  // inner ring
     }
   }
-  const double s = radius / 40.0;
-  std::vector<Segment> upper = {{{cx - 17 * s, cy - 1 * s}, {cx, cy - 17 * s}}, {{cx, cy - 17 * s}, {cx + 17 * s, cy - 1 * s}}};
-  std::vector<Segment> lower = {{{cx - 17 * s, cy + 16 * s}, {cx, cy}}, {{cx, cy}, {cx + 17 * s, cy + 16 * s}}};
+  // The chevrons in units, as DrawStrokes takes them.
+  const double s = unitRadius / 40.0, ux = unitX, uy = unitY;
+  std::vector<Segment> upper = {{{ux - 17 * s, uy - 1 * s}, {ux, uy - 17 * s}}, {{ux, uy - 17 * s}, {ux + 17 * s, uy - 1 * s}}};
+  std::vector<Segment> lower = {{{ux - 17 * s, uy + 16 * s}, {ux, uy}}, {{ux, uy}, {ux + 17 * s, uy + 16 * s}}};
   DrawStrokes(canvas, upper, 7 * s, kWhite);
   DrawStrokes(canvas, lower, 7 * s, kWhite, 0.75);
 }
 
-Canvas PaintLogo(const std::string& subtitle) {
-  Canvas canvas;
+Canvas PaintLogo(const std::string& subtitle, double scale) {
+  Canvas canvas(scale);
   PaintBackground(canvas);
   PaintEmblem(canvas, 76, 86, 40);
 
@@ -280,6 +305,7 @@ Rgb Round(const Colour& c) {
 }
 
 struct Indexed {
+  int width = 0, height = 0;   // in pixels
   std::vector<Rgb> palette;
   std::vector<uint8_t> index;  // one per pixel, top row first
 };
@@ -298,11 +324,30 @@ int Nearest(const std::vector<Rgb>& palette, double r, double g, double b) {
   return best;
 }
 
+// Each pixel as the nearest colour of `palette`.
+Indexed ReduceToPalette(const Canvas& canvas, const std::vector<Rgb>& palette) {
+  Indexed out;
+  out.width = canvas.width();
+  out.height = canvas.height();
+  out.palette = palette;
+  std::map<Rgb, uint8_t> lookup;
+  out.index.reserve(size_t(out.width) * out.height);
+  for (int y = 0; y < out.height; ++y) {
+    for (int x = 0; x < out.width; ++x) {
+      Rgb c = Round(canvas.at(x, y));
+      auto found = lookup.find(c);
+      if (found == lookup.end()) found = lookup.emplace(c, uint8_t(Nearest(palette, c.r, c.g, c.b))).first;
+      out.index.push_back(found->second);
+    }
+  }
+  return out;
+}
+
 // The picture's own colours: a median cut of its colours into at most 256.
 Indexed ReduceToOwnPalette(const Canvas& canvas) {
   std::map<Rgb, int> counts;
-  for (int y = 0; y < kHeight; ++y)
-    for (int x = 0; x < kWidth; ++x) ++counts[Round(canvas.at(x, y))];
+  for (int y = 0; y < canvas.height(); ++y)
+    for (int x = 0; x < canvas.width(); ++x) ++counts[Round(canvas.at(x, y))];
   struct Entry {
     Rgb colour;
     int count;
@@ -347,7 +392,7 @@ Indexed ReduceToOwnPalette(const Canvas& canvas) {
     boxes.push_back(std::move(upper));
   }
 
-  Indexed out;
+  std::vector<Rgb> palette;
   for (const auto& box : boxes) {
     double r = 0, g = 0, b = 0, n = 0;
     for (const Entry& e : box) {
@@ -356,30 +401,22 @@ Indexed ReduceToOwnPalette(const Canvas& canvas) {
       b += e.colour.b * e.count;
       n += e.count;
     }
-    out.palette.push_back(Round({r / n, g / n, b / n}));
+    palette.push_back(Round({r / n, g / n, b / n}));
   }
-  std::map<Rgb, uint8_t> lookup;
-  out.index.reserve(kWidth * kHeight);
-  for (int y = 0; y < kHeight; ++y) {
-    for (int x = 0; x < kWidth; ++x) {
-      Rgb c = Round(canvas.at(x, y));
-      auto found = lookup.find(c);
-      if (found == lookup.end()) found = lookup.emplace(c, uint8_t(Nearest(out.palette, c.r, c.g, c.b))).first;
-      out.index.push_back(found->second);
-    }
-  }
-  return out;
+  return ReduceToPalette(canvas, palette);
 }
 
 // The 16 colours every VGA display shows, ordered dithered.
 Indexed ReduceToVgaColours(const Canvas& canvas) {
   static const int kBayer[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
   Indexed out;
+  out.width = canvas.width();
+  out.height = canvas.height();
   out.palette = {{0, 0, 0},       {128, 0, 0},   {0, 128, 0},   {128, 128, 0}, {0, 0, 128},   {128, 0, 128},
                  {0, 128, 128},   {192, 192, 192}, {128, 128, 128}, {255, 0, 0}, {0, 255, 0},   {255, 255, 0},
                  {0, 0, 255},     {255, 0, 255}, {0, 255, 255}, {255, 255, 255}};
-  for (int y = 0; y < kHeight; ++y) {
-    for (int x = 0; x < kWidth; ++x) {
+  for (int y = 0; y < out.height; ++y) {
+    for (int x = 0; x < out.width; ++x) {
       const Colour& c = canvas.at(x, y);
       double offset = (kBayer[y % 4][x % 4] - 7.5) / 16.0 * 80.0;
       out.index.push_back(uint8_t(Nearest(out.palette, c.r + offset, c.g + offset, c.b + offset)));
@@ -400,9 +437,67 @@ void Put32(std::vector<uint8_t>& out, uint32_t v) {
 
 enum class HeaderForm { Info, Core };
 
-// A .bmp file: file header, DIB header, colour table, rows bottom-up.
-std::vector<uint8_t> EncodeBmp(const Indexed& image, int bitsPerPixel, HeaderForm form) {
-  const uint32_t stride = (kWidth * bitsPerPixel + 31) / 32 * 4;
+// The pixel rows bottom-up, each padded to 4 bytes: 8 or 4 bits per pixel.
+std::vector<uint8_t> PixelRows(const Indexed& image, int bitsPerPixel) {
+  const size_t stride = (size_t(image.width) * bitsPerPixel + 31) / 32 * 4;
+  std::vector<uint8_t> out;
+  for (int y = image.height - 1; y >= 0; --y) {
+    std::vector<uint8_t> row(stride, 0);
+    for (int x = 0; x < image.width; ++x) {
+      uint8_t v = image.index[size_t(y) * image.width + x];
+      if (bitsPerPixel == 8) row[x] = v;
+      else row[x / 2] |= uint8_t(x % 2 == 0 ? v << 4 : v);
+    }
+    out.insert(out.end(), row.begin(), row.end());
+  }
+  return out;
+}
+
+// Length of the run of one value from `x` in `row`, at most `most`.
+int RunLength(const uint8_t* row, int width, int x, int most) {
+  int run = 1;
+  while (x + run < width && run < most && row[x + run] == row[x]) ++run;
+  return run;
+}
+
+// One row of 8-bit pixels run-length encoded: runs of three or more as a
+// count and a value, what lies between as absolute runs (or single runs
+// where fewer than three bytes lie between), then the end of the line.
+void EncodeRle8Row(const uint8_t* row, int width, std::vector<uint8_t>& out) {
+  int x = 0;
+  while (x < width) {
+    const int run = RunLength(row, width, x, 255);
+    if (run >= 3) {
+      out.insert(out.end(), {uint8_t(run), row[x]});
+      x += run;
+      continue;
+    }
+    const int start = x;
+    while (x < width && x - start < 255 && RunLength(row, width, x, 3) < 3) ++x;
+    const int count = x - start;
+    if (count < 3) {
+      for (int i = start; i < x; ++i) out.insert(out.end(), {uint8_t(1), row[i]});
+      continue;
+    }
+    out.insert(out.end(), {uint8_t(0), uint8_t(count)});
+    out.insert(out.end(), row + start, row + x);
+    if (count % 2 != 0) out.push_back(0);  // absolute runs end on a 16-bit boundary
+  }
+  out.insert(out.end(), {uint8_t(0), uint8_t(0)});
+}
+
+// The 8-bit pixels run-length encoded (BI_RLE8), bottom-up, ended by the end of the bitmap.
+std::vector<uint8_t> Rle8Rows(const Indexed& image) {
+  std::vector<uint8_t> out;
+  for (int y = image.height - 1; y >= 0; --y) EncodeRle8Row(&image.index[size_t(y) * image.width], image.width, out);
+  out.insert(out.end(), {uint8_t(0), uint8_t(1)});
+  return out;
+}
+
+// A .bmp file: file header, DIB header, colour table and `bits`, either
+// uncompressed rows or (`rle8`) run-length encoded ones.
+std::vector<uint8_t> EncodeBmp(const Indexed& image, int bitsPerPixel, HeaderForm form,
+                               const std::vector<uint8_t>& bits, bool rle8) {
   const uint32_t colours = uint32_t(image.palette.size());
   const uint32_t headerSize = form == HeaderForm::Core ? 12 : 40;
   const uint32_t tableSize = colours * (form == HeaderForm::Core ? 3 : 4);
@@ -410,23 +505,23 @@ std::vector<uint8_t> EncodeBmp(const Indexed& image, int bitsPerPixel, HeaderFor
   std::vector<uint8_t> out;
   out.push_back('B');
   out.push_back('M');
-  Put32(out, bitsOffset + stride * kHeight);
+  Put32(out, bitsOffset + uint32_t(bits.size()));
   Put32(out, 0);
   Put32(out, bitsOffset);
   if (form == HeaderForm::Core) {
     Put32(out, 12);
-    Put16(out, kWidth);
-    Put16(out, kHeight);
+    Put16(out, image.width);
+    Put16(out, image.height);
     Put16(out, 1);
     Put16(out, bitsPerPixel);
   } else {
     Put32(out, 40);
-    Put32(out, kWidth);
-    Put32(out, kHeight);
+    Put32(out, image.width);
+    Put32(out, image.height);
     Put16(out, 1);
     Put16(out, bitsPerPixel);
-    Put32(out, 0);  // BI_RGB
-    Put32(out, stride * kHeight);
+    Put32(out, rle8 ? 1 : 0);  // BI_RLE8 or BI_RGB
+    Put32(out, uint32_t(bits.size()));
     Put32(out, 2835);  // 72 dots per inch
     Put32(out, 2835);
     Put32(out, colours == (1u << bitsPerPixel) ? 0 : colours);
@@ -438,16 +533,15 @@ std::vector<uint8_t> EncodeBmp(const Indexed& image, int bitsPerPixel, HeaderFor
     out.push_back(c.r);
     if (form == HeaderForm::Info) out.push_back(0);
   }
-  for (int y = kHeight - 1; y >= 0; --y) {
-    std::vector<uint8_t> row(stride, 0);
-    for (int x = 0; x < kWidth; ++x) {
-      uint8_t v = image.index[y * kWidth + x];
-      if (bitsPerPixel == 8) row[x] = v;
-      else row[x / 2] |= uint8_t(x % 2 == 0 ? v << 4 : v);
-    }
-    out.insert(out.end(), row.begin(), row.end());
-  }
+  out.insert(out.end(), bits.begin(), bits.end());
   return out;
+}
+
+// An 8-bit picture in the smaller of its two forms, uncompressed or run-length encoded.
+std::vector<uint8_t> EncodeSmallest8(const Indexed& image) {
+  const std::vector<uint8_t> rows = PixelRows(image, 8), encoded = Rle8Rows(image);
+  const bool rle8 = encoded.size() < rows.size();
+  return EncodeBmp(image, 8, HeaderForm::Info, rle8 ? encoded : rows, rle8);
 }
 
 bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
@@ -480,15 +574,22 @@ int main(int argc, char** argv) {
   const std::string folder = argv[1];
   std::string script = "/* Generated by generate_logo_bitmaps: the logo bitmaps. */\n";
   for (const LogoName& name : kLogoNames) {
-    Canvas picture = PaintLogo(name.subtitle);
+    Canvas picture = PaintLogo(name.subtitle, 1.0);
     const std::string svga = std::string("SVGA_LOGO_") + name.suffix;
     const std::string vga = std::string("VGA_LOGO_") + name.suffix;
     // One of the pictures keeps the old 12-byte header, so that form is always shipped.
     HeaderForm vgaForm = name.suffix[0] == '\0' ? HeaderForm::Core : HeaderForm::Info;
-    const std::pair<std::string, std::vector<uint8_t>> files[] = {
-        {svga, EncodeBmp(ReduceToOwnPalette(picture), 8, HeaderForm::Info)},
-        {vga, EncodeBmp(ReduceToVgaColours(picture), 4, vgaForm)},
+    const Indexed own = ReduceToOwnPalette(picture);
+    const Indexed vgaColours = ReduceToVgaColours(picture);
+    std::vector<std::pair<std::string, std::vector<uint8_t>>> files = {
+        {svga, EncodeBmp(own, 8, HeaderForm::Info, PixelRows(own, 8), false)},
+        {vga, EncodeBmp(vgaColours, 4, vgaForm, PixelRows(vgaColours, 4), false)},
     };
+    // Drawn again from the shapes for larger scales, in the 100% picture's colours.
+    for (int percent : {150, 200}) {
+      files.push_back({svga + "_" + std::to_string(percent),
+                       EncodeSmallest8(ReduceToPalette(PaintLogo(name.subtitle, percent / 100.0), own.palette))});
+    }
     for (const auto& [resourceName, bytes] : files) {
       const std::string path = folder + "/" + resourceName + ".bmp";
       if (!WriteFile(path, bytes)) {

@@ -13,9 +13,11 @@ set(logo_generator ${CMAKE_CURRENT_BINARY_DIR}/generate_logo_bitmaps)
 set(logo_bitmaps_rc ${CMAKE_CURRENT_BINARY_DIR}/logo_bitmaps.rc)
 
 set(logo_bitmap_files "")
-foreach(logo_prefix SVGA_LOGO_ VGA_LOGO_)
-  foreach(logo_suffix TAMIR MEREL ZOLT KIRVANE DRUVA PELTRA "")
-    list(APPEND logo_bitmap_files ${CMAKE_CURRENT_BINARY_DIR}/${logo_prefix}${logo_suffix}.bmp)
+foreach(logo_suffix TAMIR MEREL ZOLT KIRVANE DRUVA PELTRA "")
+  # Each SVGA logo also drawn for displays at 150% and 200%.
+  foreach(logo_name VGA_LOGO_${logo_suffix} SVGA_LOGO_${logo_suffix} SVGA_LOGO_${logo_suffix}_150
+                    SVGA_LOGO_${logo_suffix}_200)
+    list(APPEND logo_bitmap_files ${CMAKE_CURRENT_BINARY_DIR}/${logo_name}.bmp)
   endforeach()
 endforeach()
 
