@@ -198,12 +198,16 @@ fi
 # started with.
 wineserver -k >/dev/null 2>&1 || true
 wineserver -w >/dev/null 2>&1 || true
-# The prefix's services start with the first Windows program and inherit
-# its descriptors: were that a test's, ctest would wait on them until the
-# session's last program ends. A keeper started first owns them instead and
-# lives as long as we do: it waits for a line on a pipe only we hold.
+# The prefix's services start with the first Windows program, and the
+# desktop's explorer with the first window, each inheriting that program's
+# descriptors: were it a test's, ctest would wait on them until the session's
+# last program ends. A keeper owns them instead and lives as long as we do
+# (it waits for a line on a pipe only we hold); a program that makes a window
+# and ends waits until the desktop is up, whoever started it.
 exec {keeper_fd}> >(exec "$wine64" cmd.exe /c "set /p line=" >/dev/null 2>&1 {lock_fd}>&-)
-# The server that starts now reads the DPI: ask it back through that server,
+"$wine64" rundll32.exe user32.dll,GetDesktopWindow </dev/null >/dev/null 2>&1 {lock_fd}>&- {keeper_fd}>&- ||
+    die "no program could be started in $prefix"
+# The server that started now read the DPI: ask it back through that server,
 # so that a session whose setting did not take never passes for one at 96.
 if [[ -n $dpi ]]; then
     reported=$("$wine64" reg query 'HKCU\Control Panel\Desktop' /v LogPixels 2>/dev/null {lock_fd}>&- {keeper_fd}>&- |
