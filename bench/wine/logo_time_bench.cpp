@@ -348,6 +348,14 @@ bool MeasurePhases(const std::string& directory) {
   return true;
 }
 
+// The DPI the library reads: LOGPIXELSX of the screen.
+int ScreenDpi() {
+  HDC screen = GetDC(nullptr);
+  const int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSX) : 96;
+  if (screen != nullptr) ReleaseDC(nullptr, screen);
+  return dpi;
+}
+
 }  // namespace
 
 int main() {
@@ -363,8 +371,14 @@ int main() {
   const std::string directory = ExecutableDirectory();
   const char* const needed[] = {kFileNames[kLibrary], kFileNames[kFloor], kFileNames[kEmpty], "OxaRes0.dll"};
   if (!FilesBesideProgram(directory, needed, 4, kProgram)) return 1;
-  // The floor shows the bitmap the library picks for this switch.
-  SetEnvironmentVariableA("BENCH_LOGO_BITMAP", modeSwitch->bitmap);
+  // BENCH_LOGO_SCALED: a session at another DPI, where only the time to the
+  // logo is wanted, against the run at 96.
+  const bool scaled = GetEnvironmentVariableA("BENCH_LOGO_SCALED", nullptr, 0) != 0;
+  // The floor shows the bitmap the library picks for this switch: scaled,
+  // the one the resource library carries for the display's scale.
+  const std::string bitmap = scaled ? std::string(modeSwitch->bitmap) + "_" + std::to_string(ScreenDpi() * 100 / 96)
+                                    : std::string(modeSwitch->bitmap);
+  SetEnvironmentVariableA("BENCH_LOGO_BITMAP", bitmap.c_str());
   // The system libraries both import stay loaded, as they are in a real host.
   for (const char* system : {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "msvcrt.dll"}) {
     if (LoadLibraryA(system) == nullptr) {
@@ -377,11 +391,8 @@ int main() {
   bool ok = machine.Prepare();
   if (!ok) std::fprintf(stderr, "%s: cannot write the machine's defaults\n", kProgram);
   std::printf("logo.switch /%s\n", modeSwitch->name);
-  std::printf("logo.bitmap %s\n", modeSwitch->bitmap);
+  std::printf("logo.bitmap %s\n", bitmap.c_str());
   // The first start makes the user's settings; the ones timed are warm.
-  // BENCH_LOGO_SCALED: a session at another DPI, where only the time to the
-  // logo is wanted, against the run at 96.
-  const bool scaled = GetEnvironmentVariableA("BENCH_LOGO_SCALED", nullptr, 0) != 0;
   if (ok) ok = CheckStarts(directory, *modeSwitch, scaled);
   if (ok) ok = MeasureTimeToLogo(directory);
   if (ok && !scaled) {

@@ -68,19 +68,19 @@ measure_native() {
 # under wine64, the 32-bit one under WOW64. Raw figures in $results/ARCH/.
 measure_wine() {
     say "running the Wine benchmarks of both builds (private 64-bit prefix and display)"
-    # The first argument says which: every program at 96 DPI, or the time to
-    # the logo alone in a session at 192 (the wineserver reads the DPI when
-    # it starts).
+    # The first argument says which: every program at 96 DPI (0), or the
+    # time to the logo alone in a session at that DPI (the wineserver reads
+    # the DPI when it starts).
     local script='
         set -e
-        scaled=$1
+        dpi=$1
         shift
         while (($#)); do
             bin=$1 loader=$2 into=$3
             shift 3
             cd "$bin"
-            if ((scaled)); then
-                BENCH_LOGO_SCALED=1 "$loader" ./bench_logo_time.exe /standard >"$into/logo192.txt" 2>"$into/logo192.log"
+            if ((dpi)); then
+                BENCH_LOGO_SCALED=1 "$loader" ./bench_logo_time.exe /standard >"$into/logo$dpi.txt" 2>"$into/logo$dpi.log"
                 continue
             fi
             "$loader" ./bench_registry_copy.exe >"$into/copy.txt" 2>"$into/copy.log"
@@ -94,12 +94,15 @@ measure_wine() {
     done
     scripts/wine-session.sh --prefix "$root/$out/wine/prefix" -- bash -c "$script" bash 0 "${arguments[@]}" \
         >"$results/wine.log" 2>&1 || die "the Wine benchmarks failed (see $results/wine.log and $results/*/*.log)"
-    scripts/wine-session.sh --dpi 192 --prefix "$root/$out/wine/prefix" -- bash -c "$script" bash 1 "${arguments[@]}" \
-        >"$results/wine192.log" 2>&1 ||
-        die "the Wine benchmarks at 192 DPI failed (see $results/wine192.log and $results/*/logo192.log)"
+    local dpi
+    for dpi in 144 192; do
+        scripts/wine-session.sh --dpi "$dpi" --prefix "$root/$out/wine/prefix" -- bash -c "$script" bash "$dpi" \
+            "${arguments[@]}" >"$results/wine$dpi.log" 2>&1 ||
+            die "the Wine benchmarks at $dpi DPI failed (see $results/wine$dpi.log and $results/*/logo$dpi.log)"
+    done
     local arch file
     for arch in $(arches); do
-        for file in copy cycle logo logo192; do
+        for file in copy cycle logo logo144 logo192; do
             tr -d '\r' <"$results/$arch/$file.txt" >"$results/$arch/$file.figures"
         done
     done
