@@ -74,7 +74,8 @@ BitmapMatch ClientMatchesBitmap(HWND window, HMODULE module, const std::string& 
     BitBlt(memory, 0, 0, width, height, windowDc, 0, 0, SRCCOPY);
     SelectObject(memory, old);
     std::vector<std::uint32_t> whole;
-    if (ReadPixels(memory, shot, width, height, &seen) && ReadPixels(memory, picture, info.bmWidth, info.bmHeight, &whole)) {
+    if (ReadPixels(memory, shot, width, height, &seen) &&
+        ReadPixels(memory, picture, info.bmWidth, info.bmHeight, &whole)) {
       if (scaled) {
         expected = Resampled(whole, info.bmWidth, info.bmHeight, width, height);
       } else {

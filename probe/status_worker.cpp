@@ -2,6 +2,10 @@
 
 #include <windows.h>
 
+#include <memory>
+
+#include "worker_thread.h"
+
 namespace {
 
 struct WorkerCall {
@@ -19,17 +23,7 @@ DWORD WINAPI CallFromWorker(LPVOID parameter) {
 }  // namespace
 
 StatusFromWorker SetStatusTextFromWorker(SetStatusTextFunction setStatusText, const std::string& text, int waitMs) {
-  // Left to the worker when it does not come back: a call still blocked in
-  // the library may write to it later.
-  auto* call = new WorkerCall{setStatusText, text, -1};
-  HANDLE worker = CreateThread(nullptr, 0, CallFromWorker, call, 0, nullptr);
-  if (worker == nullptr) {
-    delete call;
-    return StatusFromWorker{false, -1};
-  }
-  const bool returned = WaitForSingleObject(worker, static_cast<DWORD>(waitMs)) == WAIT_OBJECT_0;
-  CloseHandle(worker);
-  const StatusFromWorker outcome{returned, static_cast<int>(call->result)};
-  if (returned) delete call;
-  return outcome;
+  auto call = std::make_unique<WorkerCall>(WorkerCall{setStatusText, text, -1});
+  const bool returned = RunOnWorker(CallFromWorker, call, static_cast<DWORD>(waitMs));
+  return StatusFromWorker{returned, returned ? static_cast<int>(call->result) : -1};
 }

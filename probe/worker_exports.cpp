@@ -1,22 +1,18 @@
 #include "worker_exports.h"
 
+#include <memory>
+
 #include "library_exports.h"
-#include "tarvex_logo.h"
 #include "message_pump.h"
+#include "tarvex_logo.h"
+#include "worker_thread.h"
 
 namespace {
 
 constexpr char kLogoClass[] = TARVEX_LOGO_WINDOW_CLASS;
 
-// Runs call(argument) on a new thread and waits for it at most 10 s,
-// pumping nothing. False when it did not come back.
-bool OnWorker(LPTHREAD_START_ROUTINE call, void* argument) {
-  HANDLE worker = CreateThread(nullptr, 0, call, argument, 0, nullptr);
-  if (worker == nullptr) return false;
-  const bool returned = WaitForSingleObject(worker, 10000) == WAIT_OBJECT_0;
-  CloseHandle(worker);
-  return returned;
-}
+// How long the loading thread waits for a worker's call.
+constexpr DWORD kWorkerWaitMs = 10000;
 
 struct CloseCall {
   CloseQuery close;
@@ -110,11 +106,12 @@ int LogoWindowCount() {
 }
 
 void ReportCloseFromThread(JsonWriter& json, HMODULE library, int pumpMs) {
-  CloseCall call{Export<CloseQuery>(library, MAKEINTRESOURCEA(6)), -1};
+  auto call = std::make_unique<CloseCall>(CloseCall{Export<CloseQuery>(library, MAKEINTRESOURCEA(6)), -1});
   json.Key("closeFromThread");
   json.BeginObject();
-  json.Field("returned", call.close != nullptr && OnWorker(CloseOnWorker, &call));
-  json.Field("result", static_cast<long long>(call.result));
+  const bool returned = call->close != nullptr && RunOnWorker(CloseOnWorker, call, kWorkerWaitMs);
+  json.Field("returned", returned);
+  json.Field("result", static_cast<long long>(returned ? call->result : -1));
   json.Field("logoWindowsBeforePump", static_cast<long long>(LogoWindowCount()));
   PumpMessages(pumpMs);
   json.Field("logoWindowsAfterPump", static_cast<long long>(LogoWindowCount()));
@@ -125,11 +122,13 @@ bool ReportUnloadFromThread(JsonWriter& json, HMODULE library, int pumpMs) {
   wchar_t path[MAX_PATH];
   const DWORD length = GetModuleFileNameW(library, path, MAX_PATH);
   Orphans orphans{RangeOf(library), 0, 0};
-  UnloadCall call{library, 0};
+  auto call = std::make_unique<UnloadCall>(UnloadCall{library, 0});
   json.Key("unloadFromThread");
   json.BeginObject();
-  json.Field("returned", OnWorker(UnloadOnWorker, &call));
-  json.Field("unloaded", call.freed != 0);
+  const bool returned = RunOnWorker(UnloadOnWorker, call, kWorkerWaitMs);
+  const bool freed = returned && call->freed != 0;
+  json.Field("returned", returned);
+  json.Field("unloaded", freed);
   json.Field("logoWindowsBeforePump", static_cast<long long>(LogoWindowCount()));
   // A class left by the unload still answers to the old module's handle.
   WNDCLASSA leftover{};
@@ -142,7 +141,7 @@ bool ReportUnloadFromThread(JsonWriter& json, HMODULE library, int pumpMs) {
   json.Field("windowsMessaged", static_cast<long long>(orphans.messaged));
   PumpMessages(pumpMs);
   json.Field("logoWindowsAfterPump", static_cast<long long>(LogoWindowCount()));
-  if (length > 0 && length < MAX_PATH && call.freed != 0) ReportReload(json, path, pumpMs);
+  if (length > 0 && length < MAX_PATH && freed) ReportReload(json, path, pumpMs);
   json.EndObject();
-  return call.freed != 0;
+  return freed;
 }

@@ -107,6 +107,8 @@ class LogoStartup {
   // fits `target` pixels into logoBitmap and logoPalette, its name into
   // `drawn` (kTextSize bytes); false, all three untouched, when none loads.
   bool LoadLogoVariant(const char* name, SIZE target, char* drawn);
+  // How many bottom rows of logoBitmap the status band covers as it is drawn.
+  int BitmapRowsUnderBand() const;
   // Creates the logo window at `placement` and publishes it; null when it could not be created.
   HWND OpenLogoWindow(const LogoPlacement& placement, LogoClassRegistration registration);
   // The first call for a logo, from any thread, answers for it; later ones

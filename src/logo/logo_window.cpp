@@ -6,12 +6,12 @@
 #include "core/diagnostics.h"
 #include "core/edition_and_mode.h"
 #include "core/logo_startup.h"
-#include "tarvex_logo.h"
 #include "diagnostic_lines.h"
 #include "logo/dib_palette.h"
 #include "logo/logo_scale.h"
 #include "logo/logo_variant.h"
 #include "logo/scoped_gdi.h"
+#include "tarvex_logo.h"
 
 const char kLogoWindowClassName[] = TARVEX_LOGO_WINDOW_CLASS;
 
@@ -42,8 +42,8 @@ void DiagnoseUnusableBitmap(HMODULE resourceModule, const char* name) {
   SIZE declared{};
   if (CheckBitmapResource(resourceModule, name, &declared) == BitmapResourceState::TooLarge) {
     const SIZE limit = LogoBitmapLimit();
-    Diagnose(TARVEX_DIAG_NO_LOGO "bitmap %s of the resource library declares %dx%d pixels, more than a logo's %dx%d", name,
-             static_cast<int>(declared.cx), static_cast<int>(declared.cy), static_cast<int>(limit.cx),
+    Diagnose(TARVEX_DIAG_NO_LOGO "bitmap %s of the resource library declares %dx%d pixels, more than a logo's %dx%d",
+             name, static_cast<int>(declared.cx), static_cast<int>(declared.cy), static_cast<int>(limit.cx),
              static_cast<int>(limit.cy));
   } else {
     Diagnose(TARVEX_DIAG_NO_LOGO "bitmap %s of the resource library could not be made into a picture", name);
@@ -115,8 +115,7 @@ int RealizeWindowPalette(HWND window, HPALETTE palette) {
   return changed != 0 ? 1 : 0;
 }
 
-LogoPlacement PlaceLogoWindow(const RECT& widened, int frameWidth, int frameHeight, int screenWidth,
-                              int screenHeight) {
+LogoPlacement PlaceLogoWindow(const RECT& widened, int frameWidth, int frameHeight, int screenWidth, int screenHeight) {
   LogoPlacement placement;
   placement.width = frameWidth + (widened.right - widened.left);
   placement.height = frameHeight + (widened.bottom - widened.top);
@@ -183,8 +182,8 @@ bool LogoStartup::LoadLogoBitmap(bool svga, const char* name) {
     if (state == BitmapResourceState::Whole) {
       logoBitmap.reset(LoadResourceBitmap(name));
       if (!logoBitmap) {
-        DiagnoseSystemError(GetLastError(), "", TARVEX_DIAG_NO_LOGO "the platform refused bitmap %s of the resource library: ",
-                            name);
+        DiagnoseSystemError(GetLastError(), "",
+                            TARVEX_DIAG_NO_LOGO "the platform refused bitmap %s of the resource library: ", name);
         return false;
       }
     }
@@ -258,8 +257,8 @@ bool LogoStartup::LoadLogoVariant(const char* name, SIZE target, char* drawn) {
 }
 
 HWND LogoStartup::OpenLogoWindow(const LogoPlacement& placement, LogoClassRegistration registration) {
-  const HWND window = CreateWindowExA(kLogoExStyle, kLogoWindowClassName, title, kLogoStyle, placement.x,
-                                      placement.y, placement.width, placement.height, nullptr, nullptr, module, nullptr);
+  const HWND window = CreateWindowExA(kLogoExStyle, kLogoWindowClassName, title, kLogoStyle, placement.x, placement.y,
+                                      placement.width, placement.height, nullptr, nullptr, module, nullptr);
   if (window == nullptr) return nullptr;
   // A close before this window answered for none.
   InterlockedExchange(&logoCloseClaimed, 0);
@@ -371,7 +370,6 @@ void LogoStartup::CreateLogoFont() {
   // Read afresh: the setting, not the language field, picks the character set.
   const DWORD charSet = LogoCharacterSet(ReadLanguageSetting());
   // Height and width follow the logo's scale: at 192 DPI 22 by 10.
-  logoFont.reset(CreateFontA(ScaledLength(11, logoScale), ScaledLength(5, logoScale), 0, 0, FW_NORMAL, 0, 0, 0,
-                             charSet, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS, DRAFT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                             "Arial"));
+  logoFont.reset(CreateFontA(ScaledLength(11, logoScale), ScaledLength(5, logoScale), 0, 0, FW_NORMAL, 0, 0, 0, charSet,
+                             OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS, DRAFT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Arial"));
 }

@@ -69,7 +69,17 @@ void LogoStartup::TakeHandedOverStatusText() {
   const ScopedGlobalMemory handed(InterlockedExchangePointer(&handedOverStatusText, nullptr));
   if (!handed) return;
   const ScopedGlobalLock lock(LockGlobal(handed.get()));
-  if (lock.get().address != nullptr) CopyBoundedText(statusText, static_cast<const char*>(lock.get().address), kTextSize);
+  if (lock.get().address != nullptr)
+    CopyBoundedText(statusText, static_cast<const char*>(lock.get().address), kTextSize);
+}
+
+int LogoStartup::BitmapRowsUnderBand() const {
+  if (IsUnscaled(logoScale) || logoDrawSize.cy <= 0) return TARVEX_LOGO_STATUS_BAND_HEIGHT;
+  // Scaled, the bitmap drawn may be a variant of any height.
+  BITMAP size{};
+  GetObjectA(logoBitmap.get(), sizeof size, &size);
+  const long long drawnRows = ScaledLength(TARVEX_LOGO_STATUS_BAND_HEIGHT, logoScale);
+  return static_cast<int>((drawnRows * size.bmHeight + logoDrawSize.cy / 2) / logoDrawSize.cy);
 }
 
 void ProductStartup::PaintExtras(HWND window, HDC dc) {
@@ -84,7 +94,7 @@ void ProductStartup::PaintExtras(HWND window, HDC dc) {
   // Chosen once, from the bitmap's own pixels under the band.
   if (statusColour == CLR_INVALID) {
     const COLORREF band =
-        BandMeanColour(dc, logoBitmap.get(), logoPalette.get(), TARVEX_LOGO_STATUS_BAND_HEIGHT, RGB(255, 255, 255));
+        BandMeanColour(dc, logoBitmap.get(), logoPalette.get(), BitmapRowsUnderBand(), RGB(255, 255, 255));
     statusColour = StatusColourOn(band);
   }
   ScopedSelectObject font(dc, logoFont.get());

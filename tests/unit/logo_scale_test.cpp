@@ -71,10 +71,7 @@ std::vector<BYTE> UniformDib(COLORREF colour) {
 class ScaledLogoTest : public StartupTest {
  protected:
   void Show(const std::vector<BYTE>& dib) {
-    startup.module = ownModule;
-    startup.resourceModule = winsim::AddLoadedModule("C:\\Program Files\\Tarvex\\OxaRes0.dll", OneLogo(dib));
-    startup.mode = 0;
-    startup.edition = 15;
+    startup.resourceModule = PrepareMainModeLogo(startup, ownModule, OneLogo(dib));
     startup.CreateLogoWindow();
     ASSERT_NE(startup.logoWindow, nullptr);
   }

@@ -33,12 +33,9 @@ struct Script {
 class LogoThreadsTest : public StartupTest {
  protected:
   LogoThreadsTest() {
-    startup.module = ownModule;
     winsim::ModuleImage image;
     image.bitmaps["SVGA_LOGO_ZOLT"] = test_dib::Plain(400, 300, 8);
-    resources = winsim::AddLoadedModule("C:\\Program Files\\Tarvex\\OxaRes0.dll", image);
-    startup.mode = 0;
-    startup.edition = 15;
+    resources = PrepareMainModeLogo(startup, ownModule, image);
   }
 
   void ShowLogo() {

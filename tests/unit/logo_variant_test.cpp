@@ -5,11 +5,13 @@
 #include <gtest/gtest.h>
 #include <winsim/control.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "guarded_buffer.h"
+#include "logo/status_colour.h"
 #include "startup_fixture.h"
 #include "test_dib.h"
 
@@ -48,7 +50,7 @@ TEST(LogoVariantTest, TheNameIsTheBitmapsWithItsScaleInPercent) {
 
 // ---- the logo window with variants in the resource library
 
-// A DIB of `width` by `height` 8-bit pixels that declares itself 10000 pixels
+// A 4 by 4 DIB of 8-bit pixels that declares itself 10000 pixels
 // square, run-length encoded: whole, but past a logo's size limit.
 std::vector<BYTE> Oversized() {
   std::vector<BYTE> dib = test_dib::Plain(4, 4, 8);
@@ -88,10 +90,7 @@ class LogoVariantDrawTest : public StartupTest {
     }
     // The logo's own bitmap is made first, then the variant.
     if (c.refuseFirstVariant) winsim::InjectFailure("CreateDIBitmap", 1);
-    shown.module = own;
-    shown.resourceModule = winsim::AddLoadedModule("C:\\Program Files\\Tarvex\\OxaRes0.dll", image);
-    shown.mode = 0;
-    shown.edition = 15;
+    shown.resourceModule = PrepareMainModeLogo(shown, own, image);
     shown.CreateLogoWindow();
   }
   // The lines on the variants and the drawn bitmap, without "TarvexLogo: ".
@@ -109,32 +108,65 @@ class LogoVariantDrawTest : public StartupTest {
 TEST_F(LogoVariantDrawTest, TheVariantThatFitsIsDrawnAndOneThatCannotServeIsLeftAside) {
   const std::string drawn = "logo drawn at ";
   const DrawnCase cases[] = {
-      {"200% at 192: pixel for pixel", 192, 24, {{200, test_dib::Plain(800, 600, 8)}},
-       {drawn + "192 DPI: 800x600 pixels from bitmap SVGA_LOGO_ZOLT_200 of 800x600, pixel for pixel"}, 0},
-      {"150% at 144 beside 200%", 144, 24, {{150, test_dib::Plain(600, 450, 8)}, {200, test_dib::Plain(800, 600, 8)}},
-       {drawn + "144 DPI: 600x450 pixels from bitmap SVGA_LOGO_ZOLT_150 of 600x450, pixel for pixel"}, 0},
-      {"200% shrunk at 144", 144, 24, {{200, test_dib::Plain(800, 600, 8)}},
-       {drawn + "144 DPI: 600x450 pixels from bitmap SVGA_LOGO_ZOLT_200 of 800x600, stretched"}, 1},
-      {"the largest enlarged at 192", 192, 24, {{125, test_dib::Plain(500, 375, 8)}, {150, test_dib::Plain(600, 450, 8)}},
-       {drawn + "192 DPI: 800x600 pixels from bitmap SVGA_LOGO_ZOLT_150 of 600x450, stretched"}, 1},
-      {"no variant: the bitmap stretched", 192, 24, {},
-       {drawn + "192 DPI: 800x600 pixels from bitmap SVGA_LOGO_ZOLT of 400x300, stretched"}, 1},
-      {"a damaged 200%: the 150% enlarged", 192, 24, {{150, test_dib::Plain(600, 450, 8)}, {200, Damaged()}},
+      {"200% at 192: pixel for pixel",
+       192,
+       24,
+       {{200, test_dib::Plain(800, 600, 8)}},
+       {drawn + "192 DPI: 800x600 pixels from bitmap SVGA_LOGO_ZOLT_200 of 800x600, pixel for pixel"},
+       0},
+      {"150% at 144 beside 200%",
+       144,
+       24,
+       {{150, test_dib::Plain(600, 450, 8)}, {200, test_dib::Plain(800, 600, 8)}},
+       {drawn + "144 DPI: 600x450 pixels from bitmap SVGA_LOGO_ZOLT_150 of 600x450, pixel for pixel"},
+       0},
+      {"200% shrunk at 144",
+       144,
+       24,
+       {{200, test_dib::Plain(800, 600, 8)}},
+       {drawn + "144 DPI: 600x450 pixels from bitmap SVGA_LOGO_ZOLT_200 of 800x600, stretched"},
+       1},
+      {"the largest enlarged at 192",
+       192,
+       24,
+       {{125, test_dib::Plain(500, 375, 8)}, {150, test_dib::Plain(600, 450, 8)}},
+       {drawn + "192 DPI: 800x600 pixels from bitmap SVGA_LOGO_ZOLT_150 of 600x450, stretched"},
+       1},
+      {"no variant: the bitmap stretched",
+       192,
+       24,
+       {},
+       {drawn + "192 DPI: 800x600 pixels from bitmap SVGA_LOGO_ZOLT of 400x300, stretched"},
+       1},
+      {"a damaged 200%: the 150% enlarged",
+       192,
+       24,
+       {{150, test_dib::Plain(600, 450, 8)}, {200, Damaged()}},
        {"logo variant SVGA_LOGO_ZOLT_200 left aside: damaged",
         drawn + "192 DPI: 800x600 pixels from bitmap SVGA_LOGO_ZOLT_150 of 600x450, stretched"},
        1},
-      {"an oversized 200%: the bitmap itself", 192, 24, {{200, Oversized()}},
+      {"an oversized 200%: the bitmap itself",
+       192,
+       24,
+       {{200, Oversized()}},
        {"logo variant SVGA_LOGO_ZOLT_200 left aside: larger than a logo may be",
         drawn + "192 DPI: 800x600 pixels from bitmap SVGA_LOGO_ZOLT of 400x300, stretched"},
        1},
       {"96 looks at none", 96, 24, {{200, test_dib::Plain(800, 600, 8)}}, {}, 0},
-      {"a 200% the platform refuses: the 150% enlarged", 192, 24,
+      {"a 200% the platform refuses: the 150% enlarged",
+       192,
+       24,
        {{150, test_dib::Plain(600, 450, 8)}, {200, test_dib::Plain(800, 600, 8)}},
        {"logo variant SVGA_LOGO_ZOLT_200 left aside: it could not be made into a picture",
         drawn + "192 DPI: 800x600 pixels from bitmap SVGA_LOGO_ZOLT_150 of 600x450, stretched"},
-       1, true},
-      {"a VGA display keeps the VGA bitmap's size", 192, 4, {{200, test_dib::Plain(800, 600, 8)}},
-       {drawn + "192 DPI: 800x600 pixels from bitmap VGA_LOGO_ZOLT of 400x300, stretched"}, 1},
+       1,
+       true},
+      {"a VGA display keeps the VGA bitmap's size",
+       192,
+       4,
+       {{200, test_dib::Plain(800, 600, 8)}},
+       {drawn + "192 DPI: 800x600 pixels from bitmap VGA_LOGO_ZOLT of 400x300, stretched"},
+       1},
   };
   for (const DrawnCase& c : cases) {
     winsim::Reset();
@@ -166,6 +198,21 @@ TEST_F(LogoVariantDrawTest, At96TheVariantsChangeNoCall) {
     shown.ReleaseLogo();
   }
   EXPECT_EQ(calls[1], calls[0]);
+}
+
+// The line's colour comes from the rows of the drawn picture under the band:
+// at 200% the band is 36 rows of the variant, half white and half black here,
+// a mid grey on which black reads; its bottom 18 rows alone would be white.
+TEST_F(LogoVariantDrawTest, TheStatusColourReadsTheVariantsRowsUnderTheBand) {
+  std::vector<BYTE> variant = test_dib::Plain(800, 600, 24);
+  constexpr size_t kRow = 800 * 3;
+  for (size_t row = 0; row < 600; ++row) {
+    // Rows run bottom-up: the 18 above the lowest 18 are black.
+    std::fill_n(variant.begin() + 40 + static_cast<long>(row * kRow), kRow, BYTE(row >= 18 && row < 36 ? 0 : 255));
+  }
+  Show(startup, ownModule, DrawnCase{"", 192, 24, {{200, variant}}, {}, 0});
+  ASSERT_EQ(startup.SetStatusText("Loading modules"), 1);
+  EXPECT_EQ(winsim::TextDrawn().back().textColour, kStatusDarkColour);
 }
 
 }  // namespace

@@ -18,6 +18,15 @@ inline winsim::ModuleImage OwnModuleImage() {
   return image;
 }
 
+// Readies `startup`, of module `own`, for the main mode's logo of the ZOLT
+// edition, and returns the resource library holding `image` it comes from.
+inline HMODULE PrepareMainModeLogo(LogoStartup& startup, HMODULE own, const winsim::ModuleImage& image) {
+  startup.module = own;
+  startup.mode = 0;
+  startup.edition = 15;
+  return winsim::AddLoadedModule("C:\\Program Files\\Tarvex\\OxaRes0.dll", image);
+}
+
 class StartupTest : public ::testing::Test {
  protected:
   FreshMachine machine;

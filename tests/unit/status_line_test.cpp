@@ -20,12 +20,9 @@ namespace {
 class StatusLineTest : public StartupTest {
  protected:
   StatusLineTest() {
-    startup.module = ownModule;
     winsim::ModuleImage image;
     image.bitmaps["SVGA_LOGO_ZOLT"] = test_dib::Plain(400, 300, 8);
-    startup.resourceModule = winsim::AddLoadedModule("C:\\Program Files\\Tarvex\\OxaRes0.dll", image);
-    startup.mode = 0;
-    startup.edition = 15;
+    startup.resourceModule = PrepareMainModeLogo(startup, ownModule, image);
   }
   ~StatusLineTest() override { startup.OnProcessDetach(); }
 
