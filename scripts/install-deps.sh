@@ -77,8 +77,9 @@ else
     # all of it is shown when apt fails.
     log=$(mktemp "${TMPDIR:-/tmp}/install-deps.XXXXXX.log")
     echo "install-deps: apt's output goes to $log"
+    apt_try() { "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive "$@" </dev/null >>"$log" 2>&1; }
     apt_quietly() {
-        if ! "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive "$@" </dev/null >>"$log" 2>&1; then
+        if ! apt_try "$@"; then
             cat "$log" >&2
             echo "install-deps: $* failed (the log above is $log)" >&2
             exit 1
@@ -88,9 +89,34 @@ else
     if ! dpkg --print-foreign-architectures | grep -qx i386; then
         apt_quietly dpkg --add-architecture i386
     fi
-    # CI runs with no stdin: keep apt and debconf from asking anything.
-    apt_quietly apt-get update
-    apt_quietly apt-get install -y --no-install-recommends "${missing[@]}"
+    # CI runs with no stdin: keep apt and debconf from asking anything. A
+    # mirror in the middle of a sync fails an index now and then: try again,
+    # then install from the indexes fetched; the install fails if they lack
+    # a package.
+    updated=0
+    for attempt in 1 2 3; do
+        if apt_try apt-get update; then
+            updated=1
+            break
+        fi
+        ((attempt == 3)) || sleep 20
+    done
+    ((updated)) || echo "install-deps: apt-get update failed 3 times; installing from the indexes it fetched (see $log)" >&2
+    # The 32-bit half may be what a partial index cannot give: the rest goes
+    # in without it, and the test command skips and names the 32-bit build's
+    # Wine layers rather than losing the 64-bit ones too.
+    rest=()
+    for pkg in "${missing[@]}"; do [[ $pkg == wine32:i386 ]] || rest+=("$pkg"); done
+    installed=0
+    if ((${#rest[@]} < ${#missing[@]})); then
+        if apt_try apt-get install -y --no-install-recommends "${missing[@]}"; then
+            installed=1
+        else
+            echo "install-deps: wine32:i386 cannot be installed (see $log): installing the rest; the 32-bit build's Wine layers will be skipped" >&2
+            missing=("${rest[@]}")
+        fi
+    fi
+    ((installed || ${#missing[@]} == 0)) || apt_quietly apt-get install -y --no-install-recommends "${missing[@]}"
     echo "install-deps: installed ${#missing[@]} packages"
 fi
 

@@ -7,11 +7,21 @@
 # Wine's 64-bit loader, which Debian keeps off PATH. The prefix and every
 # 64-bit program go through it, so nothing 64-bit needs the 32-bit loader.
 wine64=${TARVEX_WINE64:-/usr/lib/wine/wine64}
+# The 32-bit loader that Debian's `wine` starts when wine32 is installed.
+wine32=/usr/lib/wine/wine
 
 # probe_32bit NAME: really starts a 32-bit program (`wine --version` through
 # PATH), sets runs_32bit to 1 or 0 and no_32bit_reason, and prints one line.
 probe_32bit() {
     local answer rc=0
+    # Without wine32, Debian's `wine` falls back on the 64-bit loader, and
+    # `wine --version` would pass for a 32-bit program that never ran.
+    if [[ ! -x $wine32 ]]; then
+        runs_32bit=0
+        no_32bit_reason="Wine's 32-bit loader is not installed ($wine32, from the package wine32:i386)"
+        echo "$1: $no_32bit_reason"
+        return 0
+    fi
     answer=$(wine --version 2>&1 </dev/null) || rc=$?
     # The loader's own complaint is its last line; the wrapper's path goes.
     answer=$(tail -n 1 <<<"$answer" | sed 's/^.*: \([^:]*\)$/\1/')
@@ -46,7 +56,7 @@ run_without_32bit() {
     refusal=$(mktemp "${TMPDIR:-/tmp}/exec-format-error.XXXXXX")
     printf '#!/bin/sh\necho "$0: cannot execute binary file: Exec format error" >&2\nexit 126\n' >"$refusal"
     chmod 755 "$refusal"
-    for loader in /usr/lib/wine/wine /usr/lib/wine/wine-preloader; do
+    for loader in "$wine32" /usr/lib/wine/wine-preloader; do
         [[ -e $loader ]] || continue
         if ! mount --bind "$refusal" "$loader" 2>/dev/null; then
             echo "$1: cannot run as a machine without 32-bit programs: $loader could not be replaced (mount --bind refused)" >&2
