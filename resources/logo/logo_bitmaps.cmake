@@ -1,10 +1,11 @@
 # The logo bitmaps of every resource library, drawn at build time.
 #
-# Included from resources/CMakeLists.txt after the resource libraries are
+# Included from resources/CMakeLists.txt before the resource libraries are
 # defined. generate_logo_bitmaps is a host program: the win32 build is a cross
 # build, so it is compiled with the build machine's own compiler. It writes the
 # .bmp files and logo_bitmaps.rc, which each OxaRes<N>.rc includes, into this
-# folder's build folder (on the resource compiler's include path).
+# folder's build folder (on the resource compiler's include path), and
+# no_variants/logo_bitmaps.rc, the same without the larger logos.
 
 find_program(TARVEX_HOST_CXX NAMES c++ g++ REQUIRED)
 
@@ -28,22 +29,14 @@ add_custom_command(
   COMMENT "Building the logo bitmap generator with the host compiler"
   VERBATIM)
 
+set(logo_bitmaps_base_rc ${CMAKE_CURRENT_BINARY_DIR}/no_variants/logo_bitmaps.rc)
 add_custom_command(
-  OUTPUT ${logo_bitmaps_rc} ${logo_bitmap_files}
-  COMMAND ${logo_generator} ${CMAKE_CURRENT_BINARY_DIR}
+  OUTPUT ${logo_bitmaps_rc} ${logo_bitmaps_base_rc} ${logo_bitmap_files}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/no_variants
+  COMMAND ${logo_generator} ${CMAKE_CURRENT_BINARY_DIR} ${logo_bitmaps_base_rc}
   DEPENDS ${logo_generator}
   COMMENT "Drawing the logo bitmaps"
   VERBATIM)
 
-add_custom_target(logo_bitmaps DEPENDS ${logo_bitmaps_rc} ${logo_bitmap_files})
-
-# Every resource library waits for the pictures, and its script is compiled
-# again when they change.
-get_property(resource_targets DIRECTORY PROPERTY BUILDSYSTEM_TARGETS)
-foreach(resource_target IN LISTS resource_targets)
-  if(resource_target MATCHES "^OxaRes[0-9]+$")
-    add_dependencies(${resource_target} logo_bitmaps)
-    set_property(SOURCE ${CMAKE_CURRENT_SOURCE_DIR}/${resource_target}.rc APPEND PROPERTY
-      OBJECT_DEPENDS ${logo_bitmaps_rc} ${logo_bitmap_files})
-  endif()
-endforeach()
+add_custom_target(logo_bitmaps DEPENDS ${logo_bitmaps_rc} ${logo_bitmaps_base_rc} ${logo_bitmap_files})
+set(TARVEX_LOGO_BITMAP_FILES ${logo_bitmaps_rc} ${logo_bitmaps_base_rc} ${logo_bitmap_files} CACHE INTERNAL "")
