@@ -83,6 +83,8 @@ collect_figures() {
         for file in copy cycle logo size; do load "$results/$arch/$file.figures" "$arch."; done
         load "$results/$arch/logo144.figures" "$arch.dpi144."
         load "$results/$arch/logo192.figures" "$arch.dpi192."
+        load "$results/$arch/logo144stretched.figures" "$arch.stretched144."
+        load "$results/$arch/logo192stretched.figures" "$arch.stretched192."
     done
     # Google Benchmark's fastest repetition as nanoseconds per unit (value or
     # byte): other work on the machine only ever adds time.

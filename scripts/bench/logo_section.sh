@@ -7,6 +7,8 @@
 logo_ok() { status "$(get "$1.logo.ratio.median_x") <= 1.5"; }
 # logo_scale_ratio ARCH DPI: the library's median time to the logo at DPI over its median at 96.
 logo_scale_ratio() { calc "$(get "$1.dpi$2.logo.library.median_us") / $(get "$1.logo.library.median_us")"; }
+# logo_stretched_ratio ARCH DPI: the same with a resource library without the larger logos.
+logo_stretched_ratio() { calc "$(get "$1.stretched$2.logo.library.median_us") / $(get "$1.logo.library.median_us")"; }
 # logo_dpi_ok ARCH: at 192 DPI at most 1.3 times the time at 96.
 logo_dpi_ok() { status "$(logo_scale_ratio "$1" 192) <= 1.3"; }
 # logo_floor192_ok ARCH: at 192 DPI within 1.5 times the floor drawing the same picture.
@@ -15,7 +17,8 @@ logo_prepare() {
     local arch
     for arch in $(arches); do
         need "$arch.logo.library.median_us" "$arch.logo.ratio.median_x" "$arch.logo.phase.count" "$arch.logo.line_us" \
-            "$arch.dpi192.logo.library.median_us" "$arch.dpi192.logo.window" "$arch.dpi144.logo.library.median_us"
+            "$arch.dpi192.logo.library.median_us" "$arch.dpi192.logo.window" "$arch.dpi144.logo.library.median_us" \
+            "$arch.stretched144.logo.library.median_us" "$arch.stretched192.logo.library.median_us"
         note_status "$(logo_ok "$arch")" "logo.$arch"
         note_status "$(logo_dpi_ok "$arch")" "logo_dpi.$arch"
         note_status "$(logo_floor192_ok "$arch")" "logo_floor192.$arch"
@@ -150,7 +153,20 @@ EOF
 # logo_dpi_rows ARCH: the library's time to the logo at 96, 144 and 192 DPI, and against the floor at 192.
 logo_dpi_rows() {
     local arch=$1
-    echo "| $arch | $(logo_ms "$arch" library) ms | $(calc "$(get "$arch.dpi144.logo.library.median_us") / 1000" 2) ms ($(logo_scale_ratio "$arch" 144)×) | $(calc "$(get "$arch.dpi192.logo.library.median_us") / 1000" 2) ms (**$(logo_scale_ratio "$arch" 192)×**, $(logo_dpi_ok "$arch")) | $(calc "$(get "$arch.dpi192.logo.floor.median_us") / 1000" 2) ms | **$(calc "$(get "$arch.dpi192.logo.ratio.median_x")" 3)×** ($(logo_floor192_ok "$arch")) |"
+    echo "| $arch | $(logo_ms "$arch" library) ms | $(calc "$(get "$arch.dpi144.logo.library.median_us") / 1000" 2) ms ($(logo_scale_ratio "$arch" 144)×) | $(calc "$(get "$arch.dpi192.logo.library.median_us") / 1000" 2) ms (**$(logo_scale_ratio "$arch" 192)×**, $(logo_dpi_ok "$arch")) | $(calc "$(get "$arch.dpi192.logo.floor.median_us") / 1000" 2) ms ($(calc "$(get "$arch.dpi192.logo.floor.median_us") / $(get "$arch.logo.floor.median_us")")×) | **$(calc "$(get "$arch.dpi192.logo.ratio.median_x")" 3)×** ($(logo_floor192_ok "$arch")) |"
+}
+# logo_stretch_rows ARCH: the library's time at 144 and 192 DPI with and without the larger logos.
+logo_stretch_rows() {
+    local arch=$1 dpi kind
+    for kind in dpi stretched; do
+        printf '| %s | %s |' "$arch" "$([[ $kind == dpi ]] && echo "with the 150% and 200% logos, drawn pixel for pixel" ||
+            echo "without them: the 100% logo stretched")"
+        for dpi in 144 192; do
+            printf ' %s ms (%s×) |' "$(calc "$(get "$arch.$kind$dpi.logo.library.median_us") / 1000" 2)" \
+                "$([[ $kind == dpi ]] && logo_scale_ratio "$arch" "$dpi" || logo_stretched_ratio "$arch" "$dpi")"
+        done
+        echo
+    done
 }
 
 logo_dpi_report() {
@@ -164,33 +180,56 @@ floor shows the same picture at its size. Medians of the loads; the
 library's windows: $(get "$(lead).dpi144.logo.window") at 144, $(get "$(lead).dpi192.logo.window") at 192. Targets: at 192 DPI at most
 1.3× the time at 96, and within 1.5× of the floor.
 
-| Build | 96 DPI | 144 DPI (against 96) | 192 DPI (against 96) | Floor at 192 DPI | Library against the floor at 192 |
+| Build | 96 DPI | 144 DPI (against 96) | 192 DPI (against 96) | Floor at 192 DPI (against its time at 96) | Library against the floor at 192 |
 |---|---|---|---|---|---|
 $(for arch in $(arches); do logo_dpi_rows "$arch"; done)
+
+The cost of the stretch: the same starts with a resource library that has
+no logos drawn for larger scales (\`BenchOxaRes0NoVariants\`, the same
+\`OxaRes0.dll\` less the 150% and 200% bitmaps), in which the library
+enlarges the 100% logo with HALFTONE inside its first paint. Medians of the
+loads, against the time at 96 DPI above.
+
+| Build | Resource library | 144 DPI (against 96) | 192 DPI (against 96) |
+|---|---|---|---|
+$(for arch in $(arches); do logo_stretch_rows "$arch"; done)
 
 EOF
 }
 
 # logo_explain MISSES...: the causes of the missed times to the logo among MISSES.
 logo_explain() {
-    local miss
+    local miss explained=" "
     for miss; do
         case $miss in
         logo.*) logo_cause "${miss#logo.}" ;;
-        logo_dpi.* | logo_floor192.*) logo_dpi_cause "${miss#*.}" ;;
+        logo_dpi.* | logo_floor192.*)
+            # One explanation a build, whichever of its two targets at 192 missed.
+            [[ $explained == *" ${miss#*.} "* ]] && continue
+            explained+="${miss#*.} "
+            logo_dpi_cause "${miss#*.}"
+            ;;
         esac
     done
 }
-# logo_dpi_cause ARCH: the time at 192 DPI against what the floor needs for the same picture.
+# logo_dpi_cause ARCH: the time at 192 DPI against the time at 96 and against the floor.
 logo_dpi_cause() {
     local arch=$1
+    echo "**Time to the logo at 192 DPI, ${build_label[$arch]}: $(logo_scale_ratio "$arch" 192)× the time at 96 (target 1.3×, $(logo_dpi_ok "$arch" | tr -d '*')),"
+    echo "$(calc "$(get "$arch.dpi192.logo.ratio.median_x")" 3)× the floor drawing the same picture (target 1.5×, $(logo_floor192_ok "$arch" | tr -d '*')).**"
+    if [[ $(logo_dpi_ok "$arch") != met ]]; then
+        cat <<EOF
+The floor itself, which only loads the resource library and shows the
+picture, takes $(calc "$(get "$arch.dpi192.logo.floor.median_us") / $(get "$arch.logo.floor.median_us")")× at 192 what it takes at 96: four times the pixels to make
+into a device bitmap and to show, which any library that shows the 200%
+picture pays as well.
+EOF
+    fi
     cat <<EOF
-**Time to the logo at 192 DPI, ${build_label[$arch]}: $(logo_scale_ratio "$arch" 192)× the time at 96 (target 1.3×),
-$(calc "$(get "$arch.dpi192.logo.ratio.median_x")" 3)× the floor drawing the same picture (target 1.5×).** The floor itself, which
-only loads the resource library and shows the picture, takes $(calc "$(get "$arch.dpi192.logo.floor.median_us") / $(get "$arch.logo.floor.median_us")")× at 192 what it takes
-at 96: four times the pixels to make into a device bitmap and to show. What the
-library adds at 192 beyond the floor is $(calc "$(get "$arch.dpi192.logo.library.median_us") - $(get "$arch.dpi192.logo.floor.median_us")" 0) µs, against $(calc "$(get "$arch.logo.library.median_us") - $(get "$arch.logo.floor.median_us")" 0) µs at 96;
-the 100% bitmap, which it makes first for the logo's size, is part of it.
+What the library adds at 192 beyond the floor is $(calc "$(get "$arch.dpi192.logo.library.median_us") - $(get "$arch.dpi192.logo.floor.median_us")" 0) µs, against
+$(calc "$(get "$arch.logo.library.median_us") - $(get "$arch.logo.floor.median_us")" 0) µs at 96: the start's registry round trips, as at 96, and the 100%
+bitmap, which it makes first for the logo's size. Stretching the 100% logo
+instead costs $(logo_stretched_ratio "$arch" 192)× the time at 96 (table above) and gives the softer picture.
 
 EOF
 }

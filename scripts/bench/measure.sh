@@ -81,6 +81,9 @@ measure_wine() {
             cd "$bin"
             if ((dpi)); then
                 BENCH_LOGO_SCALED=1 "$loader" ./bench_logo_time.exe /standard >"$into/logo$dpi.txt" 2>"$into/logo$dpi.log"
+                # The same with a resource library that has no larger logos.
+                (cd no_variants && BENCH_LOGO_SCALED=1 BENCH_LOGO_NO_VARIANTS=1 "$loader" ./bench_logo_time.exe \
+                    /standard >"$into/logo${dpi}stretched.txt" 2>"$into/logo${dpi}stretched.log")
                 continue
             fi
             "$loader" ./bench_registry_copy.exe >"$into/copy.txt" 2>"$into/copy.log"
@@ -90,6 +93,9 @@ measure_wine() {
     local arguments=() preset
     for preset in $(presets); do
         mkdir -p "$results/${arch_of[$preset]}"
+        # The programs beside the resource library without the larger logos.
+        cp "$out/$preset/bin/"{TarvexLogo.dll,BenchLogoFloor.dll,BenchEmpty.dll,bench_logo_time.exe} \
+            "$out/$preset/bin/no_variants/"
         arguments+=("$root/$out/$preset/bin" "${loader_of[$preset]}" "$root/$results/${arch_of[$preset]}")
     done
     scripts/wine-session.sh --prefix "$root/$out/wine/prefix" -- bash -c "$script" bash 0 "${arguments[@]}" \
@@ -102,7 +108,7 @@ measure_wine() {
     done
     local arch file
     for arch in $(arches); do
-        for file in copy cycle logo logo144 logo192; do
+        for file in copy cycle logo logo144 logo192 logo144stretched logo192stretched; do
             tr -d '\r' <"$results/$arch/$file.txt" >"$results/$arch/$file.figures"
         done
     done
