@@ -2,6 +2,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 struct TimingSummary {
@@ -28,4 +29,22 @@ inline TimingSummary Summarize(std::vector<double> samples) {
   std::sort(samples.begin(), samples.end());
   return TimingSummary{SortedQuantile(samples, 0.5), samples.front(), samples.back(),
                        SortedQuantile(samples, 0.25), SortedQuantile(samples, 0.75)};
+}
+
+// The samples that bound the median with 95% confidence, whatever the
+// distribution: the order statistics at ranks n/2 -+ 0.98 sqrt(n) (the
+// binomial's normal approximation), held within the samples.
+struct MedianInterval {
+  double low;
+  double high;
+};
+inline MedianInterval MedianConfidence95(std::vector<double> samples) {
+  if (samples.empty()) return MedianInterval{0, 0};
+  std::sort(samples.begin(), samples.end());
+  const double n = static_cast<double>(samples.size());
+  const double half = 0.98 * std::sqrt(n);
+  // Ranks counted from 1.
+  const long low = std::max(1L, static_cast<long>(std::floor(n / 2 - half)));
+  const long high = std::min(static_cast<long>(n), static_cast<long>(std::ceil(1 + n / 2 + half)));
+  return MedianInterval{samples[static_cast<size_t>(low - 1)], samples[static_cast<size_t>(high - 1)]};
 }

@@ -5,6 +5,7 @@
 #include <winsim/control.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "bench_stats.h"
@@ -255,6 +256,18 @@ INSTANTIATE_TEST_SUITE_P(
                       SummaryCase{{5, 1, 3}, {3, 1, 5, 2, 4}},
                       SummaryCase{{4, 3, 2, 1}, {2.5, 1, 4, 1.75, 3.25}},
                       SummaryCase{{10, 1, 1, 1, 1}, {1, 1, 10, 1, 1}}));
+
+// Samples 1..n bound the median at ranks 10 and 22 of 31, 40 and 61 of 100;
+// a handful spans them all.
+TEST(MedianConfidence, BoundsTheMedianByRank) {
+  const std::pair<int, std::pair<double, double>> cases[] = {{31, {10, 22}}, {100, {40, 61}}, {3, {1, 3}}, {0, {0, 0}}};
+  for (const auto& c : cases) {
+    std::vector<double> samples;
+    for (int i = c.first; i >= 1; --i) samples.push_back(i);
+    const MedianInterval interval = MedianConfidence95(samples);
+    EXPECT_EQ(std::make_pair(interval.low, interval.high), c.second) << c.first << " samples";
+  }
+}
 
 // ---- stack
 

@@ -32,7 +32,7 @@ const char kChainCopy[] = "Software\\TarvexBench\\ChainCopy";
 
 constexpr int kKeys = 100;
 constexpr int kValuesPerKey = 10;
-constexpr int kRuns = 31;
+constexpr int kRuns = 61;
 constexpr int kShallowDepth = 64;
 // Below the registry's 512 levels, with the scratch path above it.
 constexpr int kDeepDepth = 448;
@@ -182,6 +182,9 @@ bool MeasureCopies() {
   }
   PrintSummary("ratio", "library_first", "x", firstRatios);
   PrintSummary("ratio", "library_warm", "x", warmRatios);
+  const MedianInterval warmInterval = MedianConfidence95(warmRatios);
+  std::printf("ratio.library_warm.ci_low_x %.3f\nratio.library_warm.ci_high_x %.3f\n", warmInterval.low,
+              warmInterval.high);
   return true;
 }
 
@@ -193,6 +196,7 @@ enum CallKind {
   kQueryPresentA,
   kQueryMissingA,
   kQuerySizeOnlyA,
+  kQueryNoDataW,
   kSetSameW,
   kSetSameA,
   kQueryInfoA,
@@ -200,7 +204,7 @@ enum CallKind {
 };
 const char* const kCallNames[kCallKindCount] = {"RegEnumValueA",         "RegEnumValueW",
                                                  "RegQueryValueExA_present", "RegQueryValueExA_missing",
-                                                 "RegQueryValueExA_size_only",
+                                                 "RegQueryValueExA_size_only", "RegQueryValueExW_no_data",
                                                  "RegSetValueExW_same",   "RegSetValueExA_same",
                                                  "RegQueryInfoKeyA"};
 
@@ -235,6 +239,10 @@ void MakeCall(CallKind kind, HKEY key, int index) {
     case kQuerySizeOnlyA:
       // Type and size of a present value, without its data.
       RegQueryValueExA(key, valueName, nullptr, &type, nullptr, &dataSize);
+      break;
+    case kQueryNoDataW:
+      // The same of the wide function, which then asks the wineserver for no data.
+      RegQueryValueExW(key, wideValueName, nullptr, &type, nullptr, &dataSize);
       break;
     case kSetSameW:
       RegSetValueExW(key, wideValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(wideText), sizeof wideText);
@@ -278,6 +286,88 @@ bool MeasureCalls() {
   return true;
 }
 
+// ---- what the ANSI forms add
+
+// Calls whose ANSI and wide forms make the same request of the wineserver.
+enum FormPair { kPairEnumValue, kPairQueryValue, kPairSetValue, kPairOpenKey, kFormPairCount };
+const char* const kFormPairNames[kFormPairCount] = {"RegEnumValue", "RegQueryValueEx", "RegSetValueEx",
+                                                    "RegOpenKeyEx"};
+
+// One call of `pair` in its ANSI form (`ansi`) or its wide one, on value
+// `index` of `key` (HKCU\`path`), with the copy's buffers.
+void MakeFormCall(FormPair pair, bool ansi, HKEY key, const char* path, int index) {
+  char name[512];
+  WCHAR wideName[512];
+  BYTE data[1024];
+  DWORD nameSize = 512;
+  DWORD dataSize = 512;
+  DWORD type = REG_NONE;
+  char valueName[32];
+  std::snprintf(valueName, sizeof valueName, "Value%02d", index);
+  WCHAR wideValueName[32];
+  WCHAR widePath[128];
+  MultiByteToWideChar(CP_ACP, 0, valueName, -1, wideValueName, 32);
+  MultiByteToWideChar(CP_ACP, 0, path, -1, widePath, 128);
+  static const char text[] = "Default text of value 00 in key 00000";
+  static const WCHAR wideText[] = L"Default text of value 00 in key 00000";
+  HKEY opened = nullptr;
+  switch (pair) {
+    case kPairEnumValue:
+      if (ansi) RegEnumValueA(key, index, name, &nameSize, nullptr, &type, data, &dataSize);
+      else RegEnumValueW(key, index, wideName, &nameSize, nullptr, &type, data, &dataSize);
+      break;
+    case kPairQueryValue:
+      if (ansi) RegQueryValueExA(key, valueName, nullptr, &type, data, &dataSize);
+      else RegQueryValueExW(key, wideValueName, nullptr, &type, data, &dataSize);
+      break;
+    case kPairSetValue:
+      if (ansi) RegSetValueExA(key, valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), sizeof text);
+      else RegSetValueExW(key, wideValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(wideText), sizeof wideText);
+      break;
+    case kPairOpenKey:
+      if (ansi) RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &opened);
+      else RegOpenKeyExW(HKEY_CURRENT_USER, widePath, 0, KEY_READ, &opened);
+      if (opened != nullptr) RegCloseKey(opened);
+      break;
+    case kFormPairCount:
+      break;
+  }
+}
+
+// Wine makes each ANSI call into its wide form inside the call, where
+// SHCopyKeyA converts once and calls the wide forms. Each pair's two forms
+// are timed one right after the other, in turns first, and the median of the
+// differences kept: the round trip, common to both, cancels out.
+bool MeasureAnsiForms() {
+  constexpr int kPairs = 4000;
+  const char kFormKey[] = "Software\\TarvexBench\\Forms";
+  if (!BuildScaledTree(HKEY_CURRENT_USER, kFormKey, 1, kValuesPerKey)) return false;
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, kFormKey, 0, KEY_READ | KEY_WRITE, &key) != ERROR_SUCCESS) return false;
+  std::printf("ansi.pairs %d\n", kPairs);
+  for (int pair = 0; pair < kFormPairCount; ++pair) {
+    std::vector<double> extra, wide;
+    for (int i = 0; i < kPairs; ++i) {
+      const bool ansiFirst = i % 2 == 0;
+      const double start = NowInMilliseconds();
+      MakeFormCall(static_cast<FormPair>(pair), ansiFirst, key, kFormKey, i % kValuesPerKey);
+      const double middle = NowInMilliseconds();
+      MakeFormCall(static_cast<FormPair>(pair), !ansiFirst, key, kFormKey, i % kValuesPerKey);
+      const double end = NowInMilliseconds();
+      const double ansiTime = ansiFirst ? middle - start : end - middle;
+      const double wideTime = ansiFirst ? end - middle : middle - start;
+      extra.push_back((ansiTime - wideTime) * 1000.0);
+      wide.push_back(wideTime * 1000.0);
+    }
+    const TimingSummary more = Summarize(extra);
+    std::printf("ansi.%s.extra_us %.3f\nansi.%s.extra_q1_us %.3f\nansi.%s.extra_q3_us %.3f\nansi.%s.wide_us %.2f\n",
+                kFormPairNames[pair], more.median, kFormPairNames[pair], more.lowerQuartile, kFormPairNames[pair],
+                more.upperQuartile, kFormPairNames[pair], Summarize(wide).median);
+  }
+  RegCloseKey(key);
+  return true;
+}
+
 }  // namespace
 
 int main() {
@@ -286,7 +376,7 @@ int main() {
     std::fprintf(stderr, "bench_registry_copy: cannot clear HKCU\\%s\n", kScratch);
     return 1;
   }
-  bool ok = MeasureCopies() && MeasureCalls() && MeasureStackPerLevel();
+  bool ok = MeasureCopies() && MeasureCalls() && MeasureAnsiForms() && MeasureStackPerLevel();
   if (!RemoveTree(HKEY_CURRENT_USER, kScratch)) {
     std::fprintf(stderr, "bench_registry_copy: cannot remove HKCU\\%s\n", kScratch);
     ok = false;

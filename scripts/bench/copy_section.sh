@@ -42,7 +42,8 @@ copy_ok() { status "$(get "$1.ratio.library_$2.median_x") <= $(copy_target "$2")
 copy_prepare() {
     local arch start
     for arch in $(arches); do
-        need "$arch.copy.library_first.median_ms" "$arch.ratio.library_warm.median_x" "$arch.call.RegQueryInfoKeyA.median_us"
+        need "$arch.copy.library_first.median_ms" "$arch.ratio.library_warm.median_x" "$arch.call.RegQueryInfoKeyA.median_us" \
+            "$arch.ratio.library_warm.ci_low_x" "$arch.ansi.RegOpenKeyEx.extra_us"
         for start in first warm; do note_status "$(copy_ok "$arch" "$start")" "copy_$start.$arch"; done
     done
 }
@@ -87,6 +88,22 @@ the wineserver):
 $(for arch in $(arches); do
         printf '| %s |' "$arch"
         for kind in "${calls[@]}"; do printf ' %s µs |' "$(call_cost "$arch" "$kind")"; done
+        echo
+    done)
+
+What the ANSI form of a call costs more than its wide form, for the same
+request of the wineserver: each pair timed one call right after the other,
+in turns first, $(get "$(lead).ansi.pairs") pairs; medians of the differences (IQR), and of the wide form:
+
+| Build | RegEnumValueA | RegQueryValueExA | RegSetValueExA | RegOpenKeyExA and RegCloseKey |
+|---|---|---|---|---|
+$(for arch in $(arches); do
+        printf '| %s |' "$arch"
+        for kind in RegEnumValue RegQueryValueEx RegSetValueEx RegOpenKeyEx; do
+            printf ' %s µs (%s–%s) of %s µs |' "$(calc "$(get "$arch.ansi.$kind.extra_us")" 2)" \
+                "$(calc "$(get "$arch.ansi.$kind.extra_q1_us")" 1)" "$(calc "$(get "$arch.ansi.$kind.extra_q3_us")" 1)" \
+                "$(calc "$(get "$arch.ansi.$kind.wide_us")" 1)"
+        done
         echo
     done)
 
@@ -162,17 +179,24 @@ EOF
     fi
     cat <<EOF
 **Warm start, ${build_label[$arch]}: $(calc "$ratio" 3)× SHCopyKeyA (target 1.0×, median of the per-round
-ratios; IQR $(calc "$(get "$arch.ratio.library_warm.q1_x")")–$(calc "$(get "$arch.ratio.library_warm.q3_x")")×, fastest rounds $(fastest "$arch" library_warm platform_warm)×).** The two copies make
-$(thousands "$(get copy_calls.warm.1000)") and $(thousands "$(platform_calls)") calls ($(by_count warm)× by count). Per value both make two, but
-not the same ones: the library's presence read (RegQueryValueExA, $(call_cost "$arch" RegQueryValueExA_present) µs)
-against SHCopyKeyA's rewrite of the same data (RegSetValueExW, $(call_cost "$arch" RegSetValueExW_same) µs),
-which the wineserver finds unchanged and so costs no more than a read: here
-the read came out $(pct_dearer "$arch" RegQueryValueExA_present RegSetValueExW_same). By these call costs the warm copy should
-come to $(calc "($(platform_calls) + $(get "$arch.copy.values") * ($(get "$arch.call.RegQueryValueExA_present.median_us") / $(get "$arch.call.RegSetValueExW_same.median_us") - 1)) / $(platform_calls)")× SHCopyKeyA;
-the rest is the spread of the shared machine, whose per-round ratios here
-span $(calc "$(get "$arch.ratio.library_warm.q1_x")")–$(calc "$(get "$arch.ratio.library_warm.q3_x")")× in the middle half. The copy must read each of the user's values
-to leave the user's settings alone; on Windows, SHCopyKeyA's overwrite is a
+ratios; with 95% confidence the median lies between $(calc "$(get "$arch.ratio.library_warm.ci_low_x")" 3)× and $(calc "$(get "$arch.ratio.library_warm.ci_high_x")" 3)×; IQR $(calc "$(get "$arch.ratio.library_warm.q1_x")")–$(calc "$(get "$arch.ratio.library_warm.q3_x")")×,
+fastest rounds $(fastest "$arch" library_warm platform_warm)×).** The two copies make $(thousands "$(get copy_calls.warm.1000)") and $(thousands "$(platform_calls)") calls ($(by_count warm)× by count).
+Per value both make two, but not the same ones: the library's presence read
+(RegQueryValueExA, $(call_cost "$arch" RegQueryValueExA_present) µs) against SHCopyKeyA's rewrite of the same data
+(RegSetValueExW, $(call_cost "$arch" RegSetValueExW_same) µs), which the wineserver finds unchanged and so costs no
+more than a read: here the read came out $(pct_dearer "$arch" RegQueryValueExA_present RegSetValueExW_same). The one thing the library
+does more is make its calls in their ANSI forms, the form its settings are
+defined in, which Wine turns into the wide forms inside each call, where
+SHCopyKeyA converts its key name once and calls the wide forms: by the
+table above that adds $(ansi_extra_ms "$arch") ms to the warm copy, $(calc "100 * $(ansi_extra_ms "$arch") / $(get "$arch.copy.platform_warm.median_ms")" 1)% of SHCopyKeyA's time. The
+rest is the spread of the shared machine, which one run does not resolve
+more finely than the interval above. On Windows, SHCopyKeyA's overwrite is a
 real write of every value, so there the read is the cheaper call.
 
 EOF
+}
+# ansi_extra_ms ARCH: what the ANSI forms add to the warm copy, by their per-call extra:
+# per value an enumeration and a read, per subkey an open and a create.
+ansi_extra_ms() {
+    calc "($(get "$1.copy.values") * ($(get "$1.ansi.RegEnumValue.extra_us") + $(get "$1.ansi.RegQueryValueEx.extra_us")) + 2 * ($(get "$1.copy.keys") - 1) * $(get "$1.ansi.RegOpenKeyEx.extra_us")) / 1000" 2
 }

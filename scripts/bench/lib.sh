@@ -52,7 +52,8 @@ need() {
 
 # calc EXPRESSION [DECIMALS]: awk arithmetic on plain numbers.
 calc() {
-    if [[ $1 == *—* ]]; then echo "—"; else awk "BEGIN { printf \"%.${2:-2}f\", $1 }"; fi
+    # A value that rounds to zero is written without a sign.
+    if [[ $1 == *—* ]]; then echo "—"; else awk "BEGIN { r = sprintf(\"%.${2:-2}f\", $1); sub(/^-0\\.?0*$/, substr(r, 2), r); printf \"%s\", r }"; fi
 }
 is_true() { awk "BEGIN { exit !($1) }"; }
 status() { if is_true "$1"; then echo "met"; else echo "**missed**"; fi; }
