@@ -60,23 +60,26 @@ void ReportModalAtOnce(const ModalRecord& record) {
   std::fflush(stderr);
 }
 
+// Answers `window` as `record` says: the mode dialog by its script, a
+// message box by the button of its answer.
+void AnswerModal(HWND window, const ModalRecord& record) {
+  if (record.kind != "modeDialog" || record.answer > 0) {
+    if (record.answer > 0) PressButton(window, record.answer);
+  } else if (record.answer == kDialogCloseBox) {
+    PostMessageA(window, WM_CLOSE, 0, 0);
+  } else if (record.answer == kDialogEscapeKey) {
+    // The dialog's own message loop turns Escape into Cancel.
+    PostMessageA(window, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+    PostMessageA(window, WM_KEYUP, VK_ESCAPE, 0xC0010001);
+  }
+}
+
 void HandleModal(HWND window) {
   ModalRecord record;
   record.caption = WindowText(window);
   if (GetDlgItem(window, 392)) {
     record.kind = "modeDialog";
-    if (g_dialogClick == kDialogCloseBox) {
-      record.answer = kDialogCloseBox;
-      PostMessageA(window, WM_CLOSE, 0, 0);
-    } else if (g_dialogClick == kDialogEscapeKey) {
-      // The dialog's own message loop turns Escape into Cancel.
-      record.answer = kDialogEscapeKey;
-      PostMessageA(window, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
-      PostMessageA(window, WM_KEYUP, VK_ESCAPE, 0xC0010001);
-    } else if (g_dialogClick > 0) {
-      record.answer = g_dialogClick;
-      PressButton(window, g_dialogClick);
-    }
+    record.answer = g_dialogClick;
   } else {
     record.kind = "messageBox";
     HWND textControl = GetDlgItem(window, 0xFFFF);
@@ -85,12 +88,14 @@ void HandleModal(HWND window) {
     EnterCriticalSection(&g_lock);
     if (g_nextAnswer < g_answers.size()) record.answer = g_answers[g_nextAnswer++];
     LeaveCriticalSection(&g_lock);
-    if (record.answer != 0) PressButton(window, record.answer);
   }
+  // Told before it is answered: the answer may end the process (a cancelled
+  // dialog) before this thread writes another byte.
   ReportModalAtOnce(record);
   EnterCriticalSection(&g_lock);
   g_modals.push_back(record);
   LeaveCriticalSection(&g_lock);
+  AnswerModal(window, record);
 }
 
 struct SeenWindows {
