@@ -63,8 +63,10 @@ void ReportModalAtOnce(const ModalRecord& record) {
 // Answers `window` as `record` says: the mode dialog by its script, a
 // message box by the button of its answer.
 void AnswerModal(HWND window, const ModalRecord& record) {
-  if (record.kind != "modeDialog" || record.answer > 0) {
-    if (record.answer > 0) PressButton(window, record.answer);
+  if (record.answer > 0) {
+    PressButton(window, record.answer);
+  } else if (record.kind != "modeDialog") {
+    return;
   } else if (record.answer == kDialogCloseBox) {
     PostMessageA(window, WM_CLOSE, 0, 0);
   } else if (record.answer == kDialogEscapeKey) {

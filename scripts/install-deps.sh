@@ -102,21 +102,17 @@ else
         ((attempt == 3)) || sleep 20
     done
     ((updated)) || echo "install-deps: apt-get update failed 3 times; installing from the indexes it fetched (see $log)" >&2
-    # The 32-bit half may be what a partial index cannot give: the rest goes
-    # in without it, and the test command skips and names the 32-bit build's
-    # Wine layers rather than losing the 64-bit ones too.
-    rest=()
-    for pkg in "${missing[@]}"; do [[ $pkg == wine32:i386 ]] || rest+=("$pkg"); done
-    installed=0
-    if ((${#rest[@]} < ${#missing[@]})); then
-        if apt_try apt-get install -y --no-install-recommends "${missing[@]}"; then
-            installed=1
-        else
-            echo "install-deps: wine32:i386 cannot be installed (see $log): installing the rest; the 32-bit build's Wine layers will be skipped" >&2
-            missing=("${rest[@]}")
-        fi
+    if ! apt_try apt-get install -y --no-install-recommends "${missing[@]}"; then
+        # The 32-bit half may be what a partial index cannot give: the rest
+        # goes in without it, and the test command skips and names the 32-bit
+        # build's Wine layers rather than losing the 64-bit ones too.
+        rest=()
+        for pkg in "${missing[@]}"; do [[ $pkg == wine32:i386 ]] || rest+=("$pkg"); done
+        ((${#rest[@]} < ${#missing[@]})) || apt_quietly apt-get install -y --no-install-recommends "${missing[@]}"
+        echo "install-deps: wine32:i386 cannot be installed (see $log): installing the rest; the 32-bit build's Wine layers will be skipped" >&2
+        missing=("${rest[@]}")
+        ((${#missing[@]} == 0)) || apt_quietly apt-get install -y --no-install-recommends "${missing[@]}"
     fi
-    ((installed || ${#missing[@]} == 0)) || apt_quietly apt-get install -y --no-install-recommends "${missing[@]}"
     echo "install-deps: installed ${#missing[@]} packages"
 fi
 

@@ -19,12 +19,15 @@
 #include "bench_tree.h"
 #include "settings/reg_key.h"
 #include "stack_probe.h"
+#include "unique_handle.h"
 #include "wine/performance_clock.h"
 
 namespace {
 
 const char kScratch[] = "Software\\TarvexBench";
 const char kSource[] = "Software\\TarvexBench\\Defaults";
+// The key of 10 values on which single calls are timed.
+const char kCallKey[] = "Software\\TarvexBench\\Calls";
 const char kDestination[] = "Software\\TarvexBench\\User";
 const char kShallowChain[] = "Software\\TarvexBench\\ChainShallow";
 const char kDeepChain[] = "Software\\TarvexBench\\ChainDeep";
@@ -200,13 +203,19 @@ enum CallKind {
   kSetSameW,
   kSetSameA,
   kQueryInfoA,
+  kQueryPresentW,
+  kOpenKeyA,
+  kOpenKeyW,
   kCallKindCount
 };
 const char* const kCallNames[kCallKindCount] = {"RegEnumValueA",         "RegEnumValueW",
                                                  "RegQueryValueExA_present", "RegQueryValueExA_missing",
                                                  "RegQueryValueExA_size_only", "RegQueryValueExW_no_data",
                                                  "RegSetValueExW_same",   "RegSetValueExA_same",
-                                                 "RegQueryInfoKeyA"};
+                                                 "RegQueryInfoKeyA",      "RegQueryValueExW_present",
+                                                 "RegOpenKeyExA_close",   "RegOpenKeyExW_close"};
+
+using UniqueRegKey = UniqueHandle<HKEY, RegCloseKey>;
 
 void MakeCall(CallKind kind, HKEY key, int index) {
   char name[512];
@@ -254,6 +263,21 @@ void MakeCall(CallKind kind, HKEY key, int index) {
       RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &type, nullptr, nullptr, nullptr,
                        nullptr);
       break;
+    case kQueryPresentW:
+      dataSize = sizeof data;
+      RegQueryValueExW(key, wideValueName, nullptr, &type, data, &dataSize);
+      break;
+    case kOpenKeyA:
+    case kOpenKeyW: {
+      HKEY opened = nullptr;
+      if (kind == kOpenKeyA) {
+        RegOpenKeyExA(HKEY_CURRENT_USER, kCallKey, 0, KEY_READ, &opened);
+      } else {
+        RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\TarvexBench\\Calls", 0, KEY_READ, &opened);
+      }
+      UniqueRegKey closed(opened);
+      break;
+    }
     case kCallKindCount:
       break;
   }
@@ -261,13 +285,21 @@ void MakeCall(CallKind kind, HKEY key, int index) {
 
 // The registry calls the two copies are made of, one kind after the other in
 // every round, on a key of 10 values that already hold what is written.
+// The key of the single calls, made with its values; empty if it cannot be.
+UniqueRegKey OpenCallKey() {
+  HKEY key = nullptr;
+  if (!BuildScaledTree(HKEY_CURRENT_USER, kCallKey, 1, kValuesPerKey) ||
+      RegOpenKeyExA(HKEY_CURRENT_USER, kCallKey, 0, KEY_READ | KEY_WRITE, &key) != ERROR_SUCCESS) {
+    return UniqueRegKey();
+  }
+  return UniqueRegKey(key);
+}
+
 bool MeasureCalls() {
   constexpr int kRounds = 40;
   constexpr int kCallsPerSample = 100;
-  const char kCallKey[] = "Software\\TarvexBench\\Calls";
-  if (!BuildScaledTree(HKEY_CURRENT_USER, kCallKey, 1, kValuesPerKey)) return false;
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, kCallKey, 0, KEY_READ | KEY_WRITE, &key) != ERROR_SUCCESS) return false;
+  const UniqueRegKey key = OpenCallKey();
+  if (!key) return false;
   // After the first round every value holds the text written, so each later
   // write stores what is already there, as SHCopyKeyA does at a warm start.
   std::vector<double> samples[kCallKindCount];
@@ -275,11 +307,10 @@ bool MeasureCalls() {
     for (int step = 0; step < kCallKindCount; ++step) {
       const CallKind kind = static_cast<CallKind>((round + step) % kCallKindCount);
       const double start = NowInMilliseconds();
-      for (int call = 0; call < kCallsPerSample; ++call) MakeCall(kind, key, call % kValuesPerKey);
+      for (int call = 0; call < kCallsPerSample; ++call) MakeCall(kind, key.get(), call % kValuesPerKey);
       samples[kind].push_back((NowInMilliseconds() - start) * 1000.0 / kCallsPerSample);
     }
   }
-  RegCloseKey(key);
   for (int kind = 0; kind < kCallKindCount; ++kind) {
     std::printf("call.%s.median_us %.2f\n", kCallNames[kind], Summarize(samples[kind]).median);
   }
@@ -289,50 +320,15 @@ bool MeasureCalls() {
 // ---- what the ANSI forms add
 
 // Calls whose ANSI and wide forms make the same request of the wineserver.
-enum FormPair { kPairEnumValue, kPairQueryValue, kPairSetValue, kPairOpenKey, kFormPairCount };
-const char* const kFormPairNames[kFormPairCount] = {"RegEnumValue", "RegQueryValueEx", "RegSetValueEx",
-                                                    "RegOpenKeyEx"};
-
-// One call of `pair` in its ANSI form (`ansi`) or its wide one, on value
-// `index` of `key` (HKCU\`path`), with the copy's buffers.
-void MakeFormCall(FormPair pair, bool ansi, HKEY key, const char* path, int index) {
-  char name[512];
-  WCHAR wideName[512];
-  BYTE data[1024];
-  DWORD nameSize = 512;
-  DWORD dataSize = 512;
-  DWORD type = REG_NONE;
-  char valueName[32];
-  std::snprintf(valueName, sizeof valueName, "Value%02d", index);
-  WCHAR wideValueName[32];
-  WCHAR widePath[128];
-  MultiByteToWideChar(CP_ACP, 0, valueName, -1, wideValueName, 32);
-  MultiByteToWideChar(CP_ACP, 0, path, -1, widePath, 128);
-  static const char text[] = "Default text of value 00 in key 00000";
-  static const WCHAR wideText[] = L"Default text of value 00 in key 00000";
-  HKEY opened = nullptr;
-  switch (pair) {
-    case kPairEnumValue:
-      if (ansi) RegEnumValueA(key, index, name, &nameSize, nullptr, &type, data, &dataSize);
-      else RegEnumValueW(key, index, wideName, &nameSize, nullptr, &type, data, &dataSize);
-      break;
-    case kPairQueryValue:
-      if (ansi) RegQueryValueExA(key, valueName, nullptr, &type, data, &dataSize);
-      else RegQueryValueExW(key, wideValueName, nullptr, &type, data, &dataSize);
-      break;
-    case kPairSetValue:
-      if (ansi) RegSetValueExA(key, valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), sizeof text);
-      else RegSetValueExW(key, wideValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(wideText), sizeof wideText);
-      break;
-    case kPairOpenKey:
-      if (ansi) RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &opened);
-      else RegOpenKeyExW(HKEY_CURRENT_USER, widePath, 0, KEY_READ, &opened);
-      if (opened != nullptr) RegCloseKey(opened);
-      break;
-    case kFormPairCount:
-      break;
-  }
-}
+struct FormPair {
+  const char* name;
+  CallKind ansi;
+  CallKind wide;
+};
+const FormPair kFormPairs[] = {{"RegEnumValue", kEnumValueA, kEnumValueW},
+                               {"RegQueryValueEx", kQueryPresentA, kQueryPresentW},
+                               {"RegSetValueEx", kSetSameA, kSetSameW},
+                               {"RegOpenKeyEx", kOpenKeyA, kOpenKeyW}};
 
 // Wine makes each ANSI call into its wide form inside the call, where
 // SHCopyKeyA converts once and calls the wide forms. Each pair's two forms
@@ -340,19 +336,17 @@ void MakeFormCall(FormPair pair, bool ansi, HKEY key, const char* path, int inde
 // differences kept: the round trip, common to both, cancels out.
 bool MeasureAnsiForms() {
   constexpr int kPairs = 4000;
-  const char kFormKey[] = "Software\\TarvexBench\\Forms";
-  if (!BuildScaledTree(HKEY_CURRENT_USER, kFormKey, 1, kValuesPerKey)) return false;
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, kFormKey, 0, KEY_READ | KEY_WRITE, &key) != ERROR_SUCCESS) return false;
+  const UniqueRegKey key = OpenCallKey();
+  if (!key) return false;
   std::printf("ansi.pairs %d\n", kPairs);
-  for (int pair = 0; pair < kFormPairCount; ++pair) {
+  for (const FormPair& pair : kFormPairs) {
     std::vector<double> extra, wide;
     for (int i = 0; i < kPairs; ++i) {
       const bool ansiFirst = i % 2 == 0;
       const double start = NowInMilliseconds();
-      MakeFormCall(static_cast<FormPair>(pair), ansiFirst, key, kFormKey, i % kValuesPerKey);
+      MakeCall(ansiFirst ? pair.ansi : pair.wide, key.get(), i % kValuesPerKey);
       const double middle = NowInMilliseconds();
-      MakeFormCall(static_cast<FormPair>(pair), !ansiFirst, key, kFormKey, i % kValuesPerKey);
+      MakeCall(ansiFirst ? pair.wide : pair.ansi, key.get(), i % kValuesPerKey);
       const double end = NowInMilliseconds();
       const double ansiTime = ansiFirst ? middle - start : end - middle;
       const double wideTime = ansiFirst ? end - middle : middle - start;
@@ -361,10 +355,9 @@ bool MeasureAnsiForms() {
     }
     const TimingSummary more = Summarize(extra);
     std::printf("ansi.%s.extra_us %.3f\nansi.%s.extra_q1_us %.3f\nansi.%s.extra_q3_us %.3f\nansi.%s.wide_us %.2f\n",
-                kFormPairNames[pair], more.median, kFormPairNames[pair], more.lowerQuartile, kFormPairNames[pair],
-                more.upperQuartile, kFormPairNames[pair], Summarize(wide).median);
+                pair.name, more.median, pair.name, more.lowerQuartile, pair.name, more.upperQuartile, pair.name,
+                Summarize(wide).median);
   }
-  RegCloseKey(key);
   return true;
 }
 
