@@ -371,16 +371,17 @@ int main() {
   const std::string directory = ExecutableDirectory();
   const char* const needed[] = {kFileNames[kLibrary], kFileNames[kFloor], kFileNames[kEmpty], "OxaRes0.dll"};
   if (!FilesBesideProgram(directory, needed, 4, kProgram)) return 1;
-  // BENCH_LOGO_SCALED: a session at another DPI, where only the time to the
-  // logo is wanted, against the run at 96.
+  // BENCH_LOGO_SCALED: a session of its own at some DPI, where only the
+  // time to the logo is wanted, against a session at 96.
   const bool scaled = GetEnvironmentVariableA("BENCH_LOGO_SCALED", nullptr, 0) != 0;
   // BENCH_LOGO_NO_VARIANTS: the resource library beside the program carries
   // no logo drawn for a larger scale, so the library stretches its bitmap.
   const bool variants = GetEnvironmentVariableA("BENCH_LOGO_NO_VARIANTS", nullptr, 0) == 0;
-  // The floor shows the bitmap the library picks for this switch: scaled,
-  // the one the resource library carries for the display's scale.
-  const std::string bitmap = scaled && variants
-                                 ? std::string(modeSwitch->bitmap) + "_" + std::to_string(ScreenDpi() * 100 / 96)
+  // The floor shows the bitmap the library picks for this switch: above 96
+  // DPI, the one the resource library carries for the display's scale.
+  const int dpi = ScreenDpi();
+  const std::string bitmap = dpi > 96 && variants
+                                 ? std::string(modeSwitch->bitmap) + "_" + std::to_string(dpi * 100 / 96)
                                  : std::string(modeSwitch->bitmap);
   SetEnvironmentVariableA("BENCH_LOGO_BITMAP", bitmap.c_str());
   // The system libraries both import stay loaded, as they are in a real host.

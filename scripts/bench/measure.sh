@@ -70,20 +70,22 @@ measure_wine() {
     say "running the Wine benchmarks of both builds (private 64-bit prefix and display)"
     # The first argument says which: every program at 96 DPI (0), or the
     # time to the logo alone in a session at that DPI (the wineserver reads
-    # the DPI when it starts).
+    # the DPI when it starts), the second in which round.
     local script='
         set -e
-        dpi=$1
-        shift
+        dpi=$1 round=$2
+        shift 2
         while (($#)); do
             bin=$1 loader=$2 into=$3
             shift 3
             cd "$bin"
             if ((dpi)); then
-                BENCH_LOGO_SCALED=1 "$loader" ./bench_logo_time.exe /standard >"$into/logo$dpi.txt" 2>"$into/logo$dpi.log"
+                BENCH_LOGO_SCALED=1 "$loader" ./bench_logo_time.exe /standard >"$into/logo${dpi}_$round.txt" \
+                    2>"$into/logo${dpi}_$round.log"
+                ((dpi > 96)) || continue
                 # The same with a resource library that has no larger logos.
                 (cd no_variants && BENCH_LOGO_SCALED=1 BENCH_LOGO_NO_VARIANTS=1 "$loader" ./bench_logo_time.exe \
-                    /standard >"$into/logo${dpi}stretched.txt" 2>"$into/logo${dpi}stretched.log")
+                    /standard >"$into/logo${dpi}stretched_$round.txt" 2>"$into/logo${dpi}stretched_$round.log")
                 continue
             fi
             "$loader" ./bench_registry_copy.exe >"$into/copy.txt" 2>"$into/copy.log"
@@ -98,20 +100,63 @@ measure_wine() {
             "$out/$preset/bin/no_variants/"
         arguments+=("$root/$out/$preset/bin" "${loader_of[$preset]}" "$root/$results/${arch_of[$preset]}")
     done
-    scripts/wine-session.sh --prefix "$root/$out/wine/prefix" -- bash -c "$script" bash 0 "${arguments[@]}" \
+    scripts/wine-session.sh --prefix "$root/$out/wine/prefix" -- bash -c "$script" bash 0 0 "${arguments[@]}" \
         >"$results/wine.log" 2>&1 || die "the Wine benchmarks failed (see $results/wine.log and $results/*/*.log)"
-    local dpi
-    for dpi in 144 192; do
-        scripts/wine-session.sh --dpi "$dpi" --prefix "$root/$out/wine/prefix" -- bash -c "$script" bash "$dpi" \
-            "${arguments[@]}" >"$results/wine$dpi.log" 2>&1 ||
-            die "the Wine benchmarks at $dpi DPI failed (see $results/wine$dpi.log and $results/*/logo$dpi.log)"
+    # A session's round trips may cost several times another's: each round
+    # has a session at each DPI, one after the other, and the ratios are
+    # taken within a round.
+    local round dpi
+    for round in $(seq "$dpi_rounds"); do
+        for dpi in 96 144 192; do
+            scripts/wine-session.sh --dpi "$dpi" --prefix "$root/$out/wine/prefix" -- bash -c "$script" bash "$dpi" \
+                "$round" "${arguments[@]}" >"$results/wine${dpi}_$round.log" 2>&1 ||
+                die "the Wine benchmarks at $dpi DPI failed (see $results/wine${dpi}_$round.log and $results/*/logo$dpi*.log)"
+        done
     done
     local arch file
     for arch in $(arches); do
-        for file in copy cycle logo logo144 logo192 logo144stretched logo192stretched; do
+        for file in copy cycle logo; do
             tr -d '\r' <"$results/$arch/$file.txt" >"$results/$arch/$file.figures"
         done
+        for file in logo96 logo144 logo192 logo144stretched logo192stretched; do
+            dpi_round_figures "$results/$arch" "$file" >"$results/$arch/$file.figures"
+        done
     done
+}
+
+# dpi_round_figures FOLDER NAME: the median over the rounds of each figure of
+# NAME_<round>.txt (the first round's text for a figure that is not a
+# number), and the median of the rounds' ratios of the library's and the
+# floor's time to the logo against the same round at 96 DPI.
+dpi_round_figures() {
+    local folder=$1 name=$2 round
+    for round in $(seq "$dpi_rounds"); do
+        tr -d '\r' <"$folder/${name}_$round.txt" | sed "s/^/$round /"
+        awk -v round="$round" '$1 == "logo.library.median_us" { print round, "96.library", $2 }
+            $1 == "logo.floor.median_us" { print round, "96.floor", $2 }' "$folder/logo96_$round.txt"
+    done | awk '
+        function median(key, n,   i, j, t, a) {
+            for (i = 1; i <= n; i++) a[i] = values[key, i]
+            for (i = 2; i <= n; i++) for (j = i; j > 1 && a[j - 1] > a[j]; j--) { t = a[j]; a[j] = a[j - 1]; a[j - 1] = t }
+            return n % 2 ? a[(n + 1) / 2] : (a[n / 2] + a[n / 2 + 1]) / 2
+        }
+        { key = $2; value = $0; sub(/^[^ ]+ [^ ]+ /, "", value); sub(/\r$/, "", value)
+          if (!(key in count)) order[++keys] = key
+          values[key, ++count[key]] = value }
+        END {
+            for (k = 1; k <= keys; k++) {
+                key = order[k]
+                if (key ~ /^96\./) continue
+                if (values[key, 1] ~ /^-?[0-9]+(\.[0-9]+)?$/) printf "%s %.3f\n", key, median(key, count[key])
+                else print key, values[key, 1]
+            }
+            for (i = 1; i <= count["logo.library.median_us"]; i++) {
+                values["lib", i] = values["logo.library.median_us", i] / values["96.library", i]
+                values["floor", i] = values["logo.floor.median_us", i] / values["96.floor", i]
+            }
+            printf "logo.library.against96_x %.3f\n", median("lib", count["logo.library.median_us"])
+            printf "logo.floor.against96_x %.3f\n", median("floor", count["logo.floor.median_us"])
+        }'
 }
 
 # Each build's DLL size, and the product objects that call mingw-w64's own
