@@ -67,14 +67,14 @@ if ((bench)); then
     )
 fi
 
-# apt's reason for a simulated install that does not resolve: the first
-# unmet dependency and the verdict.
+# apt's verdict on a simulated install that does not resolve; nothing when
+# it resolves. The unmet dependencies it lists first are the resolver's last
+# attempt, seldom the cause: an index that failed to update says more.
 apt_refusal() {
-    local answer unmet verdict
+    local answer verdict
     answer=$("$@" 2>&1) && return 0
-    unmet=$(grep -m 1 -E '^ [^ ].* : (Pre)?Depends:' <<<"$answer" | sed 's/^ *//; s/  */ /g' || true)
     verdict=$(grep -E '^E:' <<<"$answer" | tail -n 1 || true)
-    echo "${unmet:+$unmet; }${verdict:-apt-get -s failed}"
+    echo "${verdict:-apt-get -s failed}${update_error:+, after apt-get update failed: $update_error}"
 }
 
 # Installed libraries of this machine's own architecture, of a multi-arch
@@ -142,7 +142,7 @@ install_by_plans() {
     local rest=()
     for name in "${missing[@]}"; do [[ $name == wine32:i386 ]] || rest+=("$name"); done
     ((${#rest[@]} < ${#missing[@]})) || apt_quietly "${plain[@]}" "${missing[@]}"
-    echo "install-deps: wine32:i386 could not be installed by any plan: ${update_error:+$update_error; }$refusal" >&2
+    echo "install-deps: wine32:i386 could not be installed by any plan: $refusal" >&2
     echo "install-deps: installing the rest; the 32-bit build's Wine layers will be skipped" >&2
     ((${#rest[@]} == 0)) || apt_quietly "${plain[@]}" "${rest[@]}"
     echo "install-deps: installed ${#rest[@]} packages"
