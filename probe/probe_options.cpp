@@ -75,12 +75,27 @@ const OptionSpec kOptions[] = {
      [](Options* o, const std::string& v) { return o->statusAfterClose = v, o->haveStatusAfterClose = true; }},
     {"--status-from-thread", "TEXT",
      "after the --status lines, call LogoSetStatusText from a\nworker thread while this one waits for it (at most 10 "
-     "s,\npumping nothing), then run the message loop",
+     "s),\nthen run the message loop",
      [](Options* o, const std::string& v) { return o->statusFromThread = v, o->haveStatusFromThread = true; }},
     {"--from-thread", "close|unload",
      "after the rest, call LogoClose or unload the library\nfrom a worker thread while this one waits for it, then\n"
      "run the message loop; after an unload, load the library\nagain here and close its logo",
      [](Options* o, const std::string& v) { return o->fromThread = v, v == "close" || v == "unload"; }},
+    {"--worker-wait", "pump|plain",
+     "how this thread waits for a worker: dispatching its\nmessages meanwhile, as a host's UI thread does (pump,\n"
+     "the default), or pumping nothing (plain)",
+     [](Options* o, const std::string& v) {
+       o->workerWait = v == "plain" ? WorkerWait::Plain : WorkerWait::Pumping;
+       return v == "plain" || v == "pump";
+     }},
+    {"--cycle-story", "STORY",
+     "with --cycles: each load on a thread of its own that pumps\nwithout pause while a worker calls LogoClose\n"
+     "(close-unload) or LogoSetStatusText (status-unload) and\nat once unloads the library, or unloads it while that\n"
+     "thread paints the logo (paint-unload); counts crashes,\nlogo windows left and libraries left loaded",
+     [](Options* o, const std::string& v) {
+       o->cycleStory = v;
+       return v == "close-unload" || v == "status-unload" || v == "paint-unload";
+     }},
     {"--pretty", nullptr, "indent the report, one field a line",
      [](Options* o, const std::string&) { return o->pretty = true; }},
     {"--report", "FILE", "write the report to FILE and a short summary for a person\nto the standard output",

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "worker_thread.h"
+
 // How the mode dialog is answered, besides a click on a control.
 constexpr int kDialogCloseBox = -1;
 constexpr int kDialogEscapeKey = -2;
@@ -31,6 +33,8 @@ struct Options {
   std::string statusFromThread;          // LogoSetStatusText from a worker this thread waits for
   bool haveStatusFromThread = false;
   std::string fromThread;  // "close" or "unload": done by a worker this thread waits for
+  WorkerWait workerWait = WorkerWait::Pumping;  // how this thread waits for its workers
+  std::string cycleStory;  // with cycles: what a worker does to each load while its thread pumps
   bool pretty = false;     // the report indented
   std::string reportPath;  // the report into this file, a summary for a person on stdout
 };

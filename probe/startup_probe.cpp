@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "crash_watch.h"
 #include "debug_output_monitor.h"
 #include "human_summary.h"
 #include "json_writer.h"
@@ -29,6 +30,7 @@
 #include "run_record.h"
 #include "status_worker.h"
 #include "tarvex_logo.h"
+#include "unload_race.h"
 #include "watchdog.h"
 #include "whole_file.h"
 #include "wide_text.h"
@@ -118,7 +120,7 @@ void ReportStatusLines(JsonWriter& json, const Exports& exports, const Options& 
   }
   if (!options.haveStatusFromThread) return;
   const StatusFromWorker call =
-      SetStatusTextFromWorker(exports.setStatusText, AnsiText(options.statusFromThread), 10000);
+      SetStatusTextFromWorker(exports.setStatusText, AnsiText(options.statusFromThread), 10000, options.workerWait);
   json.Key("statusFromThread");
   json.BeginObject();
   json.Field("text", options.statusFromThread);
@@ -231,8 +233,8 @@ HMODULE ReportLoad(JsonWriter& json, const Options& options, RunRecord* run) {
     return nullptr;
   }
   ReportLoadedLibrary(json, library, options, run);
-  if (options.fromThread == "close") ReportCloseFromThread(json, library, options.pumpMs);
-  const bool unloadedByWorker = options.fromThread == "unload" && ReportUnloadFromThread(json, library, options.pumpMs);
+  if (options.fromThread == "close") ReportCloseFromThread(json, library, options);
+  const bool unloadedByWorker = options.fromThread == "unload" && ReportUnloadFromThread(json, library, options);
   json.Field("unloaded", unloadedByWorker || FreeLibrary(library) != FALSE);
   if (!options.fromThread.empty()) json.Field("logoWindowsAfterUnload", static_cast<long long>(LogoWindowCount()));
   return library;
@@ -293,6 +295,7 @@ int main() {
   // Every thread must have started before LoadLibrary: a thread that starts
   // while the loader lock is held waits for it. The watcher must be running
   // then, as the library shows its boxes and dialog inside the loading call.
+  WatchForCrashes();
   const bool monitoring = StartDebugOutputMonitor(options.cycles == 0);
   if (options.timeoutSeconds > 0) StartWatchdog(options.timeoutSeconds);
   StartModalWatcher(options.answers, options.dialogClick);
@@ -310,7 +313,7 @@ int main() {
   bool loaded = false;
   if (options.cycles > 0) {
     // Reported cycle by cycle.
-    run.loaded = RunCycles(json, options);
+    run.loaded = options.cycleStory.empty() ? RunCycles(json, options) : RunRaceCycles(json, options);
     json.Field("loaded", run.loaded);
     loaded = true;
   } else {

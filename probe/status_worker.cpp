@@ -22,8 +22,9 @@ DWORD WINAPI CallFromWorker(LPVOID parameter) {
 
 }  // namespace
 
-StatusFromWorker SetStatusTextFromWorker(SetStatusTextFunction setStatusText, const std::string& text, int waitMs) {
+StatusFromWorker SetStatusTextFromWorker(SetStatusTextFunction setStatusText, const std::string& text, int waitMs,
+                                         WorkerWait wait) {
   auto call = std::make_unique<WorkerCall>(WorkerCall{setStatusText, text, -1});
-  const bool returned = RunOnWorker(CallFromWorker, call, static_cast<DWORD>(waitMs));
+  const bool returned = RunOnWorker(CallFromWorker, call, static_cast<DWORD>(waitMs), wait);
   return StatusFromWorker{returned, returned ? static_cast<int>(call->result) : -1};
 }

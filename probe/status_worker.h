@@ -1,10 +1,11 @@
 // A host's worker thread reporting progress on the logo while the thread that
-// loaded the library waits for it, without pumping messages.
+// loaded the library waits for it.
 #pragma once
 
 #include <string>
 
 #include "library_exports.h"
+#include "worker_thread.h"
 
 struct StatusFromWorker {
   bool returned;  // the worker's call returned within the wait
@@ -12,5 +13,6 @@ struct StatusFromWorker {
 };
 
 // Calls `setStatusText(text)` (text in the ANSI code page) on a new thread and
-// waits for that thread at most `waitMs` milliseconds, pumping nothing.
-StatusFromWorker SetStatusTextFromWorker(SetStatusTextFunction setStatusText, const std::string& text, int waitMs);
+// waits for that thread at most `waitMs` milliseconds, as `wait` says.
+StatusFromWorker SetStatusTextFromWorker(SetStatusTextFunction setStatusText, const std::string& text, int waitMs,
+                                         WorkerWait wait);

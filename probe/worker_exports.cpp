@@ -5,6 +5,8 @@
 #include "library_exports.h"
 #include "message_pump.h"
 #include "tarvex_logo.h"
+#include "crash_watch.h"
+#include "module_range.h"
 #include "worker_thread.h"
 
 namespace {
@@ -43,19 +45,6 @@ BOOL CALLBACK CountLogoWindow(HWND window, LPARAM count) {
   GetClassNameA(window, name, sizeof name);
   if (process == GetCurrentProcessId() && lstrcmpA(name, kLogoClass) == 0) ++*reinterpret_cast<int*>(count);
   return TRUE;
-}
-
-// The address range of a loaded module: its base and image size.
-struct ModuleRange {
-  ULONG_PTR base;
-  ULONG_PTR size;
-  bool Holds(ULONG_PTR address) const { return address >= base && address - base < size; }
-};
-
-ModuleRange RangeOf(HMODULE module) {
-  const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(module);
-  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(reinterpret_cast<const BYTE*>(module) + dos->e_lfanew);
-  return ModuleRange{reinterpret_cast<ULONG_PTR>(module), nt->OptionalHeader.SizeOfImage};
 }
 
 struct Orphans {
@@ -105,27 +94,29 @@ int LogoWindowCount() {
   return count;
 }
 
-void ReportCloseFromThread(JsonWriter& json, HMODULE library, int pumpMs) {
+void ReportCloseFromThread(JsonWriter& json, HMODULE library, const Options& options) {
   auto call = std::make_unique<CloseCall>(CloseCall{Export<CloseQuery>(library, MAKEINTRESOURCEA(6)), -1});
   json.Key("closeFromThread");
   json.BeginObject();
-  const bool returned = call->close != nullptr && RunOnWorker(CloseOnWorker, call, kWorkerWaitMs);
+  const bool returned = call->close != nullptr && RunOnWorker(CloseOnWorker, call, kWorkerWaitMs, options.workerWait);
   json.Field("returned", returned);
   json.Field("result", static_cast<long long>(returned ? call->result : -1));
   json.Field("logoWindowsBeforePump", static_cast<long long>(LogoWindowCount()));
-  PumpMessages(pumpMs);
+  PumpMessages(options.pumpMs);
   json.Field("logoWindowsAfterPump", static_cast<long long>(LogoWindowCount()));
   json.EndObject();
 }
 
-bool ReportUnloadFromThread(JsonWriter& json, HMODULE library, int pumpMs) {
+bool ReportUnloadFromThread(JsonWriter& json, HMODULE library, const Options& options) {
+  const int pumpMs = options.pumpMs;
   wchar_t path[MAX_PATH];
   const DWORD length = GetModuleFileNameW(library, path, MAX_PATH);
   Orphans orphans{RangeOf(library), 0, 0};
   auto call = std::make_unique<UnloadCall>(UnloadCall{library, 0});
   json.Key("unloadFromThread");
   json.BeginObject();
-  const bool returned = RunOnWorker(UnloadOnWorker, call, kWorkerWaitMs);
+  NoteLibraryRange(library);
+  const bool returned = RunOnWorker(UnloadOnWorker, call, kWorkerWaitMs, options.workerWait);
   const bool freed = returned && call->freed != 0;
   json.Field("returned", returned);
   json.Field("unloaded", freed);

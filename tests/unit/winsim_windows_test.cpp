@@ -3,7 +3,12 @@
 #include <gtest/gtest.h>
 #include <winsim/control.h>
 
+#include <atomic>
+#include <cstdio>
 #include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
 
 #include "startup_fixture.h"
 #include "test_dib.h"
@@ -127,25 +132,76 @@ TEST_F(WinsimWindowsTest, StockObjectsAreNeverDeleted) {
   EXPECT_FALSE(DeleteObject(nullptr));
 }
 
-TEST_F(WinsimWindowsTest, ASelectedBitmapGoesWhenDeselected) {
+// What Windows would punish is reported, whatever winsim then does (as Wine,
+// it lets a selected bitmap go once it is deselected).
+TEST_F(WinsimWindowsTest, ReportsWhatWindowsWouldPunish) {
   std::vector<BYTE> dib = test_dib::Plain(4, 4, 24);
   HDC screen = GetDC(nullptr);
   HBITMAP bitmap = CreateDIBitmap(screen, reinterpret_cast<const BITMAPINFOHEADER*>(dib.data()), CBM_INIT,
                                   dib.data() + 40, reinterpret_cast<const BITMAPINFO*>(dib.data()), DIB_RGB_COLORS);
-  ASSERT_NE(bitmap, nullptr);
   HDC memory = CreateCompatibleDC(screen);
   HGDIOBJ original = SelectObject(memory, bitmap);
-  ASSERT_NE(original, nullptr);
-  HDC second = CreateCompatibleDC(screen);
-  EXPECT_EQ(SelectObject(second, bitmap), nullptr) << "one device context at a time";
-  EXPECT_TRUE(DeleteDC(second));
   EXPECT_TRUE(DeleteObject(bitmap));
-  EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::GdiObject), 1) << "still selected";
+  EXPECT_FALSE(DeleteObject(bitmap));
   SelectObject(memory, original);
-  EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::GdiObject), 0);
-  EXPECT_FALSE(ReleaseDC(nullptr, memory)) << "a memory DC is deleted, not released";
+  EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::GdiObject), 0) << "gone once deselected";
   EXPECT_TRUE(DeleteDC(memory));
   EXPECT_EQ(ReleaseDC(nullptr, screen), 1);
+  char handle[24];
+  std::snprintf(handle, sizeof handle, "%p", static_cast<void*>(bitmap));
+  EXPECT_EQ(winsim::Violations(),
+            (std::vector<std::string>{
+                std::string("DeleteObject deleted GDI object ") + handle + " while it was selected into a device context",
+                std::string("DeleteObject deleted GDI object ") + handle + " twice"}));
+  winsim::ClearViolations();
+}
+
+// A procedure of a module's code: one frame may be held inside it.
+std::atomic<bool> g_holdFrame{false};
+std::atomic<bool> g_frameEntered{false};
+LRESULT CALLBACK ModuleProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_USER) {
+    g_frameEntered = true;
+    while (g_holdFrame) std::this_thread::yield();
+    return 7;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// A window procedure whose module's code is gone is never called; a module
+// unmapped under a running frame of it is reported with the thread.
+TEST_F(WinsimWindowsTest, ReportsCodeRunAfterItsModuleWasUnmapped) {
+  const void* procedure = reinterpret_cast<const void*>(ModuleProcedure);
+  winsim::MapModuleCode(instance, {procedure});
+  const HWND window = NewWindow();
+  SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ModuleProcedure));
+  EXPECT_EQ(SendMessageA(window, WM_USER, 0, 0), 7);
+
+  g_holdFrame = true;
+  g_frameEntered = false;
+  std::thread sender([&] { SendMessageA(window, WM_USER, 0, 0); });
+  MSG message;
+  std::thread unmapper([&] {
+    while (!g_frameEntered) std::this_thread::yield();
+    winsim::UnmapModuleCode(instance);
+    g_holdFrame = false;
+  });
+  while (!g_frameEntered || g_holdFrame) PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);
+  unmapper.join();
+  sender.join();
+  EXPECT_EQ(SendMessageA(window, WM_USER, 0, 0), 0) << "called after the unmap";
+  winsim::MapModuleCode(instance, {procedure});
+  EXPECT_EQ(SendMessageA(window, WM_USER, 0, 0), 0) << "a procedure of the earlier load";
+  char text[96];
+  std::snprintf(text, sizeof text, "procedure %p (window %p, message 0x0400)", procedure, static_cast<void*>(window));
+  const std::string called = std::string("SendMessageA called ") + text + " of own.dll";
+  EXPECT_EQ(winsim::Violations(),
+            (std::vector<std::string>{"own.dll was unmapped while its " + std::string(text) + " ran on thread " +
+                                          std::to_string(GetCurrentThreadId()),
+                                      called + " after its unload", called + " from an earlier load"}));
+  winsim::ClearViolations();
+  SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DefWindowProcA));
+  DestroyWindow(window);
 }
 
 TEST_F(WinsimWindowsTest, BitmapsAreMadeForTheDisplayDepth) {

@@ -42,6 +42,7 @@ typedef std::uintptr_t UINT_PTR;
 typedef std::intptr_t LONG_PTR;
 typedef std::uintptr_t ULONG_PTR;
 typedef ULONG_PTR DWORD_PTR;
+typedef DWORD_PTR* PDWORD_PTR;
 typedef ULONG_PTR SIZE_T;
 typedef UINT_PTR WPARAM;
 typedef LONG_PTR LPARAM;
@@ -114,6 +115,7 @@ typedef INT_PTR(CALLBACK* DLGPROC)(HWND, UINT, WPARAM, LPARAM);
 #define ERROR_RESOURCE_DATA_NOT_FOUND 1812L
 #define ERROR_RESOURCE_TYPE_NOT_FOUND 1813L
 #define ERROR_RESOURCE_NAME_NOT_FOUND 1814L
+#define ERROR_TIMEOUT 1460L
 #define ERROR_INVALID_WINDOW_HANDLE 1400L
 #define ERROR_CANNOT_FIND_WND_CLASS 1407L
 #define ERROR_CLASS_ALREADY_EXISTS 1410L
@@ -125,11 +127,15 @@ typedef INT_PTR(CALLBACK* DLGPROC)(HWND, UINT, WPARAM, LPARAM);
 
 #define ERROR_MR_MID_NOT_FOUND 317L
 
+#define INFINITE 0xFFFFFFFF
+
 #define FORMAT_MESSAGE_IGNORE_INSERTS 0x00000200
 #define FORMAT_MESSAGE_FROM_SYSTEM 0x00001000
 
 DWORD WINAPI GetLastError();
 DWORD WINAPI GetCurrentThreadId();
+// Sleeps `milliseconds` of real time, holding nothing of winsim's.
+void WINAPI Sleep(DWORD milliseconds);
 // A compiler intrinsic on Windows, not an import: an atomic exchange with a
 // full barrier, as there.
 inline PVOID InterlockedExchangePointer(PVOID volatile* target, PVOID value) {
@@ -473,6 +479,14 @@ DWORD WINAPI GetWindowThreadProcessId(HWND window, LPDWORD processId);
 BOOL WINAPI GetClientRect(HWND window, LPRECT rect);
 LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// To a window of another thread, the message is handled when that thread
+// next retrieves messages; the sender waits at most `timeout` ms, never
+// handling messages sent to it meanwhile, whatever the flags (SMTO_BLOCK).
+#define SMTO_NORMAL 0x0000
+#define SMTO_BLOCK 0x0001
+#define SMTO_ABORTIFHUNG 0x0002
+LRESULT WINAPI SendMessageTimeoutA(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT flags, UINT timeout,
+                                   PDWORD_PTR result);
 
 typedef struct tagMSG {
   HWND hwnd;

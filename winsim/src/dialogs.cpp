@@ -28,6 +28,7 @@ struct Dialog {
   // different dialogs and of other windows never collide.
   std::vector<char> controlBytes;
   DLGPROC procedure = nullptr;
+  detail::CodeStamp stamp;  // the load of the module the procedure came from
   bool running = false;
   bool endRequested = false;
   INT_PTR endResult = 0;
@@ -65,7 +66,13 @@ HWND ControlWindow(const Dialog& dialog, int id) {
 // Sends one message to the procedure and records it with the result. Without
 // a procedure the dialog manager's default answers 0.
 INT_PTR Deliver(Dialog& dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  INT_PTR result = dialog.procedure ? dialog.procedure(HandleOf(dialog), message, wParam, lParam) : 0;
+  const DLGPROC procedure = dialog.procedure;
+  const HWND handle = HandleOf(dialog);
+  const INT_PTR result =
+      procedure == nullptr ? 0
+                           : detail::CallProcedure<INT_PTR>(reinterpret_cast<const void*>(procedure), dialog.stamp,
+                                                            handle, message,
+                                                            [&] { return procedure(handle, message, wParam, lParam); });
   dialog.record.messages.push_back({message, wParam, lParam, result});
   return result;
 }
@@ -144,6 +151,7 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND own
   state.dialogs.emplace_back();
   winsim::Dialog& dialog = state.dialogs.back();
   dialog.procedure = dialogProc;
+  dialog.stamp = winsim::detail::StampOf(reinterpret_cast<const void*>(dialogProc));
   winsim::DialogRecord& record = dialog.record;
   record.module = instance;
   record.templateId = static_cast<WORD>(reinterpret_cast<ULONG_PTR>(templateName));

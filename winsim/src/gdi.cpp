@@ -7,6 +7,7 @@
 #include "internal.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <map>
 #include <set>
@@ -65,6 +66,7 @@ struct GdiState {
   UINT realizeResult = 0;
   std::map<std::uintptr_t, GdiObject> objects;
   std::map<std::uintptr_t, DeviceContext> dcs;
+  std::set<std::uintptr_t> deleted;  // objects DeleteObject took; handles are never handed out again
   std::uintptr_t nextHandle = kFirstGdiHandle;
   // Palettes whose colours are mapped into the system palette; realizing one
   // of them again changes nothing.
@@ -86,6 +88,12 @@ void ResetGdi() { State() = GdiState(); }
 const detail::ResetHook resetGdi(ResetGdi);
 
 std::uintptr_t Key(const void* handle) { return reinterpret_cast<std::uintptr_t>(handle); }
+
+std::string HandleText(const void* handle) {
+  char text[24];
+  std::snprintf(text, sizeof text, "%p", handle);
+  return text;
+}
 
 std::uintptr_t NewHandle() {
   std::uintptr_t handle = State().nextHandle;
@@ -525,11 +533,21 @@ BOOL WINAPI DeleteObject(HGDIOBJ handle) {
   const winsim::detail::ApiLock apiLock;
   EnterCall("DeleteObject");
   winsim::GdiObject* object = winsim::FindObject(handle);
-  if (object == nullptr || object->deletePending) return FALSE;
+  if (object == nullptr || object->deletePending) {
+    // The handle may by now name another thread's object on Windows.
+    if (winsim::State().deleted.count(winsim::Key(handle)) != 0 || (object != nullptr && object->deletePending)) {
+      winsim::detail::ReportViolation("DeleteObject deleted GDI object " + winsim::HandleText(handle) + " twice");
+    }
+    return FALSE;
+  }
   // Stock objects stay; a selected object goes when it is no longer selected.
   if (object->stock) return TRUE;
   if (object->kind == winsim::ObjectKind::Palette) winsim::State().realized.erase(winsim::Key(handle));
+  winsim::State().deleted.insert(winsim::Key(handle));
   if (object->selections > 0) {
+    // Wine waits; Windows may refuse, or pull it from under a paint.
+    winsim::detail::ReportViolation("DeleteObject deleted GDI object " + winsim::HandleText(handle) +
+                                    " while it was selected into a device context");
     object->deletePending = true;
     return TRUE;
   }

@@ -25,6 +25,60 @@ class ApiLock {
   ApiLock& operator=(const ApiLock&) = delete;
 };
 
+// Lets go of every hold this thread has on the lock for its scope, and takes
+// them again after: a window or dialog procedure runs without the lock, as
+// on Windows, beside the other threads' calls.
+class ApiUnlocked {
+ public:
+  ApiUnlocked();
+  ~ApiUnlocked();
+  ApiUnlocked(const ApiUnlocked&) = delete;
+  ApiUnlocked& operator=(const ApiUnlocked&) = delete;
+
+ private:
+  int depth_;
+  const char* outerCall_;
+};
+
+// A procedure of a module's code, as stamped when a window, a class or a
+// dialog took it: the module and the load of it the pointer came from. Null
+// module: code winsim knows no module of, which is never unmapped.
+struct CodeStamp {
+  HMODULE module = nullptr;
+  int load = 0;
+};
+CodeStamp StampOf(const void* procedure);
+// Runs the test's procedure gate for `window` and `message`, without the lock.
+void RunProcedureGate(HWND window, UINT message);
+// Before a call of `procedure`: -1, with a report, when its stamp names a load
+// that is gone (the call must not be made); else a frame id for
+// LeaveProcedure, the frame counted as running in its module meanwhile.
+long EnterProcedure(const void* procedure, CodeStamp stamp, HWND window, UINT message);
+void LeaveProcedure(long frame);
+// Records what Windows would punish, for the test to fail on.
+void ReportViolation(const std::string& what);
+// The outermost simulated call this thread is in, for the reports.
+std::string OuterCall();
+// The file name of a module, for the reports (modules.cpp).
+std::string ModuleBaseName(HMODULE module);
+
+// Calls a window or dialog procedure as Windows does: read before the gate,
+// called without the lock, its frame counted while it runs; a procedure whose
+// code is gone is reported and not called (a zero result).
+template <typename Result, typename Call>
+Result CallProcedure(const void* procedure, CodeStamp stamp, HWND window, UINT message, Call call) {
+  RunProcedureGate(window, message);
+  const long frame = EnterProcedure(procedure, stamp, window, message);
+  if (frame < 0) return Result{};
+  Result result;
+  {
+    const ApiUnlocked unlocked;
+    result = call();
+  }
+  LeaveProcedure(frame);
+  return result;
+}
+
 // The calling thread's id, as GetCurrentThreadId gives it, without a logged call.
 DWORD CurrentThreadId();
 

@@ -275,6 +275,16 @@ const std::vector<BYTE>* FindBitmapResource(HMODULE handle, LPCSTR name) {
 
 using winsim::detail::EnterCall;
 
+namespace winsim::detail {
+
+std::string ModuleBaseName(HMODULE module) {
+  const Module* record = FindLoadedModule(module);
+  if (record == nullptr) return "an unknown module";
+  return WideToUtf8(BaseName(record->path));
+}
+
+}  // namespace winsim::detail
+
 HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName) {
   const winsim::detail::ApiLock apiLock;
   EnterCall("GetModuleHandleA");

@@ -9,9 +9,11 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <map>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace winsim {
@@ -118,10 +120,32 @@ std::recursive_mutex& ApiMutex() {
   static std::recursive_mutex mutex;
   return mutex;
 }
+
+// How many times this thread holds the lock: a procedure it calls may call
+// back in, and each call takes the lock once more.
+thread_local int t_apiLockDepth = 0;
+// The outermost simulated call of this thread, for the reports.
+thread_local const char* t_outerCall = "";
 }  // namespace
 
-ApiLock::ApiLock() { ApiMutex().lock(); }
-ApiLock::~ApiLock() { ApiMutex().unlock(); }
+ApiLock::ApiLock() {
+  ApiMutex().lock();
+  ++t_apiLockDepth;
+}
+ApiLock::~ApiLock() {
+  --t_apiLockDepth;
+  ApiMutex().unlock();
+}
+
+ApiUnlocked::ApiUnlocked() : depth_(t_apiLockDepth), outerCall_(t_outerCall) {
+  t_apiLockDepth = 0;
+  for (int level = 0; level < depth_; ++level) ApiMutex().unlock();
+}
+ApiUnlocked::~ApiUnlocked() {
+  for (int level = 0; level < depth_; ++level) ApiMutex().lock();
+  t_apiLockDepth = depth_;
+  t_outerCall = outerCall_;
+}
 
 DWORD CurrentThreadId() {
   // Ids as Windows hands them out: distinct per live thread, never 0.
@@ -130,9 +154,12 @@ DWORD CurrentThreadId() {
   return id;
 }
 
+std::string OuterCall() { return t_outerCall; }
+
 bool EnterCall(const char* function, long* error) {
   ProcessState& state = State();
   state.calls.emplace_back(function);
+  if (t_apiLockDepth == 1) t_outerCall = function;
   auto found = state.failures.find(function);
   if (found == state.failures.end()) return false;
   InjectedFailure& failure = found->second;
@@ -299,6 +326,14 @@ UINT WINAPI WinExec(LPCSTR commandLine, UINT show) {
   const UINT result = winsim::StartProgram(line);
   winsim::State().winExecCalls.push_back({line, show, result});
   return result;
+}
+
+void WINAPI Sleep(DWORD milliseconds) {
+  {
+    const winsim::detail::ApiLock apiLock;
+    EnterCall("Sleep");
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
 void WINAPI ExitProcess(UINT exitCode) {

@@ -4,8 +4,10 @@
 #include "internal.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <memory>
+#include <thread>
 #include <unistd.h>
 
 namespace winsim {
@@ -34,11 +36,13 @@ constexpr int kMenu = 19;
 struct WindowClass {
   WindowClassRecord record;
   ATOM atom;
+  detail::CodeStamp stamp;  // the load of the module its procedure came from
 };
 
 struct Window {
   WindowRecord record;
   WNDPROC windowProc;
+  detail::CodeStamp procStamp;  // the load of the module windowProc came from
   HBRUSH background;
   size_t slot;
   bool needsPaint = false;  // the update region is not empty
@@ -52,6 +56,15 @@ struct Window {
 struct PostedMessage {
   DWORD thread;
   MSG message;
+};
+
+// A message another thread sent, waiting for the receiver's next message
+// retrieval while the sender waits for it.
+struct SentMessage {
+  DWORD receiver;
+  MSG message;
+  bool done = false;
+  LRESULT result = 0;
 };
 
 struct WindowState {
@@ -69,6 +82,7 @@ struct WindowState {
   std::vector<MessageRecord> messages;
   std::vector<InvalidateRecord> invalidations;
   std::vector<PostedMessage> posted;  // oldest first
+  std::vector<std::shared_ptr<SentMessage>> sent;  // oldest first
   ATOM nextAtom = kFirstClassAtom;
 };
 
@@ -160,15 +174,67 @@ void ReleaseWindow(Window* window) {
   state.posted.erase(std::remove_if(state.posted.begin(), state.posted.end(),
                                     [handle](const PostedMessage& posted) { return posted.message.hwnd == handle; }),
                      state.posted.end());
+  // A sender waiting on it gets 0 at once.
+  for (const auto& sent : state.sent) sent->done = sent->done || sent->message.hwnd == handle;
   AdjustLiveHandles(HandleKind::Window, -1);
 }
 
-// Hands a message to the window's procedure, recording it.
+// Hands a message to the window's procedure, recording it. The procedure is
+// read first and runs without winsim's lock, as on Windows: another thread
+// may change the window meanwhile, and a dispatch that read the procedure
+// still calls it.
 LRESULT Deliver(Window* window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (window == nullptr || window->windowProc == nullptr) return 0;
   const HWND handle = window->record.handle;
+  const WNDPROC procedure = window->windowProc;
   State().messages.push_back({handle, message, wParam, lParam});
-  return window->windowProc(handle, message, wParam, lParam);
+  return detail::CallProcedure<LRESULT>(reinterpret_cast<const void*>(procedure), window->procStamp, handle, message,
+                                        [&] { return procedure(handle, message, wParam, lParam); });
+}
+
+// Hands this thread the messages other threads sent it, oldest first.
+void HandleSentMessages() {
+  const DWORD thread = detail::CurrentThreadId();
+  for (;;) {
+    auto& sent = State().sent;
+    auto next = std::find_if(sent.begin(), sent.end(), [thread](const std::shared_ptr<SentMessage>& message) {
+      return message->receiver == thread && !message->done;
+    });
+    if (next == sent.end()) break;
+    const std::shared_ptr<SentMessage> message = *next;
+    sent.erase(next);
+    const MSG& m = message->message;
+    message->result = Deliver(FindWindow(m.hwnd), m.message, m.wParam, m.lParam);
+    message->done = true;
+  }
+  auto& sent = State().sent;
+  sent.erase(std::remove_if(sent.begin(), sent.end(), [](const auto& message) { return message->done; }),
+             sent.end());
+}
+
+// Sends a message to a window of another thread and waits, without the lock,
+// until its thread handles it in a message retrieval, at most `timeoutMs`
+// (INFINITE: for ever). False when the wait ran out; a message not yet
+// taken is then withdrawn, as Wine does. Other messages sent to this thread
+// meanwhile wait, as with SMTO_BLOCK.
+bool SendToOtherThread(Window* window, UINT message, WPARAM wParam, LPARAM lParam, DWORD timeoutMs,
+                       LRESULT* result) {
+  auto sent = std::make_shared<SentMessage>();
+  sent->receiver = window->thread;
+  sent->message = MSG{window->record.handle, message, wParam, lParam, 0, {0, 0}};
+  State().sent.push_back(sent);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (!sent->done) {
+    if (timeoutMs != INFINITE && std::chrono::steady_clock::now() >= deadline) {
+      auto& queue = State().sent;
+      queue.erase(std::remove(queue.begin(), queue.end(), sent), queue.end());
+      return false;
+    }
+    const detail::ApiUnlocked unlocked;
+    std::this_thread::sleep_for(std::chrono::microseconds(200));
+  }
+  *result = sent->result;
+  return true;
 }
 
 bool IsAlive(const Window* window) { return window != nullptr && window->record.alive; }
@@ -313,6 +379,13 @@ int MessageCount(HWND window, UINT message) {
 
 const std::vector<InvalidateRecord>& Invalidations() { return State().invalidations; }
 
+int MessagesSentTo(DWORD thread) {
+  const detail::ApiLock apiLock;
+  int count = 0;
+  for (const auto& sent : State().sent) count += sent->receiver == thread && !sent->done;
+  return count;
+}
+
 namespace detail {
 
 HWND ActiveWindow() { return State().active != nullptr ? State().active->record.handle : nullptr; }
@@ -359,6 +432,7 @@ ATOM WINAPI RegisterClassA(const WNDCLASSA* windowClass) {
                   windowClass->hbrBackground,
                   windowClass->lpszMenuName != nullptr};
   added.atom = state.nextAtom++;
+  added.stamp = winsim::detail::StampOf(reinterpret_cast<const void*>(windowClass->lpfnWndProc));
   state.classes.push_back(added);
   return added.atom;
 }
@@ -420,6 +494,7 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
                     false,
                     true};
   window->windowProc = windowClass->record.windowProc;
+  window->procStamp = windowClass->stamp;
   window->background = windowClass->record.background;
   window->thread = GetCurrentThreadId();
   winsim::detail::AdjustLiveHandles(winsim::HandleKind::Window, +1);
@@ -576,7 +651,33 @@ LRESULT WINAPI SendMessageA(HWND handle, UINT message, WPARAM wParam, LPARAM lPa
     winsim::FailWithInvalidWindow();
     return 0;
   }
-  return winsim::Deliver(window, message, wParam, lParam);
+  if (window->thread == winsim::detail::CurrentThreadId()) return winsim::Deliver(window, message, wParam, lParam);
+  LRESULT result = 0;
+  winsim::SendToOtherThread(window, message, wParam, lParam, INFINITE, &result);
+  return result;
+}
+
+LRESULT WINAPI SendMessageTimeoutA(HWND handle, UINT message, WPARAM wParam, LPARAM lParam, UINT, UINT timeoutMs,
+                                   PDWORD_PTR result) {
+  const winsim::detail::ApiLock apiLock;
+  if (EnterCall("SendMessageTimeoutA")) return 0;
+  winsim::Window* window = winsim::FindWindow(handle);
+  if (window == nullptr) {
+    winsim::FailWithInvalidWindow();
+    return 0;
+  }
+  LRESULT answer = 0;
+  // On its own thread the procedure is called at once, as by SendMessageA.
+  if (window->thread == winsim::detail::CurrentThreadId()) {
+    answer = winsim::Deliver(window, message, wParam, lParam);
+  } else if (!winsim::SendToOtherThread(window, message, wParam, lParam, timeoutMs, &answer)) {
+    // Wine answers 0 for a message whose wait ran out.
+    if (result != nullptr) *result = 0;
+    SetLastError(ERROR_TIMEOUT);
+    return 0;
+  }
+  if (result != nullptr) *result = static_cast<DWORD_PTR>(answer);
+  return 1;
 }
 
 HDC WINAPI BeginPaint(HWND handle, LPPAINTSTRUCT paint) {
@@ -833,6 +934,8 @@ Window* WindowToPaint(DWORD thread, HWND only) {
 BOOL WINAPI PeekMessageA(LPMSG message, HWND handle, UINT first, UINT last, UINT remove) {
   const winsim::detail::ApiLock apiLock;
   if (EnterCall("PeekMessageA") || message == nullptr) return FALSE;
+  // Messages other threads sent are handled first, whatever the filter.
+  winsim::HandleSentMessages();
   const DWORD thread = winsim::detail::CurrentThreadId();
   auto& posted = winsim::State().posted;
   for (auto it = posted.begin(); it != posted.end(); ++it) {
@@ -887,6 +990,7 @@ LONG_PTR WINAPI SetWindowLongPtrA(HWND handle, int index, LONG_PTR value) {
   if (window == nullptr) return 0;
   const WNDPROC previous = window->windowProc;
   window->windowProc = reinterpret_cast<WNDPROC>(value);
+  window->procStamp = winsim::detail::StampOf(reinterpret_cast<const void*>(value));
   return reinterpret_cast<LONG_PTR>(previous);
 }
 
@@ -913,5 +1017,6 @@ ULONG_PTR WINAPI SetClassLongPtrA(HWND handle, int index, LONG_PTR value) {
   // Windows made from the class later get the new procedure; this one keeps its own.
   const WNDPROC previous = windowClass->record.windowProc;
   windowClass->record.windowProc = reinterpret_cast<WNDPROC>(value);
+  windowClass->stamp = winsim::detail::StampOf(reinterpret_cast<const void*>(value));
   return reinterpret_cast<ULONG_PTR>(previous);
 }

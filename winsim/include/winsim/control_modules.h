@@ -9,6 +9,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -47,6 +48,21 @@ void RemoveFile(const std::string& path);
 // A module that is already loaded (the start-up library itself, as the loader
 // hands it to the entry). Not counted among LoadLibraryA's live modules.
 HMODULE AddLoadedModule(const std::string& path, ModuleImage image = {});
+
+// ---- the code of a module
+// Declares `procedures` (window and dialog procedures) as code of `module`,
+// and maps that code: a new load of it. A window, class or dialog that takes
+// one of them is stamped with this load.
+void MapModuleCode(HMODULE module, std::vector<const void*> procedures);
+// The module's code goes, as when the loader unmaps it. Each of its
+// procedures still running on any thread is a violation (Violations), and so
+// is a later call of a procedure stamped with a load that is gone: it is not
+// made, as the crash would end it.
+void UnmapModuleCode(HMODULE module);
+// Runs on the dispatching thread, without winsim's lock, after a window's
+// procedure was read and before it is called: a test stops a dispatch there
+// to run another thread's call in the gap. Null: none.
+void SetProcedureGate(std::function<void(HWND window, UINT message)> gate);
 
 // Full paths of the modules LoadLibrary has loaded and not yet freed.
 std::vector<std::string> LoadedLibraryPaths();

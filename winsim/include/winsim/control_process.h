@@ -27,6 +27,13 @@ int CallCount(const std::string& function);
 void InjectFailure(const std::string& function, int skip = 0, int times = 1, long error = 0);
 void ClearInjectedFailures();
 
+// ---- what Windows would punish
+// A procedure called after its module's code was unmapped, a module unmapped
+// under a running procedure of it, a GDI object deleted while selected into a
+// device context or deleted twice: each a line naming the call, in order.
+std::vector<std::string> Violations();
+void ClearViolations();
+
 // ---- live handles, for leak checks
 enum class HandleKind { RegistryKey, Module, FindHandle, GlobalMemory, Window, GdiObject, DeviceContext };
 int LiveHandles(HandleKind kind);

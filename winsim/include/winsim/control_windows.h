@@ -115,6 +115,9 @@ struct InvalidateRecord {
   RECT rect;             // the rectangle given; the whole client area for null
 };
 const std::vector<InvalidateRecord>& Invalidations();
+// Messages other threads sent to windows of `thread` that it has not handled
+// yet: their senders wait for its next message retrieval.
+int MessagesSentTo(DWORD thread);
 
 // ---- GDI
 struct PaletteRecord {
