@@ -57,15 +57,23 @@ TARVEX_LOGO_API int __cdecl LogoGetMode(void);
 /* Ordinal 2, no exported name: the settled edition (14 forms disabled, 15 forms enabled). */
 TARVEX_LOGO_API int __cdecl LogoGetEdition(void);
 
-/* Ordinal 6, no exported name: closes the logo window; non-zero when it
- * released a logo, 0 when there was none (a switch or a missing bitmap kept
- * it away, or it was closed already). Any thread may call it. The window
- * belongs to the thread that loaded the library, and only that thread can
- * destroy it: from any other thread the call asks that thread to close the
- * logo at its next message pump and returns at once, without waiting for it:
- * 1 when the close was asked for, 0 when there is no logo window or a close
- * was asked for already. The first call for a logo, from whichever thread,
- * answers for it; later calls return 0. */
+/* Ordinal 6, no exported name: closes the logo window. Any thread may call
+ * it. The window belongs to the thread that loaded the library (the logo's),
+ * and only that thread can destroy it; the palette is never released by a
+ * close, only by the unload. Row by row:
+ *   on the logo's thread, a logo shown (with its window, or after its window
+ *     failed to be made or was closed by a WM_CLOSE): destroys the window if
+ *     any, deletes the bitmap and the font; returns the font's DeleteObject
+ *     result, non-zero, or 0 when no font could be made;
+ *   on the logo's thread, after another thread's close asked for it: closes
+ *     it at once; returns 0 (that call answered for it);
+ *   from another thread, a logo shown with its window: asks the logo's
+ *     thread to close it at its next message pump and returns at once,
+ *     without waiting for it; 1, or 0 when the request could not be posted;
+ *   from another thread, a logo whose window failed or was closed by a
+ *     WM_CLOSE: deletes the bitmap and the font itself; the font's result;
+ *   any thread, no logo (a switch or a missing bitmap kept it away) or one
+ *     closed or asked to close already: nothing; 0. */
 TARVEX_LOGO_API int __cdecl LogoClose(void);
 
 /* Ordinal 8, no exported name: keeps a copy of `command` (at most 511

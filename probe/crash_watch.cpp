@@ -18,11 +18,13 @@ void WINAPI CrashLanding() { ExitThread(kCrashedThreadExit); }
 
 // Written with the system alone: the crash may have left the C runtime's locks held.
 void WriteCrashEvent(ULONG_PTR address, DWORD code) {
-  char line[160];
+  char line[200];
   const int length = std::snprintf(line, sizeof line,
                                    "{\"event\":\"crash\",\"code\":\"0x%08lX\",\"address\":\"0x%llX\","
-                                   "\"where\":\"inside the start-up library, loaded or unloaded\"}\n",
-                                   static_cast<unsigned long>(code), static_cast<unsigned long long>(address));
+                                   "\"offset\":\"0x%llX\",\"where\":\"inside the start-up library, loaded or "
+                                   "unloaded\"}\n",
+                                   static_cast<unsigned long>(code), static_cast<unsigned long long>(address),
+                                   static_cast<unsigned long long>(address - g_libraryBase));
   DWORD written = 0;
   WriteFile(GetStdHandle(STD_ERROR_HANDLE), line, static_cast<DWORD>(length), &written, nullptr);
 }
@@ -35,10 +37,8 @@ LONG CALLBACK OnException(EXCEPTION_POINTERS* info) {
   }
   const auto address = reinterpret_cast<ULONG_PTR>(info->ExceptionRecord->ExceptionAddress);
   if (!InLibrary(address)) return EXCEPTION_CONTINUE_SEARCH;
-  if (!t_endThreadOnCrash) {
-    WriteCrashEvent(address, code);
-    TerminateProcess(GetCurrentProcess(), kCrashExitCode);
-  }
+  WriteCrashEvent(address, code);
+  if (!t_endThreadOnCrash) TerminateProcess(GetCurrentProcess(), kCrashExitCode);
   // The thread goes on in a function that ends it, on a stack aligned as after a call.
 #if defined(__x86_64__) || defined(_M_X64)
   info->ContextRecord->Rsp = (info->ContextRecord->Rsp & ~DWORD64{15}) - 8;

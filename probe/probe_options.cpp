@@ -88,6 +88,10 @@ const OptionSpec kOptions[] = {
        o->workerWait = v == "plain" ? WorkerWait::Plain : WorkerWait::Pumping;
        return v == "plain" || v == "pump";
      }},
+    {"--end-process", "here|worker",
+     "after the report, end the process with exit code 7 without\nunloading the library, from this thread (as a host "
+     "that\nreturns from main) or from a worker while this one pumps",
+     [](Options* o, const std::string& v) { return o->endProcess = v, v == "here" || v == "worker"; }},
     {"--cycle-story", "STORY",
      "with --cycles: each load on a thread of its own that pumps\nwithout pause while a worker calls LogoClose\n"
      "(close-unload) or LogoSetStatusText (status-unload) and\nat once unloads the library, or unloads it while that\n"

@@ -34,6 +34,7 @@ struct Options {
   bool haveStatusFromThread = false;
   std::string fromThread;  // "close" or "unload": done by a worker this thread waits for
   WorkerWait workerWait = WorkerWait::Pumping;  // how this thread waits for its workers
+  std::string endProcess;  // "here" or "worker": ExitProcess with the library still loaded
   std::string cycleStory;  // with cycles: what a worker does to each load while its thread pumps
   bool pretty = false;     // the report indented
   std::string reportPath;  // the report into this file, a summary for a person on stdout

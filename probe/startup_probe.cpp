@@ -27,6 +27,7 @@
 #include "problems.h"
 #include "process_modules.h"
 #include "relaunch.h"
+#include "process_end.h"
 #include "run_record.h"
 #include "status_worker.h"
 #include "tarvex_logo.h"
@@ -235,7 +236,8 @@ HMODULE ReportLoad(JsonWriter& json, const Options& options, RunRecord* run) {
   ReportLoadedLibrary(json, library, options, run);
   if (options.fromThread == "close") ReportCloseFromThread(json, library, options);
   const bool unloadedByWorker = options.fromThread == "unload" && ReportUnloadFromThread(json, library, options);
-  json.Field("unloaded", unloadedByWorker || FreeLibrary(library) != FALSE);
+  // A process that ends with the library loaded leaves the unload to the system.
+  if (options.endProcess.empty()) json.Field("unloaded", unloadedByWorker || FreeLibrary(library) != FALSE);
   if (!options.fromThread.empty()) json.Field("logoWindowsAfterUnload", static_cast<long long>(LogoWindowCount()));
   return library;
 }
@@ -325,6 +327,7 @@ int main() {
   ReportVerdict(json, monitoring, options, &run, &notes, &problems);
   json.EndObject();
   WriteReport(json, options, run, notes, problems);
+  if (loaded && !options.endProcess.empty()) EndProcessWithTheLibraryLoaded(options.endProcess == "worker");
   // The watcher polls for ever; the process ends here with it.
   ExitProcess(loaded ? 0 : 1);
 }

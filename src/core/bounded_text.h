@@ -3,6 +3,10 @@
 
 #include <cstddef>
 
+// Size of every fixed text buffer of the library, in bytes (511 characters and
+// the terminating zero).
+constexpr int kTextSize = 512;
+
 // Copies at most `size` - 1 characters of `source` into `destination` (a
 // buffer of `size` bytes, size > 0) and terminates it. A null source gives the
 // empty text. Returns the length copied, in characters.

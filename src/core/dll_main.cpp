@@ -11,6 +11,6 @@ namespace {
 ProductStartup g_productStartup;
 }  // namespace
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
-  return RunLibraryEntry(g_productStartup, instance, reason);
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
+  return RunLibraryEntry(g_productStartup, instance, reason, reserved);
 }

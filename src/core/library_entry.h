@@ -7,5 +7,6 @@
 class LogoStartup;
 
 // Runs the start-up sequence on process attach and the shut-down sequence on
-// process detach; thread attach and detach do nothing. Always returns TRUE.
-BOOL RunLibraryEntry(LogoStartup& startup, HMODULE ownModule, DWORD reason);
+// process detach (`reserved` not null: the process is ending); thread attach
+// and detach do nothing. Always returns TRUE.
+BOOL RunLibraryEntry(LogoStartup& startup, HMODULE ownModule, DWORD reason, LPVOID reserved = nullptr);

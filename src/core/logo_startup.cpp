@@ -2,6 +2,7 @@
 #include "core/logo_startup.h"
 
 #include "core/bounded_text.h"
+#include "core/edition_and_mode.h"
 
 namespace {
 // Every entry into the library (the entry, the exports, the window and dialog
@@ -16,25 +17,12 @@ LogoStartup::LogoStartup()
       title(),
       mode(0),
       edition(16),
-      logoWindow(nullptr),
-      logoBitmap(),
-      logoPalette(),
-      logoFont(),
       language(0),
       resourceModule(nullptr),
       resourceIdLookup(nullptr),
       exitCommand(),
       exitShowCommand(SW_SHOWNORMAL),
-      resourcePath(),
-      statusText(),
-      handedOverStatusText(nullptr),
-      logoScale(kUnscaled),
-      logoDrawSize{0, 0},
-      logoStretched(false),
-      statusColour(CLR_INVALID),
-      // Static construction runs inside the loading call, on the loading thread.
-      loaderThread(GetCurrentThreadId()),
-      logoCloseClaimed(0) {
+      resourcePath() {
   CopyBoundedText(title, "Tarvex 4.0", sizeof title);
   g_startup = this;
 }
@@ -42,3 +30,39 @@ LogoStartup::LogoStartup()
 LogoStartup::~LogoStartup() { g_startup = nullptr; }
 
 void LogoStartup::PaintExtras(HWND, HDC) {}
+
+void LogoStartup::CreateLogoWindow() {
+  logo_.Show(LogoSource{module, resourceModule, title, LogoWindowProcedure, &logoQuestions_});
+}
+
+int LogoStartup::CloseLogo() { return logo_.Close(); }
+
+LRESULT LogoStartup::LogoWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return logo_.HandleMessage(window, message, wParam, lParam);
+}
+
+void LogoStartup::LogoBitmapName(bool svga, char* name) {
+  CopyBoundedText(name, svga ? "SVGA_LOGO_" : "VGA_LOGO_", kTextSize);
+  switch (mode) {
+    case 0:
+      AppendBoundedText(name, EditionName(edition), kTextSize);
+      break;
+    case 1:
+      AppendBoundedText(name, "PELTRA", kTextSize);
+      break;
+    case 2:
+      AppendBoundedText(name, "DRUVA", kTextSize);
+      break;
+    default:  // the bare prefix
+      break;
+  }
+}
+
+int LogoStartup::SetStatusText(const char* text) { return logo_.SetStatusText(text); }
+
+LRESULT CALLBACK LogoWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  LogoStartup* startup = TheStartup();
+  // A message after the start-up object is gone still gets an answer.
+  if (startup == nullptr) return DefWindowProcA(window, message, wParam, lParam);
+  return startup->LogoWindowProc(window, message, wParam, lParam);
+}

@@ -5,14 +5,9 @@
 
 #include <windows.h>
 
-#include "logo/logo_scale.h"
+#include "core/bounded_text.h"
 #include "logo/logo_window.h"
-#include "logo/scoped_gdi.h"
 #include "settings/reg_key.h"
-
-// Size of every fixed text buffer of the library, in bytes (511 characters and
-// the terminating zero).
-constexpr int kTextSize = 512;
 
 // Characters of the longest full file name the system hands out (32,767),
 // with its terminator.
@@ -45,7 +40,10 @@ class LogoStartup {
 
   // ---- library entry (core/startup_sequence.cpp, core/clock_check.cpp, core/exit_command.cpp)
   void OnProcessAttach(HMODULE ownModule);
-  void OnProcessDetach();
+  // At an unload on any thread; `processEnding` when the process is ending,
+  // its other threads gone: then the exit command runs first, and nothing of
+  // theirs is touched.
+  void OnProcessDetach(bool processEnding = false);
   // Ends the process with exit code 2, after the "MSG_BAD_TIME" message, when
   // the local clock cannot be held as 32-bit calendar time.
   void CheckClock();
@@ -92,78 +90,25 @@ class LogoStartup {
   void CheckCodePage();
   void ReportCodePageMismatch();
 
-  // ---- logo (logo/logo_window.cpp, logo/logo_close.cpp)
+  // ---- logo (core/logo_startup.cpp; the logo itself is logo/logo_window.h's)
+  // Shows the logo window of the settled mode and edition.
   void CreateLogoWindow();
-  // Registers the logo window class for `module`; nothing is reported but a failure.
-  LogoClassRegistration RegisterLogoWindowClass();
-  // The logo's bitmap of `name` (and on an SVGA display its palette) from the
-  // resource module into logoBitmap (logoPalette); false, with the reason
-  // told to the diagnostics, when none could be made.
-  bool LoadLogoBitmap(bool svga, const char* name);
-  // Sets logoScale for a bitmap of `bitmap` pixels at `dpi`, makes the font,
-  // and places the window in the middle of the screen.
-  LogoPlacement PlaceLogo(SIZE bitmap, int dpi);
-  // Of the variants of bitmap `name` drawn for larger scales, the one that
-  // fits `target` pixels into logoBitmap and logoPalette, its name into
-  // `drawn` (kTextSize bytes); false, all three untouched, when none loads.
-  bool LoadLogoVariant(const char* name, SIZE target, char* drawn);
-  // How many bottom rows of logoBitmap the status band covers as it is drawn.
-  int BitmapRowsUnderBand() const;
-  // Creates the logo window at `placement` and publishes it; null when it could not be created.
-  HWND OpenLogoWindow(const LogoPlacement& placement, LogoClassRegistration registration);
-  // The first call for a logo, from any thread, answers for it; later ones
-  // return 0. On the logo's thread, or without a logo window: ReleaseLogo's
-  // result. From any other thread it asks the logo's thread to release the
-  // logo at its next pump and returns at once: 1 when it asked, 0 when the
-  // request could not be posted.
+  // LogoClose's result, from any thread (LogoWindow::Close).
   int CloseLogo();
-  // Destroys the logo window (on its own thread) and deletes the bitmap and
-  // font. 0 when there was no font, else DeleteObject's result for it.
-  int ReleaseLogo();
-  // At an unload on a thread that does not own the logo window: the window
-  // is handed to the system's default procedure, its class too, and its
-  // thread destroys it at its next pump; no code of the library runs for it
-  // again.
-  void LetGoOfLogoWindow(HWND window);
-  // The logo window as any thread may read it, and its one writer (the
-  // logo's thread, or the unload).
-  HWND SharedLogoWindow();
-  void PublishLogoWindow(HWND window);
-  // True on the thread that loaded the library, which owns the logo window and statusText.
-  bool OnLoaderThread() const;
   LRESULT LogoWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   // Bitmap resource name for the display class, into a buffer of kTextSize bytes.
   void LogoBitmapName(bool svga, char* name);
-  void CreateLogoFont();
-  // Removes the logo window class at unload: its window procedure goes with
-  // the library, and a later load into the same process registers it anew.
-  void UnregisterLogoWindowClass();
-
-  // ---- status line (logo/status_line.cpp)
-  // Keeps at most 511 characters of `text` (null clears). On the logo's own
-  // thread it repaints the status band of a showing logo at once; from any
-  // other thread it hands the text over and returns at once, and the logo's
-  // thread takes it at its next paint or status line. 1 when a logo window
-  // is showing, 0 when there is none, -1 when no memory could be had to hand
-  // the text over.
+  // LogoSetStatusText's result, from any thread (LogoWindow::SetStatusText).
   int SetStatusText(const char* text);
-  // Puts a copy of `text` where the logo's thread takes it; false when no
-  // memory could be had for it.
-  bool HandOverStatusText(const char* text);
-  // On the logo's thread, or at the unload: moves a text handed over into
-  // statusText.
-  void TakeHandedOverStatusText();
+  // The logo: its window, bitmap, palette, font and status line.
+  LogoWindow& Logo() { return logo_; }
+  const LogoWindow& Logo() const { return logo_; }
 
   // ---- state, in this order
   HMODULE module;                        // the library's own module while attached
   char title[kTextSize];                 // caption of the logo window and of every message box
   int mode;                              // 0 main, 1 forms, 2 third mode
   int edition;                           // 16 until the start-up settles it
-  // Written only through PublishLogoWindow; other threads read it through SharedLogoWindow.
-  HWND logoWindow;
-  UniqueBitmap logoBitmap;
-  UniquePalette logoPalette;  // kept from the close to the unload
-  UniqueFont logoFont;
   int language;                          // interface language number, 0 English
   HMODULE resourceModule;                // where strings, bitmaps and the mode dialog come from
   ResourceIdLookup resourceIdLookup;     // the resource module's "GetResourceID", or null
@@ -172,20 +117,26 @@ class LogoStartup {
   // Where the resource library's full name is built: a name of any folder is
   // up to 64 KiB, too much for the stack of the loader's call.
   WCHAR resourcePath[kLongPathSize];
-  // The host's line of progress on the logo, empty for none; written only on
-  // the loader thread (or at the unload), so a paint never reads it half-written.
-  char statusText[kTextSize];
-  // A line from another thread, in a GlobalAlloc block, until the logo's
-  // thread takes it; only ever swapped with InterlockedExchangePointer.
-  void* volatile handedOverStatusText;
-  LogoScale logoScale;                   // the logo's drawn size against its base bitmap's
-  SIZE logoDrawSize;                     // the logo's client area when scaled, in pixels
-  bool logoStretched;                    // when scaled: the bitmap drawn is not of logoDrawSize
-  COLORREF statusColour;                 // the status line's colour, CLR_INVALID until first painted
-  DWORD loaderThread;                    // the thread that constructed this object and loads the library
-  // 1 once a LogoClose answered for the logo window being shown.
-  LONG volatile logoCloseClaimed;
+ private:
+  // The logo's questions, answered by this start-up.
+  class LogoQuestions final : public LogoHost {
+   public:
+    explicit LogoQuestions(LogoStartup& startup) : startup_(startup) {}
+    void LogoBitmapName(bool svga, char* name) override { startup_.LogoBitmapName(svga, name); }
+    int LogoLanguageSetting() override { return startup_.ReadLanguageSetting(); }
+    void PaintExtras(HWND window, HDC dc) override { startup_.PaintExtras(window, dc); }
+
+   private:
+    LogoStartup& startup_;
+  };
+
+  LogoQuestions logoQuestions_{*this};
+  LogoWindow logo_;
 };
 
 // The one start-up object, or null before it is constructed and after it is destroyed.
 LogoStartup* TheStartup();
+
+// The logo window class's procedure: hands every message to the start-up
+// object's LogoWindowProc, or to DefWindowProcA when there is none.
+LRESULT CALLBACK LogoWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

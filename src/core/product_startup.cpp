@@ -15,3 +15,5 @@ const char* ProductStartup::UserSettingsKeyPath() {
       return nullptr;
   }
 }
+
+void ProductStartup::PaintExtras(HWND window, HDC dc) { Logo().DrawStatusLine(window, dc); }

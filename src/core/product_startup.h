@@ -15,7 +15,6 @@ class ProductStartup : public LogoStartup {
   const char* ResourceBaseName() override;
   // The "Helmex" key of the mode's product, or null for a mode without one.
   const char* UserSettingsKeyPath() override;
-  // The host's status line, in the status band, when there is one
-  // (logo/status_line.cpp).
+  // The host's status line, in the status band, when there is one.
   void PaintExtras(HWND window, HDC dc) override;
 };

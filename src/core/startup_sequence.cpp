@@ -46,16 +46,16 @@ void LogoStartup::OnProcessAttach(HMODULE ownModule) {
   }
 }
 
-void LogoStartup::OnProcessDetach() {
-  // An unload on a thread that does not own the logo window cannot destroy
-  // it: the window is let go, so that nothing of the library runs for it.
-  const HWND window = SharedLogoWindow();
-  if (window != nullptr && !OnLoaderThread() && IsWindow(window)) LetGoOfLogoWindow(window);
-  ReleaseLogo();
-  // Detach is serialized by the loader: the last line handed over is kept.
-  TakeHandedOverStatusText();
-  logoPalette.reset();
-  UnregisterLogoWindowClass();
+void LogoStartup::OnProcessDetach(bool processEnding) {
+  if (processEnding) {
+    // The other threads are gone, and their windows with them; the system
+    // takes back what the library holds. Only the exit command is left.
+    RunExitCommand();
+    module = nullptr;
+    return;
+  }
+  // On another thread the logo's own thread hands it back first, within a bound.
+  logo_.ReleaseAtUnload();
   FreeResourceLibrary();
   RunExitCommand();
   module = nullptr;

@@ -1,16 +1,14 @@
-// The centred logo window: its class, creation, painting, palette handling and
-// release.
+// The logo window made and shown: its class, its bitmap (or the variant
+// drawn for the display's scale), its place in the middle of the screen, its
+// font; and the messages of its procedure.
 #include "logo/logo_window.h"
 
-#include "core/bounded_text.h"
+#include <cassert>
+
 #include "core/diagnostics.h"
-#include "core/edition_and_mode.h"
-#include "core/logo_startup.h"
 #include "diagnostic_lines.h"
 #include "logo/dib_palette.h"
-#include "logo/logo_scale.h"
 #include "logo/logo_variant.h"
-#include "logo/scoped_gdi.h"
 #include "tarvex_logo.h"
 
 const char kLogoWindowClassName[] = TARVEX_LOGO_WINDOW_CLASS;
@@ -62,86 +60,34 @@ LogoScale FittingLogoScale(int dpi, SIZE bitmap) {
   return ChooseLogoScale(dpi, bitmap, SIZE{frame.right - frame.left, frame.bottom - frame.top}, workArea);
 }
 
-// Runs draw(memory, size) with `bitmap` selected in a memory device context
-// compatible with `dc`; nothing when the bitmap is null or no memory device
-// context can be had.
-template <typename Draw>
-void WithBitmapSelected(HDC dc, HBITMAP bitmap, Draw draw) {
-  if (bitmap == nullptr) return;
-  ScopedMemoryDC memory(CreateCompatibleDC(dc));
-  if (memory.get() == nullptr) return;
-  BITMAP size{};
-  GetObjectA(bitmap, sizeof size, &size);
-  ScopedSelectObject selected(memory.get(), bitmap);
-  draw(memory.get(), size);
-}
+// Counts a frame of the window procedure for as long as it runs.
+class ProcedureFrame {
+ public:
+  explicit ProcedureFrame(std::atomic<int>& frames) : frames_(frames) { ++frames_; }
+  ~ProcedureFrame() { --frames_; }
+  ProcedureFrame(const ProcedureFrame&) = delete;
+  ProcedureFrame& operator=(const ProcedureFrame&) = delete;
+
+ private:
+  std::atomic<int>& frames_;
+};
 
 }  // namespace
 
-bool IsSvgaDisplay() {
-  const HWND desktop = GetDesktopWindow();
-  ScopedWindowDC dc(WindowDcOf(desktop, WindowDcArea::WholeWindow));
-  if (dc.get() == nullptr) return false;
-  return GetDeviceCaps(dc.get(), BITSPIXEL) >= 8;
-}
+LogoWindow::LogoWindow() : ownerThread_(GetCurrentThreadId()) {}
 
-void DrawBitmap(HDC dc, int x, int y, HBITMAP bitmap) {
-  WithBitmapSelected(dc, bitmap, [&](HDC memory, const BITMAP& size) {
-    BitBlt(dc, x, y, size.bmWidth, size.bmHeight, memory, 0, 0, SRCCOPY);
-  });
-}
+bool LogoWindow::OnOwnerThread() const { return GetCurrentThreadId() == ownerThread_; }
 
-void DrawScaledBitmap(HDC dc, HBITMAP bitmap, int width, int height) {
-  WithBitmapSelected(dc, bitmap, [&](HDC memory, const BITMAP& size) {
-    // HALFTONE averages to colours a palette display may not have; there the
-    // pixels keep the logo's own colours.
-    const bool halftone = GetDeviceCaps(dc, BITSPIXEL) > 8;
-    ScopedStretchBltMode mode(dc, halftone ? HALFTONE : COLORONCOLOR);
-    // HALFTONE needs the brush origin set again after the mode.
-    ScopedBrushOrg origin(dc, POINT{0, 0});
-    StretchBlt(dc, 0, 0, width, height, memory, 0, 0, size.bmWidth, size.bmHeight, SRCCOPY);
-  });
-}
-
-int RealizeWindowPalette(HWND window, HPALETTE palette) {
-  ScopedWindowDC dc(WindowDcOf(window, WindowDcArea::Client));
-  if (palette == nullptr || dc.get() == nullptr) return 0;
-  UINT changed;
-  {
-    ScopedSelectPalette selected(dc.get(), palette);
-    changed = RealizePalette(dc.get());
-  }
-  // GDI_ERROR counts as a change too: the window is then simply repainted.
-  return changed != 0 ? 1 : 0;
-}
-
-LogoPlacement PlaceLogoWindow(const RECT& widened, int frameWidth, int frameHeight, int screenWidth, int screenHeight) {
-  LogoPlacement placement;
-  placement.width = frameWidth + (widened.right - widened.left);
-  placement.height = frameHeight + (widened.bottom - widened.top);
-  // Integer division truncates toward zero: 1027 on 1024 pixels gives -1.
-  placement.x = (screenWidth - placement.width) / 2;
-  placement.y = (screenHeight - placement.height) / 2;
-  return placement;
-}
-
-LRESULT CALLBACK LogoWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  LogoStartup* startup = TheStartup();
-  // A message after the start-up object is gone still gets an answer.
-  if (startup == nullptr) return DefWindowProcA(window, message, wParam, lParam);
-  return startup->LogoWindowProc(window, message, wParam, lParam);
-}
-
-// Registers the logo window class. A class an earlier load left behind
-// (its window still waiting for its own thread to destroy it) is replaced
-// when it can be, else taken over by the new window.
-LogoClassRegistration LogoStartup::RegisterLogoWindowClass() {
+// A class an earlier load left behind, its window still waiting for its own
+// thread to destroy it, is replaced when it can be, else taken over: it then
+// keeps the system's procedure, and only this load's window gets the library's.
+LogoClassRegistration LogoWindow::RegisterWindowClass() {
   WNDCLASSA windowClass{};
   windowClass.style = kLogoClassStyle;
-  windowClass.lpfnWndProc = LogoWindowProcedure;
+  windowClass.lpfnWndProc = source_.procedure;
   windowClass.cbClsExtra = 0;
   windowClass.cbWndExtra = 0;
-  windowClass.hInstance = module;
+  windowClass.hInstance = source_.module;
   windowClass.hIcon = nullptr;
   windowClass.hCursor = nullptr;
   windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
@@ -150,7 +96,7 @@ LogoClassRegistration LogoStartup::RegisterLogoWindowClass() {
   if (RegisterClassA(&windowClass) != 0) return LogoClassRegistration::Registered;
   DWORD error = GetLastError();
   if (error == ERROR_CLASS_ALREADY_EXISTS) {
-    if (UnregisterClassA(kLogoWindowClassName, module)) {
+    if (UnregisterClassA(kLogoWindowClassName, source_.module)) {
       if (RegisterClassA(&windowClass) != 0) return LogoClassRegistration::Registered;
       error = GetLastError();
     } else if (GetLastError() == ERROR_CLASS_HAS_WINDOWS) {
@@ -161,47 +107,48 @@ LogoClassRegistration LogoStartup::RegisterLogoWindowClass() {
   return LogoClassRegistration::Failed;
 }
 
-bool LogoStartup::LoadLogoBitmap(bool svga, const char* name) {
+bool LogoWindow::LoadLogoBitmap(bool svga, const char* name) {
+  const HMODULE resources = source_.resources;
   if (svga) {
     HBITMAP bitmap = nullptr;
     HPALETTE palette = nullptr;
-    if (LoadBitmapWithPalette(resourceModule, name, &bitmap, &palette) == 0) {
-      DiagnoseMissingBitmap(resourceModule == module, name);
+    if (LoadBitmapWithPalette(resources, name, &bitmap, &palette) == 0) {
+      DiagnoseMissingBitmap(resources == source_.module, name);
       return false;
     }
-    logoBitmap.reset(bitmap);
-    logoPalette.reset(palette);
+    bitmap_.reset(bitmap);
+    palette_.reset(palette);
   } else {
     // The plain loader reads as far as the header says, past the end of a
     // short resource: it gets only whole ones.
-    const BitmapResourceState state = CheckBitmapResource(resourceModule, name);
+    const BitmapResourceState state = CheckBitmapResource(resources, name);
     if (state == BitmapResourceState::Missing) {
-      DiagnoseMissingBitmap(resourceModule == module, name);
+      DiagnoseMissingBitmap(resources == source_.module, name);
       return false;
     }
     if (state == BitmapResourceState::Whole) {
-      logoBitmap.reset(LoadResourceBitmap(name));
-      if (!logoBitmap) {
+      bitmap_.reset(resources != nullptr ? LoadBitmapA(resources, name) : nullptr);
+      if (!bitmap_) {
         DiagnoseSystemError(GetLastError(), "",
                             TARVEX_DIAG_NO_LOGO "the platform refused bitmap %s of the resource library: ", name);
         return false;
       }
     }
   }
-  if (!logoBitmap) {
-    DiagnoseUnusableBitmap(resourceModule, name);
+  if (!bitmap_) {
+    DiagnoseUnusableBitmap(resources, name);
     return false;
   }
   return true;
 }
 
-LogoPlacement LogoStartup::PlaceLogo(SIZE bitmap, int dpi) {
-  statusColour = CLR_INVALID;
-  logoScale = dpi > kBaseDpi ? FittingLogoScale(dpi, bitmap) : kUnscaled;
-  const bool scaled = !IsUnscaled(logoScale);
-  logoDrawSize = SIZE{ScaledLength(bitmap.cx, logoScale), ScaledLength(bitmap.cy, logoScale)};
-  logoStretched = scaled;
-  RECT widened{0, 0, ScaledLength(bitmap.cx, logoScale), ScaledLength(bitmap.cy, logoScale)};
+LogoPlacement LogoWindow::Place(SIZE bitmap, int dpi) {
+  statusColour_ = CLR_INVALID;
+  scale_ = dpi > kBaseDpi ? FittingLogoScale(dpi, bitmap) : kUnscaled;
+  const bool scaled = !IsUnscaled(scale_);
+  drawSize_ = SIZE{ScaledLength(bitmap.cx, scale_), ScaledLength(bitmap.cy, scale_)};
+  stretched_ = scaled;
+  RECT widened{0, 0, drawSize_.cx, drawSize_.cy};
   // At the bitmap's own size the plain form, which does not allow for the
   // client edge, and one dialog frame more make up for part of it. Scaled,
   // the client area is exactly the drawn logo: the full form, edge included.
@@ -210,14 +157,17 @@ LogoPlacement LogoStartup::PlaceLogo(SIZE bitmap, int dpi) {
   } else {
     AdjustWindowRect(&widened, kLogoStyle, FALSE);
   }
-  CreateLogoFont();
+  MakeFont();
   const int frameWidth = scaled ? 0 : GetSystemMetrics(SM_CXDLGFRAME);
   const int frameHeight = scaled ? 0 : GetSystemMetrics(SM_CYDLGFRAME);
   return PlaceLogoWindow(widened, frameWidth, frameHeight, GetSystemMetrics(SM_CXSCREEN),
                          GetSystemMetrics(SM_CYSCREEN));
 }
 
-bool LogoStartup::LoadLogoVariant(const char* name, SIZE target, char* drawn) {
+// Of the variants of bitmap `name` drawn for larger scales, the one that fits
+// `target` pixels, into the bitmap and palette, its name into `drawn`
+// (kTextSize bytes); false, all three untouched, when none loads.
+bool LogoWindow::LoadVariant(const char* name, SIZE target, char* drawn) {
   SIZE sizes[kLogoVariantCount];
   int percents[kLogoVariantCount];
   int count = 0;
@@ -225,7 +175,7 @@ bool LogoStartup::LoadLogoVariant(const char* name, SIZE target, char* drawn) {
   for (int percent : kLogoVariantPercents) {
     LogoVariantName(name, percent, variant, kTextSize);
     SIZE declared{};
-    const BitmapResourceState state = CheckBitmapResource(resourceModule, variant, &declared);
+    const BitmapResourceState state = CheckBitmapResource(source_.resources, variant, &declared);
     if (state == BitmapResourceState::Whole) {
       sizes[count] = declared;
       percents[count++] = percent;
@@ -239,12 +189,12 @@ bool LogoStartup::LoadLogoVariant(const char* name, SIZE target, char* drawn) {
     LogoVariantName(name, percents[pick], variant, kTextSize);
     HBITMAP bitmap = nullptr;
     HPALETTE palette = nullptr;
-    const bool found = LoadBitmapWithPalette(resourceModule, variant, &bitmap, &palette) != 0;
+    const bool found = LoadBitmapWithPalette(source_.resources, variant, &bitmap, &palette) != 0;
     UniquePalette ownPalette(palette);
     // Found but not made into a bitmap: as unusable as a damaged one.
     if (found && bitmap != nullptr) {
-      logoBitmap.reset(bitmap);
-      logoPalette.reset(ownPalette.release());
+      bitmap_.reset(bitmap);
+      palette_ = std::move(ownPalette);
       CopyBoundedText(drawn, variant, kTextSize);
       return true;
     }
@@ -256,41 +206,63 @@ bool LogoStartup::LoadLogoVariant(const char* name, SIZE target, char* drawn) {
   return false;
 }
 
-HWND LogoStartup::OpenLogoWindow(const LogoPlacement& placement, LogoClassRegistration registration) {
-  const HWND window = CreateWindowExA(kLogoExStyle, kLogoWindowClassName, title, kLogoStyle, placement.x, placement.y,
-                                      placement.width, placement.height, nullptr, nullptr, module, nullptr);
+HWND LogoWindow::Open(const LogoPlacement& placement, LogoClassRegistration registration) {
+  const HWND window =
+      CreateWindowExA(kLogoExStyle, kLogoWindowClassName, source_.title, kLogoStyle, placement.x, placement.y,
+                      placement.width, placement.height, nullptr, nullptr, source_.module, nullptr);
   if (window == nullptr) return nullptr;
-  // A close before this window answered for none.
-  InterlockedExchange(&logoCloseClaimed, 0);
-  PublishLogoWindow(window);
+  window_ = window;
+  // A class taken over keeps the system's procedure: an unload that cannot
+  // remove it leaves nothing there that would run the library's code.
   if (registration == LogoClassRegistration::TakenOver) {
-    // The class still names the system's procedure: this window and later ones get the library's.
-    SetClassLongPtrA(window, GCLP_WNDPROC, reinterpret_cast<LONG_PTR>(LogoWindowProcedure));
-    SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(LogoWindowProcedure));
+    SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(source_.procedure));
   }
   return window;
 }
 
-void LogoStartup::CreateLogoWindow() {
-  const LogoClassRegistration registration = RegisterLogoWindowClass();
+void LogoWindow::MakeFont() {
+  if (font_) return;
+  const DWORD charSet = LogoCharacterSet(source_.host->LogoLanguageSetting());
+  // Height and width follow the logo's scale: at 192 DPI 22 by 10.
+  font_.reset(CreateFontA(ScaledLength(11, scale_), ScaledLength(5, scale_), 0, 0, FW_NORMAL, 0, 0, 0, charSet,
+                          OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS, DRAFT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Arial"));
+}
+
+void LogoWindow::Report(const char* name, const LogoPlacement& placement, int dpi, const char* drawn) {
+  Diagnose(TARVEX_DIAG_LOGO_SHOWN_FORMAT, name, placement.x, placement.y, placement.width, placement.height,
+           palette_ ? " with its palette" : "");
+  if (IsUnscaled(scale_)) return;
+  BITMAP size{};
+  GetObjectA(bitmap_.get(), sizeof size, &size);
+  Diagnose(TARVEX_DIAG_LOGO_DRAWN_FORMAT, dpi, static_cast<int>(drawSize_.cx), static_cast<int>(drawSize_.cy), drawn,
+           static_cast<int>(size.bmWidth), static_cast<int>(size.bmHeight),
+           stretched_ ? TARVEX_DIAG_STRETCHED : TARVEX_DIAG_PIXEL_FOR_PIXEL);
+}
+
+void LogoWindow::Show(const LogoSource& source) {
+  assert(OnOwnerThread());
+  source_ = source;
+  const LogoClassRegistration registration = RegisterWindowClass();
   if (registration == LogoClassRegistration::Failed) return;
   const bool svga = IsSvgaDisplay();
   char name[kTextSize];
-  LogoBitmapName(svga, name);
+  source_.host->LogoBitmapName(svga, name);
   if (!LoadLogoBitmap(svga, name)) return;
 
   BITMAP size{};
-  GetObjectA(logoBitmap.get(), sizeof size, &size);
+  GetObjectA(bitmap_.get(), sizeof size, &size);
   const int dpi = ScreenDpi();
-  const LogoPlacement placement = PlaceLogo(SIZE{size.bmWidth, size.bmHeight}, dpi);
+  const LogoPlacement placement = Place(SIZE{size.bmWidth, size.bmHeight}, dpi);
   // Scaled, a variant drawn for the scale serves where the library has one.
   char drawn[kTextSize];
   CopyBoundedText(drawn, name, kTextSize);
-  if (svga && logoStretched && LoadLogoVariant(name, logoDrawSize, drawn)) {
-    GetObjectA(logoBitmap.get(), sizeof size, &size);
-    logoStretched = size.bmWidth != logoDrawSize.cx || size.bmHeight != logoDrawSize.cy;
+  if (svga && stretched_ && LoadVariant(name, drawSize_, drawn)) {
+    GetObjectA(bitmap_.get(), sizeof size, &size);
+    stretched_ = size.bmWidth != drawSize_.cx || size.bmHeight != drawSize_.cy;
   }
-  const HWND window = OpenLogoWindow(placement, registration);
+  // From here a close answers for this logo, window or not.
+  state_ = LogoState::Shown;
+  const HWND window = Open(placement, registration);
   if (window == nullptr) {
     DiagnoseSystemError(GetLastError(), "", TARVEX_DIAG_NO_LOGO "the window for %s could not be created: ", name);
     return;
@@ -298,78 +270,55 @@ void LogoStartup::CreateLogoWindow() {
   ShowWindow(window, SW_SHOW);
   // Paints at once, so the logo is up before the host's message loop runs.
   UpdateWindow(window);
-  Diagnose(TARVEX_DIAG_LOGO_SHOWN_FORMAT, name, placement.x, placement.y, placement.width, placement.height,
-           logoPalette ? " with its palette" : "");
-  if (!IsUnscaled(logoScale)) {
-    Diagnose(TARVEX_DIAG_LOGO_DRAWN_FORMAT, dpi, static_cast<int>(logoDrawSize.cx), static_cast<int>(logoDrawSize.cy),
-             drawn, static_cast<int>(size.bmWidth), static_cast<int>(size.bmHeight),
-             logoStretched ? TARVEX_DIAG_STRETCHED : TARVEX_DIAG_PIXEL_FOR_PIXEL);
-  }
+  PrepareStatusLine();
+  Report(name, placement, dpi, drawn);
 }
 
-LRESULT LogoStartup::LogoWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT LogoWindow::Paint(HWND window) {
+  assert(OnOwnerThread());
+  ScopedPaint paint(BeginPainting(window));
+  if (paint.get().dc == nullptr) return 0;
+  const HDC dc = paint.get().dc;
+  ScopedSelectPalette selected(dc, palette_.get());
+  if (palette_) RealizePalette(dc);
+  if (stretched_) {
+    DrawScaledBitmap(dc, bitmap_.get(), drawSize_.cx, drawSize_.cy);
+  } else {
+    DrawBitmap(dc, 0, 0, bitmap_.get());
+  }
+  TakeHandedOverStatusText();
+  source_.host->PaintExtras(window, dc);
+  return 0;
+}
+
+LRESULT LogoWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  const ProcedureFrame frame(frames_);
   switch (message) {
-    case WM_PAINT: {
-      ScopedPaint paint(BeginPainting(window));
-      if (paint.get().dc == nullptr) return 0;
-      const HDC dc = paint.get().dc;
-      ScopedSelectPalette selected(dc, logoPalette.get());
-      if (logoPalette) RealizePalette(dc);
-      if (logoStretched) {
-        DrawScaledBitmap(dc, logoBitmap.get(), logoDrawSize.cx, logoDrawSize.cy);
-      } else {
-        DrawBitmap(dc, 0, 0, logoBitmap.get());
-      }
-      // Painting runs on the logo's thread, which alone writes statusText.
-      TakeHandedOverStatusText();
-      PaintExtras(window, dc);
-      return 0;
-    }
+    case WM_PAINT:
+      return Paint(window);
     case WM_QUERYNEWPALETTE:
-      if (RealizeWindowPalette(window, logoPalette.get()) != 1) return 0;
+      if (RealizeWindowPalette(window, palette_.get()) != 1) return 0;
       InvalidateRect(window, nullptr, TRUE);
       return 1;
     case WM_PALETTECHANGED:
-      if (reinterpret_cast<HWND>(wParam) != window && RealizeWindowPalette(window, logoPalette.get()) == 1) {
+      if (reinterpret_cast<HWND>(wParam) != window && RealizeWindowPalette(window, palette_.get()) == 1) {
         InvalidateRect(window, nullptr, TRUE);
       }
       return 0;
-    case kCloseLogoMessage:
-      // Another thread's LogoClose: this is the logo's thread, which may release it.
-      if (window == SharedLogoWindow()) ReleaseLogo();
+    case kCloseLogoMessage: {
+      // Another thread's LogoClose, unless the unload took the logo since.
+      LogoState asked = LogoState::CloseAsked;
+      if (window == window_.load() && state_.compare_exchange_strong(asked, LogoState::Released)) Release();
       return 0;
-    case WM_NCDESTROY:
+    }
+    case WM_NCDESTROY: {
       // Destroyed by other means (a WM_CLOSE, say): forget the handle so that
-      // CloseLogo never destroys a window that later reuses it.
-      if (window == SharedLogoWindow()) PublishLogoWindow(nullptr);
+      // a close never destroys a window that later reuses it.
+      HWND ours = window;
+      window_.compare_exchange_strong(ours, nullptr);
       return DefWindowProcA(window, message, wParam, lParam);
+    }
     default:
       return DefWindowProcA(window, message, wParam, lParam);
   }
-}
-
-void LogoStartup::LogoBitmapName(bool svga, char* name) {
-  CopyBoundedText(name, svga ? "SVGA_LOGO_" : "VGA_LOGO_", kTextSize);
-  switch (mode) {
-    case 0:
-      AppendBoundedText(name, EditionName(edition), kTextSize);
-      break;
-    case 1:
-      AppendBoundedText(name, "PELTRA", kTextSize);
-      break;
-    case 2:
-      AppendBoundedText(name, "DRUVA", kTextSize);
-      break;
-    default:  // the bare prefix
-      break;
-  }
-}
-
-void LogoStartup::CreateLogoFont() {
-  if (logoFont) return;
-  // Read afresh: the setting, not the language field, picks the character set.
-  const DWORD charSet = LogoCharacterSet(ReadLanguageSetting());
-  // Height and width follow the logo's scale: at 192 DPI 22 by 10.
-  logoFont.reset(CreateFontA(ScaledLength(11, logoScale), ScaledLength(5, logoScale), 0, 0, FW_NORMAL, 0, 0, 0, charSet,
-                             OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS, DRAFT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Arial"));
 }

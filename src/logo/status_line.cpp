@@ -1,11 +1,12 @@
-// The host's status line: kept by the start-up object, painted over the logo
-// by the product's PaintExtras.
+// The host's line of progress on the logo: kept by the logo, handed over
+// from other threads, painted over the bitmap along its bottom.
 #include "logo/status_line.h"
 
-#include "core/bounded_text.h"
-#include "core/exports.h"
-#include "core/product_startup.h"
+#include <cassert>
+
+#include "logo/logo_window.h"
 #include "logo/scoped_gdi.h"
+#include "tarvex_logo.h"
 
 RECT StatusBand(const RECT& client, const LogoScale& scale) {
   RECT band = client;
@@ -25,33 +26,35 @@ void InvalidateStatusBand(HWND window, const LogoScale& scale) {
   InvalidateRect(window, &band, FALSE);
 }
 
+bool Showing(HWND window) { return window != nullptr && IsWindow(window) && IsWindowVisible(window); }
+
 }  // namespace
 
-int LogoStartup::SetStatusText(const char* text) {
-  if (!OnLoaderThread()) {
+int LogoWindow::SetStatusText(const char* text) {
+  if (!OnOwnerThread()) {
     // The logo's thread may be waiting for this one: a paint from here would
-    // wait for it in turn, and statusText is that thread's alone. The line is
-    // handed over, and taken when that thread next paints or sets a line.
+    // wait for it in turn, and the line is that thread's alone. It is handed
+    // over, and taken when that thread next paints or sets a line.
     if (!HandOverStatusText(text)) return -1;
-    const HWND window = SharedLogoWindow();
-    if (window == nullptr || !IsWindow(window) || !IsWindowVisible(window)) return 0;
-    InvalidateStatusBand(window, logoScale);
+    const HWND window = window_.load();
+    if (!Showing(window)) return 0;
+    InvalidateStatusBand(window, scale_);
     return 1;
   }
   // A window destroyed by other means, or a handle that came back to another
   // window, is not painted on.
-  const HWND window = SharedLogoWindow();
-  const bool showing = window != nullptr && IsWindow(window) && IsWindowVisible(window);
+  const HWND window = window_.load();
+  const bool showing = Showing(window);
   // A line handed over earlier is older than this one.
   TakeHandedOverStatusText();
-  CopyBoundedText(statusText, text, sizeof statusText);
+  CopyBoundedText(statusText_, text, sizeof statusText_);
   if (!showing) return 0;
-  InvalidateStatusBand(window, logoScale);
+  InvalidateStatusBand(window, scale_);
   UpdateWindow(window);
   return 1;
 }
 
-bool LogoStartup::HandOverStatusText(const char* text) {
+bool LogoWindow::HandOverStatusText(const char* text) {
   ScopedGlobalMemory copy(GlobalAlloc(GMEM_MOVEABLE, kTextSize));
   if (!copy) return false;
   {
@@ -61,44 +64,59 @@ bool LogoStartup::HandOverStatusText(const char* text) {
   }
   // Whoever exchanges a block out owns it alone: the logo's thread never
   // reads a block another thread may still write or free.
-  const ScopedGlobalMemory older(InterlockedExchangePointer(&handedOverStatusText, copy.release()));
+  const ScopedGlobalMemory older(handedOver_.exchange(copy.release()));
   return true;
 }
 
-void LogoStartup::TakeHandedOverStatusText() {
-  const ScopedGlobalMemory handed(InterlockedExchangePointer(&handedOverStatusText, nullptr));
+void LogoWindow::TakeHandedOverStatusText() {
+  assert(OnOwnerThread());
+  const ScopedGlobalMemory handed(handedOver_.exchange(nullptr));
   if (!handed) return;
   const ScopedGlobalLock lock(LockGlobal(handed.get()));
   if (lock.get().address != nullptr)
-    CopyBoundedText(statusText, static_cast<const char*>(lock.get().address), kTextSize);
+    CopyBoundedText(statusText_, static_cast<const char*>(lock.get().address), kTextSize);
 }
 
-int LogoStartup::BitmapRowsUnderBand() const {
-  if (IsUnscaled(logoScale) || logoDrawSize.cy <= 0) return TARVEX_LOGO_STATUS_BAND_HEIGHT;
+int LogoWindow::BitmapRowsUnderBand() const {
+  if (IsUnscaled(scale_) || drawSize_.cy <= 0) return TARVEX_LOGO_STATUS_BAND_HEIGHT;
   // Scaled, the bitmap drawn may be a variant of any height.
   BITMAP size{};
-  GetObjectA(logoBitmap.get(), sizeof size, &size);
-  const long long drawnRows = ScaledLength(TARVEX_LOGO_STATUS_BAND_HEIGHT, logoScale);
-  return static_cast<int>((drawnRows * size.bmHeight + logoDrawSize.cy / 2) / logoDrawSize.cy);
+  GetObjectA(bitmap_.get(), sizeof size, &size);
+  const long long drawnRows = ScaledLength(TARVEX_LOGO_STATUS_BAND_HEIGHT, scale_);
+  return static_cast<int>((drawnRows * size.bmHeight + drawSize_.cy / 2) / drawSize_.cy);
 }
 
-void ProductStartup::PaintExtras(HWND window, HDC dc) {
-  // Without a line the logo is painted exactly as without this function.
-  if (statusText[0] == '\0') return;
+void LogoWindow::DrawStatusLine(HWND window, HDC dc) {
+  assert(OnOwnerThread());
+  // Without a line the logo is painted exactly as without it.
+  if (statusText_[0] == '\0') return;
   RECT client{};
   GetClientRect(window, &client);
-  RECT text = StatusBand(client, logoScale);
-  const int margin = ScaledLength(kStatusMargin, logoScale);
+  RECT text = StatusBand(client, scale_);
+  const int margin = ScaledLength(kStatusMargin, scale_);
   text.left += margin;
   text.right -= margin;
   // Chosen once, from the bitmap's own pixels under the band.
-  if (statusColour == CLR_INVALID) {
-    const COLORREF band =
-        BandMeanColour(dc, logoBitmap.get(), logoPalette.get(), BitmapRowsUnderBand(), RGB(255, 255, 255));
-    statusColour = StatusColourOn(band);
+  if (statusColour_ == CLR_INVALID) {
+    const COLORREF band = BandMeanColour(dc, bitmap_.get(), palette_.get(), BitmapRowsUnderBand(), RGB(255, 255, 255));
+    statusColour_ = StatusColourOn(band);
   }
-  ScopedSelectObject font(dc, logoFont.get());
+  ScopedSelectObject font(dc, font_.get());
   ScopedBkMode mode(dc, TRANSPARENT);
-  ScopedTextColor colour(dc, statusColour);
-  DrawTextA(dc, statusText, -1, &text, kStatusFormat);
+  ScopedTextColor colour(dc, statusColour_);
+  DrawTextA(dc, statusText_, -1, &text, kStatusFormat);
+}
+
+// Drawing text may set something up in the system the first time, under the
+// loader lock (Wine's GDI looks up a helper of ntdll there). Done now, by the
+// loading thread, which holds that lock already; else a first line painted
+// while another thread unloads the library would wait for that thread, and
+// that thread for the paint.
+void LogoWindow::PrepareStatusLine() {
+  const ScopedMemoryDC memory(CreateCompatibleDC(nullptr));
+  if (!memory) return;
+  ScopedSelectObject font(memory.get(), font_.get());
+  ScopedBkMode mode(memory.get(), TRANSPARENT);
+  RECT band{0, 0, 1, 1};
+  DrawTextA(memory.get(), " ", 1, &band, kStatusFormat);
 }

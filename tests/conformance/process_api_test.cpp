@@ -62,6 +62,15 @@ TEST_F(ProcessApi, TheLocalTimeIsAValidDateWithItsDayOfTheWeek) {
 
 // The run sets the zone two hours east of UTC without daylight saving: TZ for
 // Wine (tests/conformance/CMakeLists.txt), the same zone natively.
+// An unload bounds its wait on another thread by the tick count.
+TEST_F(ProcessApi, TheTickCountFollowsRealTime) {
+  const DWORD start = GetTickCount();
+  Sleep(50);
+  const DWORD slept = GetTickCount() - start;
+  EXPECT_GE(slept, 40u);
+  EXPECT_LT(slept, 5000u);
+}
+
 TEST_F(ProcessApi, TheTimeZoneBiasIsWhatToAddToLocalTimeForUtc) {
 #ifdef _WIN32
   const char* zone = std::getenv("TZ");

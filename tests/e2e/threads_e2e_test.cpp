@@ -59,7 +59,7 @@ TEST_F(ThreadsE2eTest, AWorkersUnloadLeavesNothingThatRunsTheLibrary) {
 
 // The unload on a worker while the loading thread pumps, as a host's UI
 // thread does: the logo goes with the unload, and nothing crashes.
-TEST_F(ThreadsE2eTest, DISABLED_AWorkersUnloadWhileTheLoadingThreadPumps) {
+TEST_F(ThreadsE2eTest, AWorkersUnloadWhileTheLoadingThreadPumps) {
   InstallFolder install("thread-unload-pumping", {0});
   ProbeResult run = install.Run("--from-thread unload /standard");
   ASSERT_EQ(run.exitCode, 0u) << run.out << run.err;
@@ -70,12 +70,26 @@ TEST_F(ThreadsE2eTest, DISABLED_AWorkersUnloadWhileTheLoadingThreadPumps) {
   EXPECT_EQ(unload["reload"]["logoWindows"].number, 1) << run.out;
 }
 
+// A host that ends with the logo up and the library loaded: from the
+// loading thread, as one that returns from main, or from a worker while the
+// loading thread pumps. The host's exit code stands and the exit command runs.
+TEST_F(ThreadsE2eTest, AHostThatEndsWithoutUnloadingStillRunsTheExitCommand) {
+  for (const char* where : {"here", "worker"}) {
+    InstallFolder install(std::string("thread-end-") + where, {0});
+    const std::string marker = install.File("ended.txt");
+    ProbeResult run = install.Run(std::string("--end-process ") + where + " --exit-command \"cmd.exe /c echo ended> " +
+                                  marker + "\" /standard");
+    EXPECT_EQ(run.exitCode, 7u) << where << ": " << run.out << run.err;
+    EXPECT_TRUE(WaitForFile(marker, 10000)) << where << ": the exit command did not run";
+  }
+}
+
 // A worker that closes the logo, writes its line, or does nothing, and at
 // once unloads the library, against a loading thread that pumps (and, in
 // the last, paints the logo) without pause: cycle after cycle, no crash, no
 // logo window and no library left behind.
-TEST_F(ThreadsE2eTest, DISABLED_WorkersRacingThePumpCrashNothing) {
-  constexpr int kCycles = 25;
+TEST_F(ThreadsE2eTest, WorkersRacingThePumpCrashNothing) {
+  constexpr int kCycles = 60;
   InstallFolder install("thread-race", {0});
   for (const char* story : {"close-unload", "status-unload", "paint-unload"}) {
     ProbeResult run = install.Run(std::string("--cycles ") + std::to_string(kCycles) + " --cycle-story " + story +

@@ -397,8 +397,7 @@ TEST_F(StartupTest, MissingBitmapSaysWhetherTheResourceLibraryIsTheCause) {
               resourceLibrary ? "no logo: the resource library has no bitmap SVGA_LOGO_KIRVANE"
                               : "no logo: no resource library was loaded, and the logo's bitmap SVGA_LOGO_KIRVANE comes "
                                 "from it");
-    startup.FreeResourceLibrary();
-    startup.UnregisterLogoWindowClass();
+    startup.OnProcessDetach();
   }
 }
 

@@ -73,7 +73,7 @@ class ScaledLogoTest : public StartupTest {
   void Show(const std::vector<BYTE>& dib) {
     startup.resourceModule = PrepareMainModeLogo(startup, ownModule, OneLogo(dib));
     startup.CreateLogoWindow();
-    ASSERT_NE(startup.logoWindow, nullptr);
+    ASSERT_NE(startup.Logo().Window(), nullptr);
   }
 };
 
@@ -91,18 +91,18 @@ TEST_P(ScaledDrawTest, At192TheWindowFramesTheDoubledBitmapAndStretchesIt) {
   // 800 by 600 with the dialog frame and the client edge: 810 by 610, centred.
   const RECT window = winsim::WindowsCreated().back().rect;
   RECT client{};
-  GetClientRect(startup.logoWindow, &client);
+  GetClientRect(startup.Logo().Window(), &client);
   EXPECT_EQ(std::make_tuple(window.left, window.top, window.right, window.bottom, client.right, client.bottom),
             std::make_tuple(107, 79, 107 + 810, 79 + 610, 800, 600));
 
   ASSERT_EQ(winsim::BitBlts().size(), 1u);
-  ASSERT_NE(startup.logoPalette.get(), nullptr) << "the palette rules hold at 8 bits too";
+  ASSERT_NE(startup.Logo().Palette(), nullptr) << "the palette rules hold at 8 bits too";
   const winsim::BitBltRecord& blit = winsim::BitBlts()[0];
   EXPECT_EQ(std::make_tuple(blit.stretched, blit.destinationWindow, blit.width, blit.height, blit.sourceWidth,
                             blit.sourceHeight, blit.sourceBitmap, blit.stretchMode, blit.brushOrigin.x,
                             blit.brushOrigin.y, blit.destinationPalette),
-            std::make_tuple(true, startup.logoWindow, 800, 600, 400, 300, startup.logoBitmap.get(),
-                            GetParam().stretchMode, 0, 0, startup.logoPalette.get()));
+            std::make_tuple(true, startup.Logo().Window(), 800, 600, 400, 300, startup.Logo().Bitmap(),
+                            GetParam().stretchMode, 0, 0, startup.Logo().Palette()));
   const winsim::FontRecord& font = winsim::FontsCreated().back();
   EXPECT_EQ(std::make_pair(font.height, font.width), std::make_pair(22, 10));
   startup.OnProcessDetach();
@@ -119,7 +119,7 @@ TEST_F(ScaledLogoTest, AWorkAreaTooLowForTheDoubledLogoHoldsItToNinetyPercent) {
   winsim::SetWorkArea(RECT{0, 0, 1024, 500});
   Show(test_dib::Plain(400, 300, 8));
   RECT client{};
-  GetClientRect(startup.logoWindow, &client);
+  GetClientRect(startup.Logo().Window(), &client);
   EXPECT_EQ(std::make_pair(client.right, client.bottom), std::make_pair(LONG(587), LONG(440)));
 }
 

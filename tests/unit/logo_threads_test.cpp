@@ -10,6 +10,7 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -38,10 +39,10 @@ class LogoThreadsTest : public StartupTest {
     resources = PrepareMainModeLogo(startup, ownModule, image);
   }
 
-  void ShowLogo() {
+  void ShowLogo(bool withWindow = true) {
     startup.resourceModule = resources;
     startup.CreateLogoWindow();
-    ASSERT_NE(startup.logoWindow, nullptr);
+    ASSERT_EQ(startup.Logo().Window() != nullptr, withWindow);
   }
 
   static void OnWorker(const std::function<void()>& call) { std::thread(call).join(); }
@@ -55,7 +56,7 @@ class LogoThreadsTest : public StartupTest {
   }
 
   // Windows and classes whose messages would reach the library's procedure.
-  static int LibraryProcedures() {
+  static int CodeLeftInLibrary() {
     int count = 0;
     for (const winsim::WindowRecord& window : winsim::WindowsCreated()) {
       count += window.alive && GetWindowLongPtrA(window.handle, GWLP_WNDPROC) ==
@@ -111,18 +112,18 @@ TEST_F(LogoThreadsTest, WorkersNeverLeaveAWindowOrAHandleBehind) {
     ShowLogo();
     const char kLine[] = "the logo thread's line";
     startup.SetStatusText(kLine);
-    const HWND window = startup.logoWindow;
+    const HWND window = startup.Logo().Window();
     EXPECT_EQ(Run(script.steps), script.results);
     EXPECT_FALSE(IsWindow(window)) << "the logo outlived its thread's pump";
     // Nothing a worker did reached the logo thread's text.
     if (startup.module != nullptr) {
-      EXPECT_STREQ(startup.statusText, kLine);
+      EXPECT_STREQ(startup.Logo().StatusText(), kLine);
     }
     startup.OnProcessDetach();
     EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::Window), 0);
     EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::GdiObject), 0);
     EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::GlobalMemory), 0);
-    EXPECT_EQ(LibraryProcedures(), 0);
+    EXPECT_EQ(CodeLeftInLibrary(), 0);
     startup.module = ownModule;
   }
 }
@@ -132,13 +133,13 @@ TEST_F(LogoThreadsTest, WorkersNeverLeaveAWindowOrAHandleBehind) {
 // everything the library made is gone; the pump takes the window down.
 TEST_F(LogoThreadsTest, TheUnloadOnAWorkerLetsGoOfTheWindowAndItsClass) {
   ShowLogo();
-  const HWND window = startup.logoWindow;
+  const HWND window = startup.Logo().Window();
   OnWorker([&] { startup.OnProcessDetach(); });
   EXPECT_TRUE(IsWindow(window)) << "destroyed on a thread that does not own it";
   EXPECT_EQ(GetWindowLongPtrA(window, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(DefWindowProcA));
-  EXPECT_EQ(LibraryProcedures(), 0);
+  EXPECT_EQ(CodeLeftInLibrary(), 0);
   EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::GdiObject), 0);
-  EXPECT_EQ(startup.logoWindow, nullptr);
+  EXPECT_EQ(startup.Logo().Window(), nullptr);
   // A paint and a message of the orphan reach only the system.
   InvalidateRect(window, nullptr, TRUE);
   SendMessageA(window, WM_USER + 1, 0, 0);
@@ -147,25 +148,99 @@ TEST_F(LogoThreadsTest, TheUnloadOnAWorkerLetsGoOfTheWindowAndItsClass) {
   EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::Window), 0);
 }
 
-// A later load in the same process finds the class the unload could not
-// remove: replaced once its window is gone, taken over while it stands.
-TEST_F(LogoThreadsTest, ALaterLoadShowsAndClosesTheLogoAgain) {
-  for (const bool pumpedFirst : {true, false}) {
-    SCOPED_TRACE(pumpedFirst ? "the old window gone" : "the old window still up");
-    ShowLogo();
-    OnWorker([&] { startup.OnProcessDetach(); });
-    if (pumpedFirst) Pump();
-    startup.module = ownModule;
-    ShowLogo();
-    EXPECT_EQ(GetWindowLongPtrA(startup.logoWindow, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(LogoWindowProcedure));
-    EXPECT_TRUE(IsWindowVisible(startup.logoWindow));
+// LogoClose, row by row as the header's table has it: who calls, what logo
+// there is, the result, and what is left. The palette always stays.
+enum class Logo { Shown, WindowFailed, ClosedByWmClose, CloseAskedByWorker, None, ClosedAlready };
+
+struct CloseRow {
+  const char* what;
+  Logo logo;
+  bool fromWorker;
+  int result;
+  bool bitmapLeft;  // and the font: both go together
+};
+
+TEST_F(LogoThreadsTest, LogoCloseRowByRow) {
+  const CloseRow rows[] = {
+      {"here, shown", Logo::Shown, false, 1, false},
+      {"here, the window failed", Logo::WindowFailed, false, 1, false},
+      {"here, closed by WM_CLOSE", Logo::ClosedByWmClose, false, 1, false},
+      {"here, a worker asked first", Logo::CloseAskedByWorker, false, 0, false},
+      {"here, none", Logo::None, false, 0, false},
+      {"here, closed already", Logo::ClosedAlready, false, 0, false},
+      {"worker, shown", Logo::Shown, true, 1, true},
+      {"worker, the window failed", Logo::WindowFailed, true, 1, false},
+      {"worker, closed by WM_CLOSE", Logo::ClosedByWmClose, true, 1, false},
+      {"worker, a worker asked first", Logo::CloseAskedByWorker, true, 0, true},
+      {"worker, none", Logo::None, true, 0, false},
+      {"worker, closed already", Logo::ClosedAlready, true, 0, false},
+  };
+  for (const CloseRow& row : rows) {
+    SCOPED_TRACE(row.what);
+    if (row.logo == Logo::WindowFailed) winsim::InjectFailure("CreateWindowExA");
+    if (row.logo != Logo::None) ShowLogo(row.logo != Logo::WindowFailed);
+    const HWND window = startup.Logo().Window();
+    const HPALETTE palette = startup.Logo().Palette();
+    if (row.logo == Logo::ClosedByWmClose) SendMessageA(window, WM_CLOSE, 0, 0);
+    if (row.logo == Logo::CloseAskedByWorker) OnWorker([] { LogoClose(); });
+    if (row.logo == Logo::ClosedAlready) LogoClose();
+    int result = -1;
+    if (row.fromWorker) {
+      OnWorker([&] { result = LogoClose(); });
+    } else {
+      result = LogoClose();
+    }
+    EXPECT_EQ(result != 0 ? 1 : 0, row.result);
+    EXPECT_EQ(startup.Logo().Bitmap() != nullptr, row.bitmapLeft);
+    EXPECT_EQ(startup.Logo().Font() != nullptr, row.bitmapLeft);
+    EXPECT_EQ(startup.Logo().Palette(), palette);
+    // What a worker asked for happens at the logo thread's next pump.
     Pump();
-    EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::Window), 1) << "only the new logo";
-    EXPECT_NE(LogoClose(), 0);
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(startup.Logo().Bitmap(), nullptr);
     startup.OnProcessDetach();
-    EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::Window), 0);
-    EXPECT_EQ(winsim::RegisteredClasses().size(), 0u) << "the class outlived an unload on its own thread";
     startup.module = ownModule;
+  }
+}
+
+// Loads and unloads in any order, on the logo's thread or a worker's, with
+// or without a pump between: each load shows a logo with the library's
+// procedure, and once the last unload has returned no window or class is
+// left whose procedure lies in the unmapped library (winsim reports any
+// message that would still reach it).
+enum class Reload { LoadHere, UnloadHere, UnloadOnWorker, Pump };
+
+TEST_F(LogoThreadsTest, ReloadInAnyOrderLeavesNothingOfAnUnmappedLoad) {
+  using R = Reload;
+  const std::vector<Reload> orders[] = {
+      {R::LoadHere, R::UnloadOnWorker, R::Pump, R::LoadHere, R::UnloadHere},
+      {R::LoadHere, R::UnloadOnWorker, R::LoadHere, R::Pump, R::UnloadHere},
+      {R::LoadHere, R::UnloadOnWorker, R::LoadHere, R::UnloadHere, R::Pump},
+      {R::LoadHere, R::UnloadOnWorker, R::LoadHere, R::UnloadOnWorker, R::Pump},
+      {R::LoadHere, R::UnloadHere, R::LoadHere, R::UnloadOnWorker, R::LoadHere, R::UnloadHere},
+  };
+  for (size_t row = 0; row < std::size(orders); ++row) {
+    SCOPED_TRACE("order " + std::to_string(row));
+    for (Reload step : orders[row]) {
+      if (step == R::LoadHere) {
+        winsim::MapModuleCode(ownModule, ::LibraryProcedures());
+        startup.module = ownModule;
+        ShowLogo();
+        EXPECT_EQ(GetWindowLongPtrA(startup.Logo().Window(), GWLP_WNDPROC),
+                  reinterpret_cast<LONG_PTR>(LogoWindowProcedure));
+      } else if (step == R::Pump) {
+        Pump();
+      } else {
+        const auto unload = [&] { startup.OnProcessDetach(); };
+        if (step == R::UnloadHere) unload();
+        if (step == R::UnloadOnWorker) OnWorker(unload);
+        winsim::UnmapModuleCode(ownModule);
+        EXPECT_EQ(CodeLeftInLibrary(), 0);
+      }
+    }
+    Pump();
+    EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::Window), 0);
+    EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::GdiObject), 0);
   }
 }
 
@@ -193,13 +268,13 @@ TEST_F(LogoThreadsTest, StressWorkersWriteAndCloseWhileTheLogoThreadPumps) {
   });
   // Bounded: the workers need nothing from this thread to finish.
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-  while ((running > 0 || startup.logoWindow != nullptr) && std::chrono::steady_clock::now() < deadline) {
+  while ((running > 0 || startup.Logo().Window() != nullptr) && std::chrono::steady_clock::now() < deadline) {
     Pump();
     std::this_thread::yield();
   }
   for (std::thread& worker : workers) worker.join();
   EXPECT_EQ(closed, 1) << "one close answers for the logo";
-  EXPECT_EQ(startup.logoWindow, nullptr);
+  EXPECT_EQ(startup.Logo().Window(), nullptr);
   startup.OnProcessDetach();
   EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::Window), 0);
   EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::GdiObject), 0);

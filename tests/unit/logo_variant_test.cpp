@@ -173,12 +173,12 @@ TEST_F(LogoVariantDrawTest, TheVariantThatFitsIsDrawnAndOneThatCannotServeIsLeft
     const HMODULE own = winsim::AddLoadedModule("C:\\Program Files\\Tarvex\\TarvexLogo.dll", OwnModuleImage());
     ProductStartup shown;
     Show(shown, own, c);
-    ASSERT_NE(shown.logoWindow, nullptr) << c.what;
+    ASSERT_NE(shown.Logo().Window(), nullptr) << c.what;
     EXPECT_EQ(VariantLines(), c.lines) << c.what;
     EXPECT_EQ(std::make_pair(winsim::CallCount("StretchBlt"), winsim::CallCount("BitBlt")),
               std::make_pair(c.stretches, 1 - c.stretches))
         << c.what;
-    shown.ReleaseLogo();
+    shown.CloseLogo();
   }
 }
 
@@ -195,7 +195,7 @@ TEST_F(LogoVariantDrawTest, At96TheVariantsChangeNoCall) {
     winsim::ClearCalls();
     Show(shown, own, libraries[i]);
     calls[i] = winsim::Calls();
-    shown.ReleaseLogo();
+    shown.CloseLogo();
   }
   EXPECT_EQ(calls[1], calls[0]);
 }

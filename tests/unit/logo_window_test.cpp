@@ -59,16 +59,16 @@ class LogoWindowTest : public StartupTest {
   }
 
   void ExpectNoLogo() {
-    EXPECT_EQ(startup.logoWindow, nullptr);
-    EXPECT_EQ(startup.logoBitmap.get(), nullptr);
-    EXPECT_EQ(startup.logoFont.get(), nullptr);
+    EXPECT_EQ(startup.Logo().Window(), nullptr);
+    EXPECT_EQ(startup.Logo().Bitmap(), nullptr);
+    EXPECT_EQ(startup.Logo().Font(), nullptr);
     EXPECT_EQ(winsim::CallCount("CreateFontA"), 0);
     EXPECT_EQ(winsim::CallCount("CreateWindowExA"), 0);
   }
 
   void ExpectNothingLeftAfterDetach() {
     startup.OnProcessDetach();
-    EXPECT_EQ(startup.logoPalette.get(), nullptr);
+    EXPECT_EQ(startup.Logo().Palette(), nullptr);
     EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::Window), 0);
     EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::GdiObject), 0);
     EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::DeviceContext), 0);
@@ -129,11 +129,11 @@ TEST_P(DisplayDepthTest, EightBitsAndMoreLoadWithAPalette) {
   EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::DeviceContext), 0);
 
   startup.CreateLogoWindow();
-  ASSERT_NE(startup.logoWindow, nullptr);
+  ASSERT_NE(startup.Logo().Window(), nullptr);
   // The plain loader gets the resource only once it is known to be whole.
   EXPECT_EQ(winsim::CallCount("FindResourceA"), 1);
   EXPECT_EQ(winsim::CallCount("LoadBitmapA"), c.svga ? 0 : 1);
-  EXPECT_EQ(startup.logoPalette.get() != nullptr, c.svga);
+  EXPECT_EQ(startup.Logo().Palette() != nullptr, c.svga);
   ASSERT_EQ(winsim::BitmapsCreated().size(), 1u);
   // The 4-bit pictures are the VGA ones.
   EXPECT_EQ(winsim::BitmapsCreated()[0].dibBitCount, c.svga ? 8 : 4);
@@ -181,28 +181,28 @@ INSTANTIATE_TEST_SUITE_P(Table, LogoPlacementTest,
 TEST_F(LogoWindowTest, ShowsTheCentredLogoPaintedOnce) {
   winsim::SetDisplayBitsPerPixel(8);
   startup.CreateLogoWindow();
-  ASSERT_NE(startup.logoWindow, nullptr);
-  ASSERT_NE(startup.logoBitmap.get(), nullptr);
-  ASSERT_NE(startup.logoPalette.get(), nullptr);
-  ASSERT_NE(startup.logoFont.get(), nullptr);
+  ASSERT_NE(startup.Logo().Window(), nullptr);
+  ASSERT_NE(startup.Logo().Bitmap(), nullptr);
+  ASSERT_NE(startup.Logo().Palette(), nullptr);
+  ASSERT_NE(startup.Logo().Font(), nullptr);
 
   const winsim::WindowClassRecord logoClass{"TarvexLogoWndClass", 0x000B, &LogoWindowProcedure, 0, 0, ownModule,
                                             nullptr, nullptr, static_cast<HBRUSH>(GetStockObject(NULL_BRUSH)), false};
   EXPECT_EQ(winsim::RegisteredClasses(), std::vector<winsim::WindowClassRecord>{logoClass});
   // 400 by 300 pixels widened to 406 by 306, then one dialog frame more,
   // centred on 1024 by 768.
-  const winsim::WindowRecord logo{startup.logoWindow, "TarvexLogoWndClass", startup.title, 0x80400000, 0x200,
+  const winsim::WindowRecord logo{startup.Logo().Window(), "TarvexLogoWndClass", startup.title, 0x80400000, 0x200,
                                   RECT{307, 229, 307 + 409, 229 + 309}, nullptr, ownModule, true, true};
   EXPECT_EQ(winsim::WindowsCreated(), std::vector<winsim::WindowRecord>{logo});
 
   // Painted inside the call, with the logo's palette selected.
-  EXPECT_EQ(winsim::MessageCount(startup.logoWindow, WM_PAINT), 1);
+  EXPECT_EQ(winsim::MessageCount(startup.Logo().Window(), WM_PAINT), 1);
   ASSERT_EQ(winsim::BitBlts().size(), 1u);
   const winsim::BitBltRecord& blit = winsim::BitBlts()[0];
   EXPECT_EQ(std::make_tuple(blit.destinationWindow, blit.x, blit.y, blit.width, blit.height, blit.sourceBitmap,
                             blit.sourceX, blit.sourceY, blit.rop, blit.destinationPalette, blit.stretched),
-            std::make_tuple(startup.logoWindow, 0, 0, 400, 300, startup.logoBitmap.get(), 0, 0, DWORD{SRCCOPY},
-                            startup.logoPalette.get(), false));
+            std::make_tuple(startup.Logo().Window(), 0, 0, 400, 300, startup.Logo().Bitmap(), 0, 0, DWORD{SRCCOPY},
+                            startup.Logo().Palette(), false));
   EXPECT_TRUE(CallsInOrder(winsim::Calls(), {"RegisterClassA", "GetDesktopWindow", "FindResourceA", "GetObjectA",
                                              "AdjustWindowRect", "CreateFontA", "CreateWindowExA", "ShowWindow",
                                              "UpdateWindow", "BeginPaint", "BitBlt", "EndPaint"}))
@@ -214,10 +214,10 @@ TEST_F(LogoWindowTest, ShowsTheCentredLogoPaintedOnce) {
 TEST_F(LogoWindowTest, OnAVgaDisplayThePlainBitmapIsDrawnWithoutPalette) {
   winsim::SetDisplayBitsPerPixel(4);
   startup.CreateLogoWindow();
-  ASSERT_NE(startup.logoWindow, nullptr);
-  EXPECT_EQ(startup.logoPalette.get(), nullptr);
+  ASSERT_NE(startup.Logo().Window(), nullptr);
+  EXPECT_EQ(startup.Logo().Palette(), nullptr);
   ASSERT_EQ(winsim::BitBlts().size(), 1u);
-  EXPECT_EQ(winsim::BitBlts()[0].sourceBitmap, startup.logoBitmap.get());
+  EXPECT_EQ(winsim::BitBlts()[0].sourceBitmap, startup.Logo().Bitmap());
   EXPECT_TRUE(winsim::PaletteSelections().empty());
   EXPECT_EQ(winsim::BitmapsCreated()[0].deviceBitCount, 4);
   ExpectNothingLeftAfterDetach();
@@ -276,14 +276,14 @@ TEST_P(RunLengthLogoTest, IsShownWithItsRowsDecoded) {
   startup.resourceModule = winsim::AddLoadedModule("C:\\Program Files\\Tarvex\\OxaRes2.dll", image);
   winsim::SetDisplayBitsPerPixel(bits);
   startup.CreateLogoWindow();
-  ASSERT_NE(startup.logoWindow, nullptr);
-  EXPECT_EQ(startup.logoPalette.get() != nullptr, bits >= 8);
-  if (startup.logoPalette.get() != nullptr) {
-    EXPECT_EQ(winsim::PaletteEntries(startup.logoPalette.get()).size(), 16u);
+  ASSERT_NE(startup.Logo().Window(), nullptr);
+  EXPECT_EQ(startup.Logo().Palette() != nullptr, bits >= 8);
+  if (startup.Logo().Palette() != nullptr) {
+    EXPECT_EQ(winsim::PaletteEntries(startup.Logo().Palette()).size(), 16u);
   }
   // The device bitmap holds the decoded rows: entry 2 on top, entry 1 below.
   HDC memory = CreateCompatibleDC(nullptr);
-  HGDIOBJ previous = SelectObject(memory, startup.logoBitmap.get());
+  HGDIOBJ previous = SelectObject(memory, startup.Logo().Bitmap());
   EXPECT_EQ(GetPixel(memory, 3, 0), RGB(test_dib::EntryRed(2), test_dib::EntryGreen(2), test_dib::EntryBlue(2)));
   EXPECT_EQ(GetPixel(memory, 0, 1), RGB(test_dib::EntryRed(1), test_dib::EntryGreen(1), test_dib::EntryBlue(1)));
   SelectObject(memory, previous);
@@ -332,7 +332,7 @@ TEST_F(LogoWindowTest, ALogoDeclaredLargerThanAnyRealOneIsRefusedOnBothPaths) {
     winsim::SetScreenSize(c.screenWidth, c.screenHeight);
     winsim::SetDisplayBitsPerPixel(c.bitsPerPixel);
     startup.CreateLogoWindow();
-    EXPECT_EQ(startup.logoWindow != nullptr, c.refusal == nullptr) << c.label;
+    EXPECT_EQ(startup.Logo().Window() != nullptr, c.refusal == nullptr) << c.label;
     if (c.refusal != nullptr) {
       EXPECT_EQ(winsim::CallCount("CreateDIBitmap") + winsim::CallCount("LoadBitmapA"), 0) << c.label;
       ASSERT_FALSE(winsim::DebugOutput().empty()) << c.label;
@@ -374,7 +374,7 @@ TEST_P(NoLogoTest, NoWindowAndNoFont) {
 
   startup.CreateLogoWindow();
   ExpectNoLogo();
-  EXPECT_EQ(startup.logoPalette.get() != nullptr, c.paletteKept);
+  EXPECT_EQ(startup.Logo().Palette() != nullptr, c.paletteKept);
   ExpectNothingLeftAfterDetach();
 }
 
@@ -402,7 +402,7 @@ TEST_F(LogoWindowTest, AWholeBitmapThePlatformRefusesIsReportedAsRefused) {
 // so a later load into the same process registers it anew.
 TEST_F(LogoWindowTest, TheUnloadRemovesTheLogoWindowClass) {
   startup.CreateLogoWindow();
-  ASSERT_NE(startup.logoWindow, nullptr);
+  ASSERT_NE(startup.Logo().Window(), nullptr);
   startup.OnProcessDetach();
   WNDCLASSA again{};
   again.lpfnWndProc = DefWindowProcA;
@@ -426,20 +426,20 @@ TEST_F(LogoWindowTest, CloseLogoReleasesWindowBitmapAndFontButNotThePalette) {
   EXPECT_EQ(startup.CloseLogo(), 0) << "nothing to close yet";
   winsim::SetDisplayBitsPerPixel(8);
   startup.CreateLogoWindow();
-  HWND window = startup.logoWindow;
-  HBITMAP bitmap = startup.logoBitmap.get();
-  HFONT font = startup.logoFont.get();
-  HPALETTE palette = startup.logoPalette.get();
+  HWND window = startup.Logo().Window();
+  HBITMAP bitmap = startup.Logo().Bitmap();
+  HFONT font = startup.Logo().Font();
+  HPALETTE palette = startup.Logo().Palette();
 
   EXPECT_NE(startup.CloseLogo(), 0);
   EXPECT_FALSE(IsWindow(window));
   EXPECT_FALSE(winsim::IsLiveGdiObject(bitmap));
   EXPECT_FALSE(winsim::IsLiveGdiObject(font));
   EXPECT_TRUE(winsim::IsLiveGdiObject(palette));
-  EXPECT_EQ(startup.logoWindow, nullptr);
-  EXPECT_EQ(startup.logoBitmap.get(), nullptr);
-  EXPECT_EQ(startup.logoFont.get(), nullptr);
-  EXPECT_EQ(startup.logoPalette.get(), palette);
+  EXPECT_EQ(startup.Logo().Window(), nullptr);
+  EXPECT_EQ(startup.Logo().Bitmap(), nullptr);
+  EXPECT_EQ(startup.Logo().Font(), nullptr);
+  EXPECT_EQ(startup.Logo().Palette(), palette);
 
   EXPECT_EQ(startup.CloseLogo(), 0) << "a second close finds nothing";
   EXPECT_EQ(winsim::CallCount("DestroyWindow"), 1);
@@ -449,29 +449,29 @@ TEST_F(LogoWindowTest, CloseLogoReleasesWindowBitmapAndFontButNotThePalette) {
 TEST_F(LogoWindowTest, AFailedCreateWindowStillReleasesBitmapAndFont) {
   winsim::InjectFailure("CreateWindowExA");
   startup.CreateLogoWindow();
-  EXPECT_EQ(startup.logoWindow, nullptr);
-  EXPECT_NE(startup.logoBitmap.get(), nullptr);
-  EXPECT_NE(startup.logoFont.get(), nullptr);
+  EXPECT_EQ(startup.Logo().Window(), nullptr);
+  EXPECT_NE(startup.Logo().Bitmap(), nullptr);
+  EXPECT_NE(startup.Logo().Font(), nullptr);
   EXPECT_NE(startup.CloseLogo(), 0);
-  EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::GdiObject), startup.logoPalette.get() != nullptr ? 1 : 0);
+  EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::GdiObject), startup.Logo().Palette() != nullptr ? 1 : 0);
   ExpectNothingLeftAfterDetach();
 }
 
 TEST_F(LogoWindowTest, WithoutAFontTheWindowIsMadeAndCloseReturnsZero) {
   winsim::InjectFailure("CreateFontA");
   startup.CreateLogoWindow();
-  EXPECT_NE(startup.logoWindow, nullptr);
-  EXPECT_EQ(startup.logoFont.get(), nullptr);
+  EXPECT_NE(startup.Logo().Window(), nullptr);
+  EXPECT_EQ(startup.Logo().Font(), nullptr);
   EXPECT_EQ(startup.CloseLogo(), 0);
   ExpectNothingLeftAfterDetach();
 }
 
 TEST_F(LogoWindowTest, ALogoClosedByWmCloseIsNotDestroyedAgain) {
   startup.CreateLogoWindow();
-  HWND window = startup.logoWindow;
+  HWND window = startup.Logo().Window();
   SendMessageA(window, WM_CLOSE, 0, 0);
   EXPECT_FALSE(IsWindow(window));
-  EXPECT_EQ(startup.logoWindow, nullptr) << "forgotten when the window went";
+  EXPECT_EQ(startup.Logo().Window(), nullptr) << "forgotten when the window went";
   EXPECT_EQ(winsim::MessageCount(window, WM_NCDESTROY), 1);
 
   EXPECT_NE(startup.CloseLogo(), 0) << "the font is still deleted";
@@ -480,26 +480,24 @@ TEST_F(LogoWindowTest, ALogoClosedByWmCloseIsNotDestroyedAgain) {
 }
 
 TEST_F(LogoWindowTest, AStaleHandleIsNotDestroyed) {
-  // Another window, gone, whose handle the field still names.
-  WNDCLASSA other{};
-  other.lpfnWndProc = DefWindowProcA;
-  other.hInstance = ownModule;
-  other.lpszClassName = "Other";
-  ASSERT_NE(RegisterClassA(&other), 0);
-  HWND gone = CreateWindowExA(0, "Other", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, ownModule, nullptr);
-  ASSERT_TRUE(DestroyWindow(gone));
-  startup.logoWindow = gone;
+  // A host took the window's procedure and closed it: the logo never heard
+  // of its end, and its handle may since name another window.
+  startup.CreateLogoWindow();
+  const HWND window = startup.Logo().Window();
+  SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DefWindowProcA));
+  SendMessageA(window, WM_CLOSE, 0, 0);
+  ASSERT_FALSE(IsWindow(window));
   winsim::ClearCalls();
 
-  EXPECT_EQ(startup.CloseLogo(), 0);
+  EXPECT_NE(startup.CloseLogo(), 0) << "the font is deleted all the same";
   EXPECT_EQ(winsim::CallCount("DestroyWindow"), 0);
-  EXPECT_EQ(startup.logoWindow, nullptr);
+  EXPECT_EQ(startup.Logo().Window(), nullptr);
 }
 
 TEST_F(LogoWindowTest, DetachLeavesNoWindowNoGdiObjectAndNoDC) {
   winsim::SetDisplayBitsPerPixel(8);
   startup.CreateLogoWindow();
-  ASSERT_NE(startup.logoPalette.get(), nullptr);
+  ASSERT_NE(startup.Logo().Palette(), nullptr);
   EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::Window), 1);
   EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::GdiObject), 3);
   ExpectNothingLeftAfterDetach();
@@ -523,21 +521,27 @@ class PaletteMessageTest : public LogoWindowTest, public ::testing::WithParamInt
 TEST_P(PaletteMessageTest, RealizesAndRepaintsOnlyWhenTheMappingChanged) {
   const PaletteMessageCase& c = GetParam();
   winsim::SetDisplayBitsPerPixel(8);
+  if (!c.withPalette) {
+    // A bitmap without a colour table gives no palette.
+    winsim::ModuleImage image;
+    image.bitmaps["SVGA_LOGO_ZOLT"] = test_dib::Plain(400, 300, 24);
+    startup.resourceModule = winsim::AddLoadedModule("C:\\Program Files\\Tarvex\\OxaRes9.dll", image);
+  }
   startup.CreateLogoWindow();
-  ASSERT_NE(startup.logoWindow, nullptr);
-  const HPALETTE palette = startup.logoPalette.get();
-  if (!c.withPalette) startup.logoPalette.release();
+  ASSERT_NE(startup.Logo().Window(), nullptr);
+  const HPALETTE palette = startup.Logo().Palette();
+  ASSERT_EQ(palette != nullptr, c.withPalette);
   winsim::SetRealizePaletteResult(c.realized);
   winsim::ClearCalls();
   const size_t invalidationsBefore = winsim::Invalidations().size();
 
-  WPARAM changer = reinterpret_cast<WPARAM>(c.fromItself ? startup.logoWindow : GetDesktopWindow());
-  EXPECT_EQ(startup.LogoWindowProc(startup.logoWindow, c.message, changer, 0), c.result);
+  WPARAM changer = reinterpret_cast<WPARAM>(c.fromItself ? startup.Logo().Window() : GetDesktopWindow());
+  EXPECT_EQ(startup.LogoWindowProc(startup.Logo().Window(), c.message, changer, 0), c.result);
   EXPECT_EQ(winsim::CallCount("RealizePalette"), c.realizes ? 1 : 0);
   ASSERT_EQ(winsim::Invalidations().size() - invalidationsBefore, c.invalidates ? 1u : 0u);
   if (c.invalidates) {
     const winsim::InvalidateRecord& invalidated = winsim::Invalidations().back();
-    EXPECT_EQ(invalidated.window, startup.logoWindow);
+    EXPECT_EQ(invalidated.window, startup.Logo().Window());
     EXPECT_TRUE(invalidated.wholeClientArea);
     EXPECT_EQ(invalidated.erase, TRUE);
   }
@@ -550,8 +554,6 @@ TEST_P(PaletteMessageTest, RealizesAndRepaintsOnlyWhenTheMappingChanged) {
     EXPECT_EQ(selections.back().palette, selections[selections.size() - 2].previous);
   }
   EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::DeviceContext), 0);
-  startup.logoPalette.release();
-  startup.logoPalette.reset(palette);
   ExpectNothingLeftAfterDetach();
 }
 
@@ -571,18 +573,18 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(LogoWindowTest, PaintDrawsTheBitmapWithThePaletteSelectedAndPutsItBack) {
   winsim::SetDisplayBitsPerPixel(8);
   startup.CreateLogoWindow();
-  ASSERT_NE(startup.logoWindow, nullptr);
+  ASSERT_NE(startup.Logo().Window(), nullptr);
   winsim::ClearCalls();
   const size_t selectionsBefore = winsim::PaletteSelections().size();
 
-  EXPECT_EQ(startup.LogoWindowProc(startup.logoWindow, WM_PAINT, 0, 0), 0);
+  EXPECT_EQ(startup.LogoWindowProc(startup.Logo().Window(), WM_PAINT, 0, 0), 0);
   EXPECT_TRUE(CallsInOrder(winsim::Calls(), {"BeginPaint", "SelectPalette", "RealizePalette", "CreateCompatibleDC",
                                              "SelectObject", "BitBlt", "SelectObject", "DeleteDC", "SelectPalette",
                                              "EndPaint"}))
       << Joined(winsim::Calls());
   const auto& selections = winsim::PaletteSelections();
   ASSERT_EQ(selections.size() - selectionsBefore, 2u);
-  EXPECT_EQ(selections[selectionsBefore].palette, startup.logoPalette.get());
+  EXPECT_EQ(selections[selectionsBefore].palette, startup.Logo().Palette());
   EXPECT_EQ(selections[selectionsBefore].forceBackground, FALSE);
   EXPECT_EQ(selections.back().palette, selections[selectionsBefore].previous);
   EXPECT_EQ(selections.back().forceBackground, FALSE);
@@ -595,7 +597,7 @@ class OtherMessageTest : public LogoWindowTest, public ::testing::WithParamInter
 TEST_P(OtherMessageTest, GoesToDefWindowProc) {
   startup.CreateLogoWindow();
   winsim::ClearCalls();
-  startup.LogoWindowProc(startup.logoWindow, GetParam(), 0, 0);
+  startup.LogoWindowProc(startup.Logo().Window(), GetParam(), 0, 0);
   EXPECT_EQ(winsim::CallCount("DefWindowProcA"), 1);
   EXPECT_EQ(winsim::CallCount("BitBlt"), 0);
   ExpectNothingLeftAfterDetach();
@@ -634,15 +636,15 @@ TEST(LogoPaintExtras, RunAfterTheBitmapWithThePaletteStillSelected) {
   startup.resourceModule = winsim::AddLoadedModule("C:\\Program Files\\Tarvex\\OxaRes0.dll", LogoLibrary());
   winsim::SetDisplayBitsPerPixel(8);
   startup.CreateLogoWindow();
-  ASSERT_NE(startup.logoWindow, nullptr);
-  EXPECT_EQ(startup.paintedWindow, startup.logoWindow);
+  ASSERT_NE(startup.Logo().Window(), nullptr);
+  EXPECT_EQ(startup.paintedWindow, startup.Logo().Window());
   ASSERT_FALSE(startup.callsBefore.empty());
   EXPECT_EQ(startup.callsBefore.back(), "DeleteDC") << "the bitmap is drawn first";
   // Only the selection of the logo palette had happened; putting it back comes after.
   const auto& selections = winsim::PaletteSelections();
   ASSERT_GE(startup.selectionsBefore, 1u);
   EXPECT_EQ(selections[startup.selectionsBefore - 1].dc, startup.paintedDc);
-  EXPECT_EQ(selections[startup.selectionsBefore - 1].palette, startup.logoPalette.get());
+  EXPECT_EQ(selections[startup.selectionsBefore - 1].palette, startup.Logo().Palette());
   ASSERT_GT(selections.size(), startup.selectionsBefore);
   EXPECT_EQ(selections[startup.selectionsBefore].dc, startup.paintedDc);
   startup.OnProcessDetach();
@@ -661,25 +663,13 @@ TEST_P(LogoFontTest, CharacterSetFollowsTheStoredLanguage) {
   const FontCase& c = GetParam();
   startup.WriteLanguageSetting(c.languageSetting);
   startup.language = 0;  // the stored setting counts, not the field
-  startup.CreateLogoFont();
+  startup.CreateLogoWindow();
   ASSERT_EQ(winsim::FontsCreated().size(), 1u);
   const winsim::FontRecord& font = winsim::FontsCreated()[0];
-  EXPECT_EQ(font.handle, startup.logoFont.get());
+  EXPECT_EQ(font.handle, startup.Logo().Font());
   EXPECT_EQ(font.charSet, c.charSet);
-  EXPECT_EQ(font.height, 11);
-  EXPECT_EQ(font.width, 5);
-  EXPECT_EQ(font.escapement, 0);
-  EXPECT_EQ(font.orientation, 0);
-  EXPECT_EQ(font.weight, 400);
-  EXPECT_EQ(font.italic + font.underline + font.strikeOut, 0u);
-  EXPECT_EQ(font.outputPrecision, 4u);
-  EXPECT_EQ(font.clipPrecision, 0u);
-  EXPECT_EQ(font.quality, 1u);
-  EXPECT_EQ(font.pitchAndFamily, 0u);
-  EXPECT_EQ(font.faceName, "Arial");
-
-  startup.CreateLogoFont();
-  EXPECT_EQ(winsim::FontsCreated().size(), 1u) << "a font in place is kept";
+  EXPECT_EQ(std::make_tuple(font.height, font.width, font.weight, font.outputPrecision, font.quality, font.faceName),
+            std::make_tuple(11, 5, 400, 4u, 1u, std::string("Arial")));
   EXPECT_NE(startup.CloseLogo(), 0);
 }
 

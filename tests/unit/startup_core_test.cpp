@@ -6,6 +6,7 @@
 #include "core/clock_check.h"
 #include "core/library_entry.h"
 #include "startup_fixture.h"
+#include "test_dib.h"
 
 namespace {
 
@@ -62,6 +63,27 @@ TEST_F(LibraryEntryTest, DetachRunsTheExitCommandAfterReleasingTheResourceLibrar
   const auto& calls = winsim::Calls();
   ASSERT_FALSE(calls.empty());
   EXPECT_EQ(calls.back(), "WinExec");
+}
+
+// The process ending: its other threads are gone, and their windows with
+// them. The exit command runs first, and nothing of theirs is touched.
+TEST_F(LibraryEntryTest, AtProcessExitTheExitCommandRunsFirstAndNothingElseIsTouched) {
+  winsim::ModuleImage image;
+  image.bitmaps["SVGA_LOGO_ZOLT"] = test_dib::Plain(400, 300, 8);
+  startup.resourceModule = PrepareMainModeLogo(startup, ownModule, image);
+  startup.CreateLogoWindow();
+  ASSERT_NE(startup.Logo().Window(), nullptr);
+  startup.SetExitCommand("after.exe", SW_HIDE);
+  winsim::ClearCalls();
+  int processEnding = 0;
+  EXPECT_EQ(RunLibraryEntry(startup, ownModule, DLL_PROCESS_DETACH, &processEnding), TRUE);
+  ASSERT_FALSE(winsim::Calls().empty());
+  EXPECT_EQ(winsim::Calls().front(), "WinExec");
+  for (const char* untouched : {"DestroyWindow", "SendMessageTimeoutA", "PostMessageA", "SetWindowLongPtrA",
+                                "DeleteObject", "UnregisterClassA", "FreeLibrary", "GlobalFree"}) {
+    EXPECT_EQ(winsim::CallCount(untouched), 0) << untouched;
+  }
+  EXPECT_EQ(startup.module, nullptr);
 }
 
 // ---- the clock check

@@ -29,7 +29,7 @@ class StatusLineTest : public StartupTest {
   // Shows the logo, as the start does.
   void ShowLogo() {
     startup.CreateLogoWindow();
-    ASSERT_NE(startup.logoWindow, nullptr);
+    ASSERT_NE(startup.Logo().Window(), nullptr);
   }
 };
 
@@ -47,15 +47,14 @@ TEST_F(StatusLineTest, KeepsAtMost511CharactersAndClearsOnNullOrEmpty) {
       {"null", "", true, ""},
   };
   for (const Case& c : cases) {
-    std::memset(startup.statusText, 'Z', sizeof startup.statusText);
     startup.SetStatusText(c.isNull ? nullptr : c.text.c_str());
-    EXPECT_EQ(std::string(startup.statusText), c.kept) << c.what;
+    EXPECT_EQ(std::string(startup.Logo().StatusText()), c.kept) << c.what;
   }
 }
 
 TEST_F(StatusLineTest, ResultTellsWhetherALogoIsShowing) {
   EXPECT_EQ(LogoSetStatusText("no logo yet"), 0) << "no logo: the text is only kept";
-  EXPECT_STREQ(startup.statusText, "no logo yet");
+  EXPECT_STREQ(startup.Logo().StatusText(), "no logo yet");
   EXPECT_EQ(winsim::CallCount("InvalidateRect"), 0);
   ShowLogo();
   EXPECT_EQ(LogoSetStatusText("Loading modules"), 1);
@@ -68,13 +67,13 @@ TEST_F(StatusLineTest, ResultTellsWhetherALogoIsShowing) {
 TEST_F(StatusLineTest, RepaintsOnlyTheBandAndAtOnce) {
   ShowLogo();
   RECT client{};
-  GetClientRect(startup.logoWindow, &client);
-  const int paintsBefore = winsim::MessageCount(startup.logoWindow, WM_PAINT);
+  GetClientRect(startup.Logo().Window(), &client);
+  const int paintsBefore = winsim::MessageCount(startup.Logo().Window(), WM_PAINT);
   const size_t textsBefore = winsim::TextDrawn().size();
   ASSERT_EQ(startup.SetStatusText("Loading modules"), 1);
 
   const winsim::InvalidateRecord& invalidated = winsim::Invalidations().back();
-  EXPECT_EQ(invalidated.window, startup.logoWindow);
+  EXPECT_EQ(invalidated.window, startup.Logo().Window());
   EXPECT_FALSE(invalidated.wholeClientArea);
   EXPECT_EQ(invalidated.erase, FALSE) << "the bitmap is drawn over the band anyway";
   EXPECT_EQ(invalidated.rect.left, client.left);
@@ -82,12 +81,12 @@ TEST_F(StatusLineTest, RepaintsOnlyTheBandAndAtOnce) {
   EXPECT_EQ(invalidated.rect.top, client.bottom - TARVEX_LOGO_STATUS_BAND_HEIGHT);
   EXPECT_EQ(invalidated.rect.bottom, client.bottom);
 
-  EXPECT_EQ(winsim::MessageCount(startup.logoWindow, WM_PAINT), paintsBefore + 1) << "not painted before returning";
+  EXPECT_EQ(winsim::MessageCount(startup.Logo().Window(), WM_PAINT), paintsBefore + 1) << "not painted before returning";
   ASSERT_EQ(winsim::TextDrawn().size(), textsBefore + 1);
   const winsim::TextRecord& drawn = winsim::TextDrawn().back();
   EXPECT_EQ(drawn.text, "Loading modules");
-  EXPECT_EQ(drawn.window, startup.logoWindow);
-  EXPECT_EQ(drawn.font, static_cast<HGDIOBJ>(startup.logoFont.get()));
+  EXPECT_EQ(drawn.window, startup.Logo().Window());
+  EXPECT_EQ(drawn.font, static_cast<HGDIOBJ>(startup.Logo().Font()));
   // The fixture's band is mid-grey, where the slate falls short and black reads best.
   EXPECT_EQ(drawn.textColour, kStatusDarkColour);
   EXPECT_EQ(drawn.bkMode, TRANSPARENT);
@@ -103,7 +102,7 @@ TEST_F(StatusLineTest, RepaintsOnlyTheBandAndAtOnce) {
 TEST_F(StatusLineTest, AnotherThreadHandsTheLineOverAndNeverPaints) {
   ShowLogo();
   startup.SetStatusText("old line");
-  const int paintsBefore = winsim::MessageCount(startup.logoWindow, WM_PAINT);
+  const int paintsBefore = winsim::MessageCount(startup.Logo().Window(), WM_PAINT);
   const auto fromWorker = [this](const char* text) {
     int result = -1;
     std::thread worker([&] { result = LogoSetStatusText(text); });
@@ -117,18 +116,17 @@ TEST_F(StatusLineTest, AnotherThreadHandsTheLineOverAndNeverPaints) {
   EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::GlobalMemory), 0) << "the unlockable block was kept";
   EXPECT_EQ(fromWorker("first"), 1);
   EXPECT_EQ(fromWorker("second"), 1);
-  EXPECT_STREQ(startup.statusText, "old line") << "written from another thread";
-  EXPECT_EQ(winsim::MessageCount(startup.logoWindow, WM_PAINT), paintsBefore) << "painted from another thread";
+  EXPECT_STREQ(startup.Logo().StatusText(), "old line") << "written from another thread";
+  EXPECT_EQ(winsim::MessageCount(startup.Logo().Window(), WM_PAINT), paintsBefore) << "painted from another thread";
   EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::GlobalMemory), 1) << "the first line was not freed";
-  EXPECT_EQ(winsim::Invalidations().back().window, startup.logoWindow);
+  EXPECT_EQ(winsim::Invalidations().back().window, startup.Logo().Window());
 
-  UpdateWindow(startup.logoWindow);  // the logo's thread pumps
+  UpdateWindow(startup.Logo().Window());  // the logo's thread pumps
   EXPECT_EQ(winsim::TextDrawn().back().text, "second");
   EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::GlobalMemory), 0);
   // Handed over and never painted: the unload still frees it.
   EXPECT_EQ(fromWorker("last"), 1);
   startup.OnProcessDetach();
-  EXPECT_STREQ(startup.statusText, "last");
   EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::GlobalMemory), 0);
 }
 
@@ -137,7 +135,7 @@ TEST_F(StatusLineTest, PaintGivesTheDeviceContextBackAsItWas) {
   HDC dc = CreateCompatibleDC(nullptr);
   const winsim::DcTextState before = winsim::TextStateOf(dc);
   startup.SetStatusText("Loading modules");
-  startup.PaintExtras(startup.logoWindow, dc);
+  startup.PaintExtras(startup.Logo().Window(), dc);
   const winsim::DcTextState after = winsim::TextStateOf(dc);
   EXPECT_EQ(after.font, before.font);
   EXPECT_EQ(after.textColour, before.textColour);
@@ -152,11 +150,24 @@ TEST_F(StatusLineTest, EmptyLineDrawsNothing) {
   for (const char* text : {"", static_cast<const char*>(nullptr)}) {
     startup.SetStatusText(text);
     winsim::ClearCalls();
-    startup.PaintExtras(startup.logoWindow, dc);
+    startup.PaintExtras(startup.Logo().Window(), dc);
     EXPECT_TRUE(winsim::Calls().empty());
   }
   DeleteDC(dc);
 }
+
+#ifndef NDEBUG
+// What only the logo's thread may touch is checked in a debug build.
+using StatusLineDeathTest = StatusLineTest;
+TEST_F(StatusLineDeathTest, DrawingTheLineOnAnotherThreadStopsADebugBuild) {
+  ShowLogo();
+  startup.SetStatusText("a line");
+  HDC dc = CreateCompatibleDC(nullptr);
+  EXPECT_DEATH(std::thread([&] { startup.Logo().DrawStatusLine(startup.Logo().Window(), dc); }).join(),
+               "OnOwnerThread");
+  DeleteDC(dc);
+}
+#endif
 
 TEST(StatusBand, IsTheBottomOfTheClientAreaAndNeverAboveIt) {
   const RECT tall = StatusBand(RECT{0, 0, 399, 299});

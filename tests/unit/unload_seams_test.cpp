@@ -92,10 +92,10 @@ class UnloadSeamTest : public ::testing::TestWithParam<SeamCase> {
   std::atomic<bool> workerDone{false};
 };
 
-TEST_P(UnloadSeamTest, DISABLED_NoCodeOfTheLibraryRunsAfterItsUnmap) {
+TEST_P(UnloadSeamTest, NoCodeOfTheLibraryRunsAfterItsUnmap) {
   const SeamCase& c = GetParam();
   startup.CreateLogoWindow();
-  const HWND window = startup.logoWindow;
+  const HWND window = startup.Logo().Window();
   ASSERT_NE(window, nullptr);
   bool held = false;
   const auto holdOnce = [&] {
@@ -129,12 +129,12 @@ TEST_P(UnloadSeamTest, DISABLED_NoCodeOfTheLibraryRunsAfterItsUnmap) {
 // The same without a seam, many times: a worker closes the logo and at once
 // unloads while the loading thread paints and pumps without pause. Under
 // ThreadSanitizer a race anywhere fails the run.
-TEST_F(UnloadSeamTest, DISABLED_StressAWorkerClosesAndUnloadsWhileTheLogoThreadPaints) {
+TEST_F(UnloadSeamTest, StressAWorkerClosesAndUnloadsWhileTheLogoThreadPaints) {
   for (int round = 0; round < 40; ++round) {
     startup.module = ownModule;
     startup.resourceModule = resources;
     startup.CreateLogoWindow();
-    const HWND window = startup.logoWindow;
+    const HWND window = startup.Logo().Window();
     ASSERT_NE(window, nullptr);
     std::thread worker([&] {
       LogoClose();

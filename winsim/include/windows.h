@@ -136,6 +136,8 @@ DWORD WINAPI GetLastError();
 DWORD WINAPI GetCurrentThreadId();
 // Sleeps `milliseconds` of real time, holding nothing of winsim's.
 void WINAPI Sleep(DWORD milliseconds);
+// Milliseconds of real time since an arbitrary start, wrapping at 2^32.
+DWORD WINAPI GetTickCount();
 // A compiler intrinsic on Windows, not an import: an atomic exchange with a
 // full barrier, as there.
 inline PVOID InterlockedExchangePointer(PVOID volatile* target, PVOID value) {

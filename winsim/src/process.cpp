@@ -235,12 +235,10 @@ using winsim::detail::EnterCall;
 
 DWORD WINAPI GetLastError() { return winsim::t_lastError; }
 
-DWORD WINAPI GetCurrentThreadId() {
-  const DWORD id = winsim::detail::CurrentThreadId();
-  const winsim::detail::ApiLock apiLock;
-  EnterCall("GetCurrentThreadId");
-  return id;
-}
+// Like GetLastError, a query that cannot fail and changes nothing: not in the
+// call log, so that a debug build's checks of the calling thread leave the
+// log as a release build's calls make it.
+DWORD WINAPI GetCurrentThreadId() { return winsim::detail::CurrentThreadId(); }
 void WINAPI SetLastError(DWORD error) { winsim::t_lastError = error; }
 
 DWORD WINAPI FormatMessageW(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId, LPWSTR buffer,
@@ -334,6 +332,13 @@ void WINAPI Sleep(DWORD milliseconds) {
     EnterCall("Sleep");
   }
   std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+DWORD WINAPI GetTickCount() {
+  const winsim::detail::ApiLock apiLock;
+  EnterCall("GetTickCount");
+  const auto since = std::chrono::steady_clock::now().time_since_epoch();
+  return static_cast<DWORD>(std::chrono::duration_cast<std::chrono::milliseconds>(since).count());
 }
 
 void WINAPI ExitProcess(UINT exitCode) {
