@@ -66,3 +66,15 @@
 #define TARVEX_DIAG_STRETCHED "stretched"
 #define TARVEX_DIAG_NO_LOGO "no logo: "
 #define TARVEX_DIAG_NO_LOGO_SWITCH TARVEX_DIAG_NO_LOGO "an AUTOMATION, EMBEDDING or NOLOGO switch"
+
+// ---- the exit command
+#define TARVEX_DIAG_EXIT_COMMAND "exit command "
+#define TARVEX_DIAG_EXIT_NOT_STARTED TARVEX_DIAG_EXIT_COMMAND "not started: "
+// the program the system would have started, then a longer reading that names one too
+#define TARVEX_DIAG_EXIT_AMBIGUOUS_FORMAT \
+  TARVEX_DIAG_EXIT_NOT_STARTED "unquoted, it would start %s, yet %s exists too; quote the program's path"
+#define TARVEX_DIAG_EXIT_QUOTE_OPEN TARVEX_DIAG_EXIT_NOT_STARTED "the quote before its program is not closed"
+// the command line
+#define TARVEX_DIAG_EXIT_NO_PROGRAM_FORMAT TARVEX_DIAG_EXIT_NOT_STARTED "no program found for %s"
+// the program as named or found, then the command line
+#define TARVEX_DIAG_EXIT_STARTED_FORMAT TARVEX_DIAG_EXIT_COMMAND "started: program %s, command line %s"

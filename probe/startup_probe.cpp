@@ -236,8 +236,16 @@ HMODULE ReportLoad(JsonWriter& json, const Options& options, RunRecord* run) {
   ReportLoadedLibrary(json, library, options, run);
   if (options.fromThread == "close") ReportCloseFromThread(json, library, options);
   const bool unloadedByWorker = options.fromThread == "unload" && ReportUnloadFromThread(json, library, options);
+  if (unloadedByWorker) {
+    json.Field("unloaded", true);
+  } else if (options.endProcess.empty()) {
+    // The unload starts the exit command: the host waits this long for it.
+    const DWORD start = GetTickCount();
+    const bool unloaded = FreeLibrary(library) != FALSE;
+    json.Field("unloadMs", static_cast<long long>(GetTickCount() - start));
+    json.Field("unloaded", unloaded);
+  }
   // A process that ends with the library loaded leaves the unload to the system.
-  if (options.endProcess.empty()) json.Field("unloaded", unloadedByWorker || FreeLibrary(library) != FALSE);
   if (!options.fromThread.empty()) json.Field("logoWindowsAfterUnload", static_cast<long long>(LogoWindowCount()));
   return library;
 }
