@@ -1,10 +1,11 @@
 // The process's own facts as the platform gives them: its command line, code
-// page, clock and time zone, the last error, global memory, starting a
-// program, debug output and the end of the process.
+// page, clock and time zone, the last error, global memory, finding and
+// starting a program, debug output and the end of the process.
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "guarded_buffer.h"
 #include "platform_test.h"
 #include "scratch_folder.h"
 
@@ -155,6 +156,170 @@ TEST_F(ProcessApi, WinExecStartsProgramsOnly) {
     } else {
       EXPECT_EQ(result, c.error) << c.commandLine;
     }
+  }
+}
+
+// ---- finding and starting programs
+
+std::string Upper(std::string text) {
+  for (char& ch : text) {
+    if (ch >= 'a' && ch <= 'z') ch = static_cast<char>(ch - 'a' + 'A');
+  }
+  return text;
+}
+
+// How the program at `path` started, as it reported it itself (flags and
+// show state of its GetStartupInfoA), or as winsim recorded the last start;
+// empty when it did not start.
+std::string StartReport(const std::string& path) {
+#ifdef _WIN32
+  const std::string report = path + ".report";
+  for (int waited = 0; GetFileAttributesA(report.c_str()) == INVALID_FILE_ATTRIBUTES; waited += 50) {
+    if (waited >= 20000) return "";
+    Sleep(50);
+  }
+  char text[64] = "";
+  DWORD read = 0;
+  HANDLE file = CreateFileA(report.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ReadFile(file, text, sizeof text - 1, &read, nullptr);
+  CloseHandle(file);
+  DeleteFileA(report.c_str());
+  return std::string(text, read);
+#else
+  // The last program started, when it is this one.
+  const std::vector<winsim::StartedProcess>& all = winsim::ProcessesStarted();
+  if (all.empty() || Upper(all.back().program) != Upper(path)) return "";
+  return "flags " + std::to_string(all.back().startupFlags) + " show " + std::to_string(all.back().show) + "\n";
+#endif
+}
+
+TEST_F(ProcessApi, SearchPathFindsWhatProcessCreationLooksFor) {
+  ScratchFolder folder("search");
+  folder.PlaceText("tool.exe");
+  folder.PlaceText("notes.txt");
+  folder.PlaceFolder("sub");
+  const std::string in = Narrow(folder.Path()) + "\\";
+#ifndef _WIN32
+  // Relative names are looked for from the program's folder, the scratch folder's parent's parent.
+  winsim::SetHostExecutablePath("C:\\conformance_tests.exe");
+  winsim::AddFile("C:\\Windows\\System32\\cmd.exe");
+#endif
+  struct Row {
+    std::string name;
+    const char* extension;
+    std::string found;  // empty: nothing
+  };
+  const Row rows[] = {
+      {in + "tool", ".exe", in + "tool.exe"},
+      {in + "tool.exe", ".exe", in + "tool.exe"},
+      {in + "tool", nullptr, ""},
+      {in + "notes.txt", ".exe", in + "notes.txt"},
+      {in + "notes", ".exe", ""},
+      {in + "sub", ".exe", in + "sub"},
+      {in + "missing\\tool", ".exe", ""},
+      {"scratch\\search\\tool", ".exe", in + "tool.exe"},
+      {"cmd", ".exe", "C:\\Windows\\System32\\cmd.exe"},
+  };
+  for (const Row& row : rows) {
+    GuardedBuffer<char, MAX_PATH> buffer;
+    char* filePart = nullptr;
+    SetLastError(0xdeadbeef);
+    const DWORD length = SearchPathA(nullptr, row.name.c_str(), row.extension, MAX_PATH, buffer.data(), &filePart);
+    if (row.found.empty()) {
+      EXPECT_EQ(length, 0u) << row.name;
+      EXPECT_EQ(GetLastError(), DWORD(ERROR_FILE_NOT_FOUND)) << row.name;
+      EXPECT_TRUE(buffer.UntouchedFrom(0)) << row.name;
+      continue;
+    }
+    EXPECT_EQ(Upper(std::string(buffer.data(), length)), Upper(row.found)) << row.name;
+    EXPECT_EQ(buffer.data()[length], '\0') << row.name;
+    EXPECT_EQ(filePart, buffer.data() + row.found.find_last_of('\\') + 1) << row.name;
+    EXPECT_TRUE(buffer.GuardsUntouched()) << row.name;
+  }
+  // Too small a buffer is left alone, and the size it needs comes back.
+  GuardedBuffer<char, 8> small;
+  EXPECT_EQ(SearchPathA(nullptr, (in + "tool").c_str(), ".exe", 8, small.data(), nullptr), in.size() + 9);
+  EXPECT_TRUE(small.UntouchedFrom(0));
+  SetLastError(0xdeadbeef);
+  EXPECT_EQ(SearchPathA(nullptr, nullptr, ".exe", 8, small.data(), nullptr), 0u);
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
+}
+
+TEST_F(ProcessApi, FileAttributesTellAFolderFromAFile) {
+  ScratchFolder folder("attributes");
+  folder.PlaceText("tool.exe");
+  folder.PlaceFolder("sub");
+  const std::string in = Narrow(folder.Path()) + "\\";
+  struct Row {
+    std::string name;
+    DWORD attributes;
+    DWORD error;  // when INVALID_FILE_ATTRIBUTES
+  };
+  const Row rows[] = {
+      {in + "tool.exe", FILE_ATTRIBUTE_ARCHIVE, 0},
+      {in + "sub", FILE_ATTRIBUTE_DIRECTORY, 0},
+      {in + "missing.exe", INVALID_FILE_ATTRIBUTES, ERROR_FILE_NOT_FOUND},
+      {in + "missing\\tool.exe", INVALID_FILE_ATTRIBUTES, ERROR_PATH_NOT_FOUND},
+  };
+  for (const Row& row : rows) {
+    SetLastError(0xdeadbeef);
+    EXPECT_EQ(GetFileAttributesA(row.name.c_str()), row.attributes) << row.name;
+    if (row.attributes == INVALID_FILE_ATTRIBUTES) {
+      EXPECT_EQ(GetLastError(), row.error) << row.name;
+    }
+  }
+}
+
+// The program that process creation starts for a line, with and without an
+// application name: an unquoted path runs the shortest reading that names a
+// program, a planted one included, unless the program is named.
+TEST_F(ProcessApi, CreateProcessStartsTheFirstReadingThatNamesAProgram) {
+  ScratchFolder folder("readings");
+  folder.PlaceFolder("Tarvex Tools");
+  folder.PlaceProgram("Tarvex Tools\\update.exe");
+  folder.PlaceText("notes.txt");
+  const std::string in = Narrow(folder.Path()) + "\\";
+  const std::string meant = in + "Tarvex Tools\\update.exe";
+  const std::string planted = in + "Tarvex.exe";
+  struct Row {
+    const char* what;
+    bool plant;
+    std::string application;  // empty: none
+    std::string line;
+    DWORD error;             // 0: started
+    std::string ran;         // the program that ran
+  };
+  const Row rows[] = {
+      {"one reading", false, "", meant + " /quiet", 0, meant},
+      {"a shorter reading planted", true, "", meant + " /quiet", 0, planted},
+      {"the program named", true, meant, meant + " /quiet", 0, meant},
+      {"nothing there", false, "", in + "missing.exe /quiet", ERROR_FILE_NOT_FOUND, ""},
+      {"no file at the name", false, in + "missing.exe", "missing", ERROR_FILE_NOT_FOUND, ""},
+      {"no program at the name", false, in + "notes.txt", "notes", ERROR_BAD_EXE_FORMAT, ""},
+  };
+  for (const Row& row : rows) {
+    if (row.plant) folder.PlaceProgram("Tarvex.exe");
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started{};
+    std::string line = row.line;
+    SetLastError(0xdeadbeef);
+    const BOOL result = CreateProcessA(row.application.empty() ? nullptr : row.application.c_str(), &line[0],
+                                       nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started);
+    EXPECT_EQ(result, row.error == 0 ? TRUE : FALSE) << row.what;
+    if (row.error != 0) {
+      EXPECT_EQ(GetLastError(), row.error) << row.what;
+      continue;
+    }
+#ifdef _WIN32
+    WaitForSingleObject(started.hProcess, 20000);
+#endif
+    EXPECT_EQ(StartReport(row.ran), "flags 0 show 0\n") << row.what;
+    EXPECT_TRUE(CloseHandle(started.hThread)) << row.what;
+    EXPECT_TRUE(CloseHandle(started.hProcess)) << row.what;
+    SetLastError(0xdeadbeef);
+    EXPECT_FALSE(CloseHandle(started.hProcess)) << "closed twice: " << row.what;
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_HANDLE)) << row.what;
   }
 }
 

@@ -1,6 +1,7 @@
-// A folder of files for the file and module tests: on Windows a real folder
-// beside the test program, natively the same names in winsim's file table.
-// Names are given in UTF-8 and may hold any script.
+// A folder of files for the file, module and process tests: on Windows a
+// real folder beside the test program, natively the same names in winsim's
+// file table. Names are given in UTF-8, may hold any script, and may lie in a
+// folder placed first.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -26,6 +27,8 @@ inline WideText Wide(const std::string& utf8) {
 typedef int(__cdecl* ModuleAnswer)();
 constexpr char kModuleAnswerExport[] = "ConformanceAnswer";
 constexpr char kModuleFileName[] = "conformance_module.dll";
+// The program the process tests start: it reports how it was started.
+constexpr char kProgramFileName[] = "startup_report.exe";
 
 class ScratchFolder {
  public:
@@ -56,15 +59,29 @@ class ScratchFolder {
   // A copy of the test module (one export, kModuleAnswerExport) as `file`.
   void PlaceModule(const std::string& file) {
 #ifdef _WIN32
-    WCHAR self[MAX_PATH];
-    const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
-    WideText source(self, length);
-    source = source.substr(0, source.find_last_of('\\') + 1) + Wide(kModuleFileName);
-    ASSERT_TRUE(CopyFileW(source.c_str(), Path(file).c_str(), FALSE)) << file;
+    ASSERT_TRUE(CopyFileW(BesideTests(kModuleFileName).c_str(), Path(file).c_str(), FALSE)) << file;
 #else
     winsim::ModuleImage image;
     image.exports[kModuleAnswerExport] = reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(Answer));
     winsim::AddModuleFile(winsim::Utf8(Path(file)), image);
+#endif
+  }
+
+  // A copy of the test program (kProgramFileName) as `file`.
+  void PlaceProgram(const std::string& file) {
+#ifdef _WIN32
+    ASSERT_TRUE(CopyFileW(BesideTests(kProgramFileName).c_str(), Path(file).c_str(), FALSE)) << file;
+#else
+    winsim::AddFile(winsim::Utf8(Path(file)));
+#endif
+  }
+
+  // An empty folder.
+  void PlaceFolder(const std::string& folder) {
+#ifdef _WIN32
+    ASSERT_TRUE(CreateDirectoryW(Path(folder).c_str(), nullptr)) << folder;
+#else
+    winsim::AddFolder(winsim::Utf8(Path(folder)));
 #endif
   }
 
@@ -85,17 +102,38 @@ class ScratchFolder {
 #ifndef _WIN32
   static int __cdecl Answer() { return 42; }
 #endif
-  void Remove() {
 #ifdef _WIN32
+  static WideText BesideTests(const char* file) {
+    WCHAR self[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
+    const WideText path(self, length);
+    return path.substr(0, path.find_last_of('\\') + 1) + Wide(file);
+  }
+
+  // `folder` and all in it. A program just ended may hold its file a moment longer.
+  static void RemoveTree(const WideText& folder) {
     WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((folder_ + Wide("\\*")).c_str(), &found);
+    HANDLE search = FindFirstFileW((folder + Wide("\\*")).c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
       do {
-        DeleteFileW((folder_ + Wide("\\") + found.cFileName).c_str());
+        const WideText name = found.cFileName;
+        if (name == Wide(".") || name == Wide("..")) continue;
+        const WideText path = folder + Wide("\\") + name;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+          RemoveTree(path);
+          continue;
+        }
+        for (int attempt = 0; attempt < 50 && !DeleteFileW(path.c_str()); ++attempt) Sleep(100);
       } while (FindNextFileW(search, &found));
       FindClose(search);
     }
-    RemoveDirectoryW(folder_.c_str());
+    RemoveDirectoryW(folder.c_str());
+  }
+#endif
+
+  void Remove() {
+#ifdef _WIN32
+    RemoveTree(folder_);
 #endif
   }
 

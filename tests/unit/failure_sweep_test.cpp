@@ -90,6 +90,9 @@ std::set<std::string> ReleaseFunctionOf(HandleKind kind) {
       return {"DeleteObject"};
     case HandleKind::DeviceContext:
       return {"DeleteDC", "ReleaseDC", "EndPaint"};
+    case HandleKind::Process:
+    case HandleKind::Thread:
+      return {"CloseHandle"};
   }
   return {};
 }

@@ -47,12 +47,13 @@ TEST_F(LibraryEntryTest, AttachSettlesAndDetachReleases) {
   EXPECT_EQ(startup.module, ownModule);
   EXPECT_NE(startup.resourceModule, nullptr);
 
+  winsim::AddFile("C:\\Program Files\\Tarvex\\cleanup.exe");
   startup.SetExitCommand("cleanup.exe /quiet", SW_HIDE);
   EXPECT_EQ(RunLibraryEntry(startup, ownModule, DLL_PROCESS_DETACH), TRUE);
   EXPECT_EQ(startup.module, nullptr);
-  ASSERT_EQ(winsim::WinExecCalls().size(), 1u);
-  EXPECT_EQ(winsim::WinExecCalls()[0].commandLine, "cleanup.exe /quiet");
-  EXPECT_EQ(winsim::WinExecCalls()[0].show, static_cast<UINT>(SW_HIDE));
+  ASSERT_EQ(winsim::ProcessesStarted().size(), 1u);
+  EXPECT_EQ(winsim::ProcessesStarted()[0].commandLine, "cleanup.exe /quiet");
+  EXPECT_EQ(winsim::ProcessesStarted()[0].show, WORD{SW_HIDE});
 }
 
 TEST_F(LibraryEntryTest, DetachRunsTheExitCommandAfterReleasingTheResourceLibrary) {
@@ -204,13 +205,14 @@ TEST_F(LibraryEntryTest, DatesInsideTheRangePass) {
 // ---- the exit command
 
 TEST_F(LibraryEntryTest, ExitCommandIsCutTo511Characters) {
-  std::string longCommand(700, 'x');
+  winsim::AddFile("C:\\Tools\\cleanup.exe");
+  std::string longCommand = "C:\\Tools\\cleanup.exe " + std::string(700, 'x');
   const char* stored = startup.SetExitCommand(longCommand.c_str(), SW_SHOW);
   EXPECT_EQ(stored, startup.exitCommand);
   EXPECT_EQ(std::strlen(stored), 511u);
   startup.RunExitCommand();
-  ASSERT_EQ(winsim::WinExecCalls().size(), 1u);
-  EXPECT_EQ(winsim::WinExecCalls()[0].commandLine, std::string(511, 'x'));
+  ASSERT_EQ(winsim::ProcessesStarted().size(), 1u);
+  EXPECT_EQ(winsim::ProcessesStarted()[0].commandLine, longCommand.substr(0, 511));
 }
 
 TEST_F(LibraryEntryTest, EmptyOrNullCommandRunsNothing) {
@@ -221,16 +223,17 @@ TEST_F(LibraryEntryTest, EmptyOrNullCommandRunsNothing) {
   startup.SetExitCommand("second.exe", SW_SHOW);
   EXPECT_STREQ(startup.SetExitCommand(nullptr, SW_SHOW), "");
   startup.RunExitCommand();
-  EXPECT_TRUE(winsim::WinExecCalls().empty());
+  EXPECT_EQ(winsim::CallCount("WinExec"), 0);
 }
 
 TEST_F(LibraryEntryTest, LastExitCommandWins) {
+  winsim::AddFile("C:\\Program Files\\Tarvex\\second.exe");
   startup.SetExitCommand("first.exe", SW_SHOW);
   startup.SetExitCommand("second.exe", SW_HIDE);
   startup.RunExitCommand();
-  ASSERT_EQ(winsim::WinExecCalls().size(), 1u);
-  EXPECT_EQ(winsim::WinExecCalls()[0].commandLine, "second.exe");
-  EXPECT_EQ(winsim::WinExecCalls()[0].show, static_cast<UINT>(SW_HIDE));
+  ASSERT_EQ(winsim::ProcessesStarted().size(), 1u);
+  EXPECT_EQ(winsim::ProcessesStarted()[0].commandLine, "second.exe");
+  EXPECT_EQ(winsim::ProcessesStarted()[0].show, WORD{SW_HIDE});
 }
 
 TEST_F(LibraryEntryTest, AFailedExitCommandIsIgnored) {

@@ -124,6 +124,7 @@ typedef INT_PTR(CALLBACK* DLGPROC)(HWND, UINT, WPARAM, LPARAM);
 #define ERROR_CONTROL_ID_NOT_FOUND 1421L
 #define ERROR_KEY_DELETED 1018L
 #define ERROR_NO_UNICODE_TRANSLATION 1113L
+#define ERROR_FILENAME_EXCED_RANGE 206L
 
 #define ERROR_MR_MID_NOT_FOUND 317L
 
@@ -200,6 +201,7 @@ typedef struct _TIME_ZONE_INFORMATION {
 LPSTR WINAPI GetCommandLineA();
 void WINAPI GetLocalTime(LPSYSTEMTIME time);
 DWORD WINAPI GetTimeZoneInformation(LPTIME_ZONE_INFORMATION zone);
+// CreateProcessA with the show state, then a wait until the program is idle.
 UINT WINAPI WinExec(LPCSTR commandLine, UINT show);
 [[noreturn]] void WINAPI ExitProcess(UINT exitCode);
 UINT WINAPI GetACP();
@@ -243,6 +245,17 @@ typedef struct _WIN32_FIND_DATAW {
 
 HANDLE WINAPI FindFirstFileW(LPCWSTR fileName, LPWIN32_FIND_DATAW findData);
 BOOL WINAPI FindClose(HANDLE findFile);
+
+#define INVALID_FILE_ATTRIBUTES ((DWORD)-1)
+#define FILE_ATTRIBUTE_DIRECTORY 0x10
+#define FILE_ATTRIBUTE_ARCHIVE 0x20
+// A file has FILE_ATTRIBUTE_ARCHIVE, a folder FILE_ATTRIBUTE_DIRECTORY, as Wine gives them.
+DWORD WINAPI GetFileAttributesA(LPCSTR fileName);
+// With a null path: the application's folder, the current folder, the system
+// folders; a name with a path is that file. `extension` is added to a name
+// whose last part has none. A folder is found as a file is.
+DWORD WINAPI SearchPathA(LPCSTR path, LPCSTR fileName, LPCSTR extension, DWORD bufferLength, LPSTR buffer,
+                         LPSTR* filePart);
 
 #define RT_STRING MAKEINTRESOURCEA(6)
 #define RT_BITMAP MAKEINTRESOURCEA(2)
@@ -332,6 +345,46 @@ LSTATUS WINAPI RegQueryInfoKeyA(HKEY key, LPSTR keyClass, LPDWORD classLength, L
 LSTATUS WINAPI RegDeleteValueA(HKEY key, LPCSTR valueName);
 LSTATUS WINAPI RegDeleteTreeA(HKEY key, LPCSTR subKey);
 
+// ---------------------------------------------------------------- processes
+#define STARTF_USESHOWWINDOW 0x00000001
+
+typedef struct _STARTUPINFOA {
+  DWORD cb;
+  LPSTR lpReserved;
+  LPSTR lpDesktop;
+  LPSTR lpTitle;
+  DWORD dwX;
+  DWORD dwY;
+  DWORD dwXSize;
+  DWORD dwYSize;
+  DWORD dwXCountChars;
+  DWORD dwYCountChars;
+  DWORD dwFillAttribute;
+  DWORD dwFlags;
+  WORD wShowWindow;
+  WORD cbReserved2;
+  LPBYTE lpReserved2;
+  HANDLE hStdInput;
+  HANDLE hStdOutput;
+  HANDLE hStdError;
+} STARTUPINFOA, *LPSTARTUPINFOA;
+
+typedef struct _PROCESS_INFORMATION {
+  HANDLE hProcess;
+  HANDLE hThread;
+  DWORD dwProcessId;
+  DWORD dwThreadId;
+} PROCESS_INFORMATION, *LPPROCESS_INFORMATION;
+
+// Finds the program as the system does (control_process.h), starts nothing
+// of it but a record, and hands out a process and a thread handle.
+BOOL WINAPI CreateProcessA(LPCSTR applicationName, LPSTR commandLine, LPSECURITY_ATTRIBUTES processAttributes,
+                           LPSECURITY_ATTRIBUTES threadAttributes, BOOL inheritHandles, DWORD creationFlags,
+                           LPVOID environment, LPCSTR currentDirectory, LPSTARTUPINFOA startupInfo,
+                           LPPROCESS_INFORMATION processInformation);
+// Process and thread handles only.
+BOOL WINAPI CloseHandle(HANDLE object);
+
 // ---------------------------------------------------------------- windows, messages, dialogs
 typedef struct tagSIZE {
   LONG cx;
@@ -393,6 +446,7 @@ typedef struct tagWNDCLASSA {
 #define SW_HIDE 0
 #define SW_SHOWNORMAL 1
 #define SW_SHOW 5
+#define SW_SHOWMINNOACTIVE 7
 
 #define WM_CREATE 0x0001
 #define WM_DESTROY 0x0002

@@ -118,8 +118,19 @@ HGDIOBJ StockObject(int index);
 // What lies at `path` (modules.cpp): nothing, a plain file or a module image.
 enum class FileKind { None, Plain, Module };
 FileKind FileAt(const std::u16string& path);
+// Whether a folder lies at the full name `path`: one added empty, or one that
+// holds a file or the host executable (modules.cpp).
+bool FolderAt(const std::u16string& path);
 // The host executable's folder, with its last backslash (modules.cpp).
 std::u16string HostFolder();
+// `name` as GetFullPathName gives it: from the current folder (the host's)
+// when relative, "/" as "\", "." and ".." taken out, and the last part
+// without trailing spaces and dots (file_search.cpp).
+std::u16string FullPathName(const std::u16string& name);
+// What SearchPathA finds for `name` with `extension` (may be null) along
+// the default search path: a file's or a folder's full name, or empty
+// (file_search.cpp).
+std::u16string SearchFile(const std::u16string& name, const std::u16string* extension);
 // The DIB bytes of bitmap resource `name` of a loaded module, or null (modules.cpp).
 const std::vector<BYTE>* FindBitmapResource(HMODULE handle, LPCSTR name);
 

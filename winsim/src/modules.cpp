@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <memory>
+#include <set>
 
 namespace winsim {
 namespace {
@@ -36,6 +37,7 @@ struct ModuleState {
   std::u16string hostPath = u"C:\\Program Files\\Tarvex\\host.exe";
   std::unique_ptr<Module> host;
   std::map<std::u16string, std::unique_ptr<Module>> files;  // by FileKey; null: a plain file
+  std::set<std::u16string> folders;                         // empty ones, by FileKey with a final backslash
   std::vector<std::unique_ptr<Module>> preloaded;
   std::vector<std::unique_ptr<Resource>> resources;
   std::vector<std::unique_ptr<FindHandle>> findHandles;
@@ -124,6 +126,9 @@ bool FolderExists(const std::u16string& folderKey) {
   if (folderKey.empty() || FileKey(State().hostPath).compare(0, folderKey.size(), folderKey) == 0) return true;
   for (const auto& entry : State().files) {
     if (entry.first.compare(0, folderKey.size(), folderKey) == 0) return true;
+  }
+  for (const std::u16string& folder : State().folders) {
+    if (folder.compare(0, folderKey.size(), folderKey) == 0) return true;
   }
   return false;
 }
@@ -217,6 +222,8 @@ void AddFile(const std::string& path) { State().files[FileKey(detail::Utf8ToWide
 
 void RemoveFile(const std::string& path) { State().files.erase(FileKey(detail::Utf8ToWide(path))); }
 
+void AddFolder(const std::string& path) { State().folders.insert(FileKey(detail::Utf8ToWide(path)) + u"\\"); }
+
 HMODULE AddLoadedModule(const std::string& path, ModuleImage image) {
   auto module = std::make_unique<Module>();
   module->path = detail::Utf8ToWide(path);
@@ -258,6 +265,8 @@ FileKind FileAt(const std::u16string& path) {
   if (found == State().files.end()) return FileKind::None;
   return found->second ? FileKind::Module : FileKind::Plain;
 }
+
+bool FolderAt(const std::u16string& path) { return FolderExists(FileKey(path) + u"\\"); }
 
 std::u16string HostFolder() {
   const std::u16string& host = State().hostPath;

@@ -1,5 +1,5 @@
 // Process-wide simulated state: call log, injected failures, command line,
-// clock, code page, WinExec, ExitProcess, debug output and message boxes.
+// clock, code page, ExitProcess, debug output and message boxes.
 #include "internal.h"
 
 #include <cstdio>
@@ -28,12 +28,11 @@ struct InjectedFailure {
 struct ProcessState {
   std::vector<std::string> calls;
   std::map<std::string, InjectedFailure> failures;
-  int live[7] = {};
+  int live[9] = {};
   std::string commandLine = "\"C:\\Program Files\\Tarvex\\host.exe\"";
   SYSTEMTIME localTime = {2026, 12, 1, 7, 12, 0, 0, 0};
   TimeZone zone;
   UINT codePage = 1252;
-  std::vector<WinExecCall> winExecCalls;
   std::vector<std::string> debugOutput;
   std::vector<std::string> classicDebugOutput;
   std::vector<int> messageBoxAnswers;
@@ -65,50 +64,6 @@ WORD DayOfWeek(int year, int month, int day) {
   if (month < 1 || month > 12) return 0;
   if (month < 3) --year;
   return static_cast<WORD>((year + year / 4 - year / 100 + year / 400 + kOffsets[month - 1] + day) % 7);
-}
-
-bool EndsWithIgnoringCase(const std::u16string& text, const std::u16string& end) {
-  if (text.size() < end.size()) return false;
-  for (size_t i = 0; i < end.size(); ++i) {
-    char16_t a = text[text.size() - end.size() + i];
-    if (a >= u'A' && a <= u'Z') a = static_cast<char16_t>(a - u'A' + u'a');
-    if (a != end[i]) return false;
-  }
-  return true;
-}
-
-// What WinExec answers for `commandLine`: the program is the quoted text at
-// its start, or its first word.
-UINT StartProgram(const std::string& commandLine) {
-  std::string program;
-  if (!commandLine.empty() && commandLine[0] == '"') {
-    program = commandLine.substr(1, commandLine.find('"', 1) - 1);
-  } else {
-    program = commandLine.substr(0, commandLine.find_first_of(" \t"));
-  }
-  if (program.empty()) return ERROR_FILE_NOT_FOUND;
-  std::u16string name = detail::AnsiToWide(program);
-  const size_t lastSeparator = name.find_last_of(u"\\/:");
-  if (name.find(u'.', lastSeparator == std::u16string::npos ? 0 : lastSeparator) == std::u16string::npos) {
-    name += u".exe";
-  }
-  std::vector<std::u16string> candidates;
-  if (lastSeparator != std::u16string::npos) {
-    candidates.push_back(name);
-  } else {
-    candidates = {detail::HostFolder() + name, u"C:\\Windows\\System32\\" + name, u"C:\\Windows\\" + name};
-  }
-  for (const std::u16string& candidate : candidates) {
-    switch (detail::FileAt(candidate)) {
-      case detail::FileKind::None:
-        continue;
-      case detail::FileKind::Plain:
-        return EndsWithIgnoringCase(candidate, u".exe") ? 33 : ERROR_BAD_FORMAT;
-      case detail::FileKind::Module:
-        return ERROR_BAD_FORMAT;
-    }
-  }
-  return ERROR_FILE_NOT_FOUND;
 }
 
 }  // namespace
@@ -222,7 +177,6 @@ void SetTimeZone(const TimeZone& zone) { State().zone = zone; }
 
 void SetAnsiCodePage(UINT codePage) { State().codePage = codePage; }
 
-const std::vector<WinExecCall>& WinExecCalls() { return State().winExecCalls; }
 const std::vector<std::string>& DebugOutput() { return State().debugOutput; }
 const std::vector<std::string>& ClassicDebugOutput() { return State().classicDebugOutput; }
 
@@ -315,15 +269,6 @@ DWORD WINAPI GetTimeZoneInformation(LPTIME_ZONE_INFORMATION zone) {
   zone->StandardBias = set.standardBias;
   zone->DaylightBias = set.daylightBias;
   return set.inForce;
-}
-
-UINT WINAPI WinExec(LPCSTR commandLine, UINT show) {
-  const winsim::detail::ApiLock apiLock;
-  if (EnterCall("WinExec")) return ERROR_FILE_NOT_FOUND;
-  const std::string line = commandLine ? commandLine : "";
-  const UINT result = winsim::StartProgram(line);
-  winsim::State().winExecCalls.push_back({line, show, result});
-  return result;
 }
 
 void WINAPI Sleep(DWORD milliseconds) {

@@ -43,6 +43,9 @@ HMODULE HostModule();
 void AddModuleFile(const std::string& path, ModuleImage image);
 // Puts a plain file (not loadable) at `path`.
 void AddFile(const std::string& path);
+// Puts an empty folder at `path`. A folder that holds a file, or the host
+// executable, exists without one; the current folder is the host's.
+void AddFolder(const std::string& path);
 void RemoveFile(const std::string& path);
 
 // A module that is already loaded (the start-up library itself, as the loader

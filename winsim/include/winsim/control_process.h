@@ -1,5 +1,5 @@
 // Process-wide simulated state: reset, call log, injected failures, command
-// line, clock, code page, WinExec, debug output, message boxes.
+// line, clock, code page, processes started, debug output, message boxes.
 #pragma once
 
 #include <windows.h>
@@ -35,7 +35,17 @@ std::vector<std::string> Violations();
 void ClearViolations();
 
 // ---- live handles, for leak checks
-enum class HandleKind { RegistryKey, Module, FindHandle, GlobalMemory, Window, GdiObject, DeviceContext };
+enum class HandleKind {
+  RegistryKey,
+  Module,
+  FindHandle,
+  GlobalMemory,
+  Window,
+  GdiObject,
+  DeviceContext,
+  Process,  // CreateProcessA's process and thread handles
+  Thread
+};
 int LiveHandles(HandleKind kind);
 
 // ---- command line, clock, code page
@@ -54,18 +64,23 @@ struct TimeZone {
 void SetTimeZone(const TimeZone& zone);
 void SetAnsiCodePage(UINT codePage);  // default 1252
 
-// ---- WinExec
-// A program named with a path is that file; a bare name is looked for in the
-// host executable's folder, then in C:\Windows\System32 and C:\Windows
-// (".exe" added to a name without extension). A plain file whose name ends
-// in ".exe" starts; a module image or another file is no program.
-struct WinExecCall {
-  std::string commandLine;
-  UINT show;
-  UINT result;  // above 31 when started; ERROR_FILE_NOT_FOUND or ERROR_BAD_FORMAT
+// ---- processes started (CreateProcessA, WinExec)
+// The program is the application name's file when one is given (no search,
+// no extension added). Without one it is the quoted name at the start of the
+// command line, else the first reading of the line up to a space or tab, then
+// up to the next, and so on, that names a file: each looked for as
+// SearchPathA looks with ".exe", then without, a reading that finds a folder
+// naming none. A plain file whose name ends in ".exe" starts; a module image
+// or another file is no program (ERROR_BAD_EXE_FORMAT). Nothing runs.
+struct StartedProcess {
+  std::string applicationName;  // as given, empty for none
+  std::string commandLine;      // as given
+  std::string program;          // the file started, its full name in UTF-8
+  DWORD startupFlags;           // what the program's GetStartupInfoA gives: dwFlags
+  WORD show;                    // and wShowWindow
+  bool waitedUntilIdle;         // the caller waited for the program to become idle, as WinExec does
 };
-// Every WinExec call that was not made to fail, started or not.
-const std::vector<WinExecCall>& WinExecCalls();
+const std::vector<StartedProcess>& ProcessesStarted();
 
 // ---- OutputDebugStringA and OutputDebugStringW
 // With no debug-output viewer listening, each line leaves the last error at
