@@ -20,8 +20,7 @@ LogoStartup::LogoStartup()
       language(0),
       resourceModule(nullptr),
       resourceIdLookup(nullptr),
-      exitCommand(),
-      exitShowCommand(SW_SHOWNORMAL),
+      exitCommands(),
       resourcePath() {
   CopyBoundedText(title, "Tarvex 4.0", sizeof title);
   g_startup = this;

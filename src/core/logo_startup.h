@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "core/bounded_text.h"
+#include "core/exit_commands.h"
 #include "logo/logo_window.h"
 #include "settings/reg_key.h"
 
@@ -47,9 +48,10 @@ class LogoStartup {
   // Ends the process with exit code 2, after the "MSG_BAD_TIME" message, when
   // the local clock cannot be held as 32-bit calendar time.
   void CheckClock();
-  // Keeps at most 511 characters of `command` for process detach; a null
-  // command clears it. Returns the stored copy.
+  // ExitCommands::Set: any thread, any time; the copy returned stays valid
+  // until the unload.
   const char* SetExitCommand(const char* command, int show);
+  // Starts the last command set, once.
   void RunExitCommand();
 
   // ---- command line (core/command_line.cpp); 1 for yes, 0 for no
@@ -112,8 +114,7 @@ class LogoStartup {
   int language;                          // interface language number, 0 English
   HMODULE resourceModule;                // where strings, bitmaps and the mode dialog come from
   ResourceIdLookup resourceIdLookup;     // the resource module's "GetResourceID", or null
-  char exitCommand[kTextSize];           // run at process detach when not empty
-  int exitShowCommand;                   // show state for exitCommand
+  ExitCommands exitCommands;             // started at process detach; copies freed there
   // Where the resource library's full name is built: a name of any folder is
   // up to 64 KiB, too much for the stack of the loader's call.
   WCHAR resourcePath[kLongPathSize];

@@ -58,5 +58,7 @@ void LogoStartup::OnProcessDetach(bool processEnding) {
   logo_.ReleaseAtUnload();
   FreeResourceLibrary();
   RunExitCommand();
+  // No copy a host was handed may be read after the unload.
+  exitCommands.Release();
   module = nullptr;
 }
