@@ -54,6 +54,7 @@ struct DebugOutputMonitor {
   HANDLE started;
   const char* view;
 };
+DebugOutputMonitor g_monitor;
 
 DWORD WINAPI MonitorDebugOutput(LPVOID param) {
   auto* monitor = static_cast<DebugOutputMonitor*>(param);
@@ -63,8 +64,9 @@ DWORD WINAPI MonitorDebugOutput(LPVOID param) {
     DWORD writer = 0;
     std::memcpy(&writer, monitor->view, sizeof writer);
     std::string text(monitor->view + sizeof writer, strnlen(monitor->view + sizeof writer, 4096 - sizeof writer));
-    SetEvent(monitor->bufferReady);
+    // Kept before the buffer is free again: a free buffer means every line is kept.
     if (writer == GetCurrentProcessId()) Keep(&g_classicLines, &g_classicCount, text);
+    SetEvent(monitor->bufferReady);
   }
 }
 
@@ -83,7 +85,7 @@ std::string AnsiAsUtf8(const std::string& text) {
 bool StartDebugOutputMonitor(bool keepLines) {
   InitializeCriticalSection(&g_lock);
   g_keepLines = keepLines;
-  static DebugOutputMonitor monitor;
+  DebugOutputMonitor& monitor = g_monitor;
   monitor.bufferReady = CreateEventA(nullptr, FALSE, TRUE, "DBWIN_BUFFER_READY");
   if (monitor.bufferReady == nullptr || GetLastError() == ERROR_ALREADY_EXISTS) return false;
   monitor.dataReady = CreateEventA(nullptr, FALSE, FALSE, "DBWIN_DATA_READY");
@@ -98,6 +100,12 @@ bool StartDebugOutputMonitor(bool keepLines) {
   WaitForSingleObject(monitor.started, INFINITE);
   CloseHandle(monitor.started);
   return true;
+}
+
+void WaitForDebugOutputTaken() {
+  if (g_monitor.view == nullptr) return;
+  // The buffer is free once the monitor has kept the last line; free it again for the next writer.
+  if (WaitForSingleObject(g_monitor.bufferReady, 1000) == WAIT_OBJECT_0) SetEvent(g_monitor.bufferReady);
 }
 
 std::vector<std::string> DebugOutputLines() {

@@ -14,6 +14,11 @@
 // where keeping thousands would grow the process and hide what the library holds.
 bool StartDebugOutputMonitor(bool keepLines);
 
+// Returns once the monitor has taken every classic line written so far (at
+// most a second): a writer does not wait for the reader, and the unload's
+// lines come just before the report.
+void WaitForDebugOutputTaken();
+
 // The lines of this process so far, in UTF-8, line ends removed: the Unicode
 // ones when any arrived, else the classic ones, where a character the ANSI
 // code page lacks arrives as '?'.

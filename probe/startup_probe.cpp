@@ -253,6 +253,7 @@ HMODULE ReportLoad(JsonWriter& json, const Options& options, RunRecord* run) {
 // The library's lines as the monitor caught them, then the notes and the problems.
 void ReportVerdict(JsonWriter& json, bool monitoring, const Options& options, RunRecord* run,
                    std::vector<std::string>* notes, std::vector<std::string>* problems) {
+  if (monitoring) WaitForDebugOutputTaken();
   if (monitoring) json.Field("diagnosticLineCount", DebugOutputLineCount());
   if (monitoring && options.cycles == 0) {
     run->diagnosticsSeen = true;
