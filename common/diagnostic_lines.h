@@ -76,5 +76,6 @@
 #define TARVEX_DIAG_EXIT_QUOTE_OPEN TARVEX_DIAG_EXIT_NOT_STARTED "the quote before its program is not closed"
 // the command line
 #define TARVEX_DIAG_EXIT_NO_PROGRAM_FORMAT TARVEX_DIAG_EXIT_NOT_STARTED "no program found for %s"
+#define TARVEX_DIAG_EXIT_TOO_LONG_FORMAT TARVEX_DIAG_EXIT_NOT_STARTED "a program's full name is too long in %s"
 // the program as named or found, then the command line
 #define TARVEX_DIAG_EXIT_STARTED_FORMAT TARVEX_DIAG_EXIT_COMMAND "started: program %s, command line %s"

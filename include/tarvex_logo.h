@@ -76,9 +76,22 @@ TARVEX_LOGO_API int __cdecl LogoGetEdition(void);
  *     closed or asked to close already: nothing; 0. */
 TARVEX_LOGO_API int __cdecl LogoClose(void);
 
-/* Ordinal 8, no exported name: keeps a copy of `command` (at most 511
- * characters; NULL or "" cancels) to be started with WinExec(command, show)
- * when the library unloads. Returns the library's copy. */
+/* Ordinal 8, no exported name: keeps a copy of `command` (ANSI, at most 511
+ * characters; NULL or "" cancels) to be started when the library unloads,
+ * with `show` as its show state (SW_HIDE, SW_SHOWNORMAL, ...). It starts as
+ * WinExec(command, show) would start it, but the unload never waits for it:
+ * the program may wait for the host to end. Quote the program's path:
+ *   LogoSetExitCommand("\"C:\\Program Files\\Tarvex\\update.exe\" /quiet", SW_SHOWNORMAL);
+ * An unquoted line is read as the system reads it, up to each space or tab in
+ * turn. When exactly one of those readings names a program, that program is
+ * started by its full name; when two do (C:\Program.exe before
+ * C:\Program Files\...), when none does, or when a quote opens the line and
+ * none closes it, nothing starts, and the library's diagnostics say why.
+ * Whether the command started is not reported to the host.
+ * Any thread may call it; the last call wins. Returns the library's copy,
+ * which stays valid and unchanged until the library is unloaded, whatever
+ * later calls set; NULL when no memory could be had for the copy (the
+ * earlier command then stays). */
 TARVEX_LOGO_API const char* __cdecl LogoSetExitCommand(const char* command, int show);
 
 /* Ordinal 12, "BeforeInitHelmex": fills `names`, an area of 2 x 260 bytes,

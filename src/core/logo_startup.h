@@ -51,7 +51,8 @@ class LogoStartup {
   // ExitCommands::Set: any thread, any time; the copy returned stays valid
   // until the unload.
   const char* SetExitCommand(const char* command, int show);
-  // Starts the last command set, once.
+  // Starts the last command set, once, without waiting for it: the one
+  // program it names, or none, with a diagnostics line that says why.
   void RunExitCommand();
 
   // ---- command line (core/command_line.cpp); 1 for yes, 0 for no

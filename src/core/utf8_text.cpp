@@ -88,3 +88,9 @@ void CopyPathAsUtf8(char* buffer, size_t size, const WCHAR* path) {
   AppendRange(buffer, &used, size - 1, path, tailStart, count);
   buffer[used] = '\0';
 }
+
+void CopyAnsiPathAsUtf8(char* buffer, size_t size, const char* path) {
+  WCHAR wide[512];
+  if (MultiByteToWideChar(CP_ACP, 0, path, -1, wide, 512) <= 0) wide[0] = 0;
+  CopyPathAsUtf8(buffer, size, wide);
+}

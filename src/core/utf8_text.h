@@ -16,3 +16,7 @@ int CopyUtf16AsUtf8(char* buffer, size_t size, const WCHAR* text);
 // beginning and its end around "...", so that the file's own name stays
 // readable. `size` is at least 16 bytes.
 void CopyPathAsUtf8(char* buffer, size_t size, const WCHAR* path);
+
+// The same for an ANSI text of at most 511 characters, read in the system's
+// ANSI code page (a host's command line).
+void CopyAnsiPathAsUtf8(char* buffer, size_t size, const char* path);

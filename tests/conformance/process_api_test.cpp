@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/program_start.h"
 #include "guarded_buffer.h"
 #include "platform_test.h"
 #include "scratch_folder.h"
@@ -321,6 +322,19 @@ TEST_F(ProcessApi, CreateProcessStartsTheFirstReadingThatNamesAProgram) {
     EXPECT_FALSE(CloseHandle(started.hProcess)) << "closed twice: " << row.what;
     EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_HANDLE)) << row.what;
   }
+}
+
+// The exit command's start gives its program what WinExec gives, without the wait.
+TEST_F(ProcessApi, AStartWithoutWaitingHandsOnTheShowStateAsWinExecDoes) {
+  ScratchFolder folder("startup");
+  folder.PlaceProgram("by winexec.exe");
+  folder.PlaceProgram("without waiting.exe");
+  const std::string in = Narrow(folder.Path()) + "\\";
+  EXPECT_GT(WinExec(("\"" + in + "by winexec.exe\"").c_str(), SW_SHOWMINNOACTIVE), 31u);
+  const std::string byWinExec = StartReport(in + "by winexec.exe");
+  EXPECT_EQ(byWinExec, "flags 1 show 7\n");
+  EXPECT_TRUE(StartWithoutWaiting(nullptr, ("\"" + in + "without waiting.exe\"").c_str(), SW_SHOWMINNOACTIVE));
+  EXPECT_EQ(StartReport(in + "without waiting.exe"), byWinExec);
 }
 
 TEST_F(ProcessApi, ExitProcessEndsAtOnceWithItsCode) {

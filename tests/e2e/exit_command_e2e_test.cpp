@@ -83,6 +83,7 @@ TEST_F(ExitCommandE2eTest, AnUpdaterThatWaitsForTheHostNeitherHoldsTheUnloadNorI
   // A generous bound, not a speed goal: the unload takes milliseconds, and
   // waiting for the updater to become idle held it for 30 s.
   EXPECT_LT(run.report["unloadMs"].number, 5000) << run.out;
+  RecordProperty("unloadMs", static_cast<int>(run.report["unloadMs"].number));
   // It ran once the host had ended, with the host's line and show state.
   EXPECT_EQ(WhatRan(updater, 20000), command + "\nflags 1 show 7\n");
 }

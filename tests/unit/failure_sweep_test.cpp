@@ -20,10 +20,11 @@ using winsim::HandleKind;
 
 const char kDefaults[] = "Software\\Pellix\\Tarvex\\4.0\\New User Defaults";
 const char kOwnModulePath[] = "C:\\Program Files\\Tarvex\\TarvexLogo.dll";
+const char kExitProgram[] = "C:\\Program Files\\Tarvex\\Tools\\update.exe";
 
 // A machine with defaults, a user who has started before, resource libraries
-// in two languages with a logo and the mode dialog, and a code page that makes
-// the language question appear.
+// in two languages with a logo and the mode dialog, a code page that makes
+// the language question appear, and the host's exit command.
 HMODULE PrepareTypicalMachine() {
   winsim::Reset();
   winsim::SetHostExecutablePath(language_test::kHostPath);
@@ -54,6 +55,7 @@ HMODULE PrepareTypicalMachine() {
     image.dialogs[152] = winsim::DialogTemplate{"Tarvex 4.0", {391, 392, 397, IDCANCEL}};
     winsim::AddModuleFile(language_test::LibraryPathFor(language), image);
   }
+  winsim::AddFile(kExitProgram);
   winsim::QueueMessageBoxAnswer(IDYES);
   winsim::QueueDialogClick(392);
   return winsim::AddLoadedModule(kOwnModulePath);
@@ -105,6 +107,7 @@ struct Outcome {
 Outcome RunStartAndShutdown(HMODULE ownModule) {
   ProductStartup startup;
   RunLibraryEntry(startup, ownModule, DLL_PROCESS_ATTACH);
+  startup.SetExitCommand("C:\\Program Files\\Tarvex\\Tools\\update.exe /quiet", SW_HIDE);
   Outcome outcome{startup.edition, startup.mode};
   RunLibraryEntry(startup, ownModule, DLL_PROCESS_DETACH);
   return outcome;
@@ -145,7 +148,7 @@ TEST(FailureSweep, EveryPlatformCallMayFailWithoutHarm) {
     // Nothing left open, but for what the platform itself refused to release.
     for (HandleKind kind : {HandleKind::RegistryKey, HandleKind::Module, HandleKind::FindHandle,
                             HandleKind::GlobalMemory, HandleKind::Window, HandleKind::GdiObject,
-                            HandleKind::DeviceContext}) {
+                            HandleKind::DeviceContext, HandleKind::Process, HandleKind::Thread}) {
       if (ReleaseFunctionOf(kind).count(function)) continue;
       EXPECT_EQ(winsim::LiveHandles(kind), 0) << where << ": handles of kind " << static_cast<int>(kind);
     }
@@ -172,7 +175,8 @@ TEST(FailureSweep, EveryPlatformCallMayFailWithoutHarm) {
   EXPECT_EQ(failurePoints, static_cast<int>(calls.size()));
   // The sweep reached every subsystem's platform calls.
   for (const char* function : {"RegEnumValueA", "LoadLibraryW", "MessageBoxA", "DialogBoxParamA", "CreateWindowExA",
-                               "CreatePalette", "CreateDIBitmap", "BitBlt", "CreateFontA"}) {
+                               "CreatePalette", "CreateDIBitmap", "BitBlt", "CreateFontA", "SearchPathA",
+                               "CreateProcessA"}) {
     EXPECT_TRUE(functionsSwept.count(function)) << function << " was never called";
   }
   RecordProperty("failurePoints", failurePoints);

@@ -51,11 +51,13 @@ TEST_F(LibraryEntryTest, AttachSettlesAndDetachReleases) {
   EXPECT_EQ(RunLibraryEntry(startup, ownModule, DLL_PROCESS_DETACH), TRUE);
   EXPECT_EQ(startup.module, nullptr);
   ASSERT_EQ(winsim::ProcessesStarted().size(), 1u);
+  EXPECT_EQ(winsim::ProcessesStarted()[0].program, "C:\\Program Files\\Tarvex\\cleanup.exe");
   EXPECT_EQ(winsim::ProcessesStarted()[0].commandLine, "cleanup.exe /quiet");
   EXPECT_EQ(winsim::ProcessesStarted()[0].show, WORD{SW_HIDE});
 }
 
-TEST_F(LibraryEntryTest, DetachRunsTheExitCommandAfterReleasingTheResourceLibrary) {
+TEST_F(LibraryEntryTest, DetachStartsTheExitCommandAfterReleasingTheResourceLibrary) {
+  winsim::AddFile("C:\\Program Files\\Tarvex\\after.exe");
   winsim::AddModuleFile("C:\\Program Files\\Tarvex\\OxaRes0.dll", winsim::ModuleImage{});
   RunLibraryEntry(startup, ownModule, DLL_PROCESS_ATTACH);
   startup.SetExitCommand("after.exe", SW_SHOWNORMAL);
@@ -64,7 +66,7 @@ TEST_F(LibraryEntryTest, DetachRunsTheExitCommandAfterReleasingTheResourceLibrar
   const auto& calls = winsim::Calls();
   const auto released = std::find(calls.begin(), calls.end(), "FreeLibrary");
   ASSERT_NE(released, calls.end());
-  EXPECT_NE(std::find(released, calls.end(), "WinExec"), calls.end());
+  EXPECT_NE(std::find(released, calls.end(), "CreateProcessA"), calls.end());
 }
 
 // The process ending: its other threads are gone, and their windows with
@@ -201,46 +203,6 @@ TEST_F(LibraryEntryTest, DatesInsideTheRangePass) {
     startup.CheckClock();
   }
   EXPECT_TRUE(winsim::MessageBoxes().empty());
-}
-
-// ---- the exit command
-
-TEST_F(LibraryEntryTest, ExitCommandIsCutTo511Characters) {
-  winsim::AddFile("C:\\Tools\\cleanup.exe");
-  std::string longCommand = "C:\\Tools\\cleanup.exe " + std::string(700, 'x');
-  const char* stored = startup.SetExitCommand(longCommand.c_str(), SW_SHOW);
-  EXPECT_EQ(std::strlen(stored), 511u);
-  startup.RunExitCommand();
-  ASSERT_EQ(winsim::ProcessesStarted().size(), 1u);
-  EXPECT_EQ(winsim::ProcessesStarted()[0].commandLine, longCommand.substr(0, 511));
-}
-
-TEST_F(LibraryEntryTest, EmptyOrNullCommandRunsNothing) {
-  startup.RunExitCommand();
-  startup.SetExitCommand("first.exe", SW_SHOW);
-  startup.SetExitCommand("", SW_SHOW);
-  startup.RunExitCommand();
-  startup.SetExitCommand("second.exe", SW_SHOW);
-  EXPECT_STREQ(startup.SetExitCommand(nullptr, SW_SHOW), "");
-  startup.RunExitCommand();
-  EXPECT_EQ(winsim::CallCount("WinExec"), 0);
-}
-
-TEST_F(LibraryEntryTest, LastExitCommandWins) {
-  winsim::AddFile("C:\\Program Files\\Tarvex\\second.exe");
-  startup.SetExitCommand("first.exe", SW_SHOW);
-  startup.SetExitCommand("second.exe", SW_HIDE);
-  startup.RunExitCommand();
-  ASSERT_EQ(winsim::ProcessesStarted().size(), 1u);
-  EXPECT_EQ(winsim::ProcessesStarted()[0].commandLine, "second.exe");
-  EXPECT_EQ(winsim::ProcessesStarted()[0].show, WORD{SW_HIDE});
-}
-
-TEST_F(LibraryEntryTest, AFailedExitCommandIsIgnored) {
-  winsim::InjectFailure("WinExec");
-  startup.SetExitCommand("missing.exe", SW_SHOW);
-  RunLibraryEntry(startup, ownModule, DLL_PROCESS_DETACH);
-  EXPECT_EQ(startup.module, nullptr);
 }
 
 }  // namespace
