@@ -8,6 +8,8 @@
 
 #include <stdio.h>
 
+#include "report_beside_program.h"
+
 /* The process that started this one, or 0. */
 static DWORD ParentProcessId(void) {
   PROCESSENTRY32 entry;
@@ -28,11 +30,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
   HANDLE host = parent != 0 ? OpenProcess(SYNCHRONIZE, FALSE, parent) : NULL;
   const char* how = "the host had ended";
   STARTUPINFOA startup;
-  char path[MAX_PATH + 8] = "";
-  char whole[MAX_PATH + 8] = "";
   char report[2048];
-  DWORD written = 0;
-  HANDLE file;
   int length;
   (void)instance;
   (void)previous;
@@ -47,14 +45,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
   length = _snprintf(report, sizeof report - 1, "%s\n%s\nflags %lu show %u\n", how, GetCommandLineA(),
                      (unsigned long)startup.dwFlags, (unsigned)startup.wShowWindow);
   if (length < 0) length = (int)sizeof report - 1;
-  if (GetModuleFileNameA(NULL, path, MAX_PATH) == 0) return 1;
-  lstrcpyA(whole, path);
-  lstrcatA(path, ".part");
-  lstrcatA(whole, ".ran");
-  file = CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
-  if (file == INVALID_HANDLE_VALUE) return 1;
-  WriteFile(file, report, (DWORD)length, &written, NULL);
-  CloseHandle(file);
-  /* A reader that sees the file sees it whole. */
-  return MoveFileExA(path, whole, MOVEFILE_REPLACE_EXISTING) ? 0 : 1;
+  return ReportBesideProgram(".ran", report, (DWORD)length);
 }
