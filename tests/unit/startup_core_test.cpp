@@ -77,12 +77,13 @@ TEST_F(LibraryEntryTest, AtProcessExitTheExitCommandRunsFirstAndNothingElseIsTou
   startup.resourceModule = PrepareMainModeLogo(startup, ownModule, image);
   startup.CreateLogoWindow();
   ASSERT_NE(startup.Logo().Window(), nullptr);
+  winsim::AddFile("C:\\Program Files\\Tarvex\\after.exe");
   startup.SetExitCommand("after.exe", SW_HIDE);
   winsim::ClearCalls();
   int processEnding = 0;
   EXPECT_EQ(RunLibraryEntry(startup, ownModule, DLL_PROCESS_DETACH, &processEnding), TRUE);
-  ASSERT_FALSE(winsim::Calls().empty());
-  EXPECT_EQ(winsim::Calls().front(), "WinExec");
+  ASSERT_EQ(winsim::ProcessesStarted().size(), 1u);
+  EXPECT_EQ(winsim::ProcessesStarted()[0].commandLine, "after.exe");
   for (const char* untouched : {"DestroyWindow", "SendMessageTimeoutA", "PostMessageA", "SetWindowLongPtrA",
                                 "DeleteObject", "UnregisterClassA", "FreeLibrary", "GlobalFree"}) {
     EXPECT_EQ(winsim::CallCount(untouched), 0) << untouched;
