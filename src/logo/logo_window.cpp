@@ -260,9 +260,10 @@ void LogoWindow::Show(const LogoSource& source) {
     GetObjectA(bitmap_.get(), sizeof size, &size);
     stretched_ = size.bmWidth != drawSize_.cx || size.bmHeight != drawSize_.cy;
   }
-  // From here a close answers for this logo, window or not.
-  state_ = LogoState::Shown;
   const HWND window = Open(placement, registration);
+  // From here a close answers for this logo, window or not; not before, so
+  // that no close takes the bitmap away while the window is being made.
+  state_ = LogoState::Shown;
   if (window == nullptr) {
     DiagnoseSystemError(GetLastError(), "", TARVEX_DIAG_NO_LOGO "the window for %s could not be created: ", name);
     return;
