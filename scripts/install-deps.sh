@@ -74,7 +74,7 @@ apt_refusal() {
     local answer verdict
     answer=$("$@" 2>&1) && return 0
     verdict=$(grep -E '^E:' <<<"$answer" | tail -n 1 || true)
-    echo "${verdict:-apt-get -s failed}${update_error:+, after apt-get update failed: $update_error}"
+    echo "${verdict:-apt-get -s failed}${update_error:+ (after apt-get update failed: $update_error)}"
 }
 
 # Installed libraries of this machine's own architecture, of a multi-arch
