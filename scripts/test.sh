@@ -163,7 +163,7 @@ sessions=(
 
 # One Wine session: the ctest runs of every build in `builds` with one filter.
 wine_session() {
-    local depth=$1 dpi=$2 flag=$3 labels=$4 preset script="status=0"
+    local depth=$1 dpi=$2 flag=$3 labels=$4 preset script="export GTEST_BRIEF=1; status=0"
     local options=(--depth "$depth" --prefix "$PWD/build/wine/prefix")
     [[ $dpi == - ]] || options+=(--dpi "$dpi")
     echo "test.sh: the Wine session at $depth bits per pixel and ${dpi/#-/96} DPI, $flag $labels ($((SECONDS - started)) s)"
