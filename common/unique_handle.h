@@ -1,7 +1,8 @@
-// The owners every scoped type of the library and the probe is made of.
-// UniqueHandle holds one handle and closes it with its closing function when
-// it goes; it moves, never copies. DcSetting sets one setting of a device
-// context and puts the previous value back into the same device context.
+// The owners every scoped type of the library, the probe, the tests and the
+// benchmarks is made of. UniqueHandle holds one handle and closes it with its
+// closing function when it goes; it moves, never copies. DcSetting sets one
+// setting of a device context and puts the previous value back into the same
+// device context.
 #pragma once
 
 #include <windows.h>
@@ -34,8 +35,14 @@ class UniqueHandle {
     handle_ = handle;
     if (!(old == Empty::Value())) Close(old);
   }
-  // Gives the handle up without closing it.
-  Handle release() {
+  // Closes what it held and gives the place for a function that hands a new
+  // handle out through a pointer; the owner holds what that function writes.
+  Handle* put() {
+    reset();
+    return &handle_;
+  }
+  // Gives the handle up without closing it: the caller owns it from here.
+  [[nodiscard]] Handle release() {
     const Handle held = handle_;
     handle_ = Empty::Value();
     return held;

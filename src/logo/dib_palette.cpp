@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "logo/scoped_gdi.h"
+#include "scoped_gdi.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "logo/logo_drawing.h"
 
-#include "logo/scoped_gdi.h"
+#include "scoped_gdi.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The logo's scale: its DPI and the room the work area leaves.
 #include "logo/logo_scale.h"
 
-#include "logo/scoped_gdi.h"
+#include "scoped_gdi.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "core/bounded_text.h"
 #include "logo/logo_drawing.h"
 #include "logo/logo_scale.h"
-#include "logo/scoped_gdi.h"
+#include "scoped_gdi.h"
 
 // Name of the logo window class.
 extern const char kLogoWindowClassName[];

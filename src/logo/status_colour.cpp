@@ -1,7 +1,7 @@
 // The status line's colour from the logo's own pixels under its band.
 #include "logo/status_colour.h"
 
-#include "logo/scoped_gdi.h"
+#include "scoped_gdi.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cassert>
 
 #include "logo/logo_window.h"
-#include "logo/scoped_gdi.h"
+#include "scoped_gdi.h"
 #include "tarvex_logo.h"
 
 RECT StatusBand(const RECT& client, const LogoScale& scale) {

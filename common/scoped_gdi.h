@@ -1,6 +1,7 @@
-// Scoped owners of the library's GDI and USER handles, global memory and its
-// locks, and the device-context settings it changes: each an alias of
-// UniqueHandle or DcSetting, giving back what it took when its scope ends.
+// Scoped owners of GDI and USER handles, global memory and its locks, and the
+// device-context settings a drawing changes, for the library and the probe:
+// each an alias of UniqueHandle or DcSetting, giving back what it took when
+// its scope ends.
 #pragma once
 
 #include <windows.h>
