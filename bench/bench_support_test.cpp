@@ -17,6 +17,7 @@
 #include "stack_probe.h"
 #include "start_phases.h"
 #include "test_dib.h"
+#include "unique_reg_key.h"
 
 namespace {
 
@@ -67,14 +68,13 @@ TEST_F(FreshRegistry, TypicalDefaultsHoldEightKeysAndThirtyStrings) {
   for (const char* key : {"", "\\Tarvex4", "\\Tarvex4\\Helmex", "\\Tarvex4\\Helmex\\Toolbars", "\\Tarvex4\\Plugins",
                           "\\Brindo4", "\\Brindo4\\Helmex", "\\Brindo4\\Helmex\\Toolbars"}) {
     const std::string path = std::string("Software\\Defaults") + key;
-    HKEY handle = nullptr;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &handle), ERROR_SUCCESS) << path;
+    UniqueRegKey handle;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, handle.put()), ERROR_SUCCESS) << path;
     DWORD values = 0xdeadbeef;
-    EXPECT_EQ(RegQueryInfoKeyA(handle, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr,
+    EXPECT_EQ(RegQueryInfoKeyA(handle.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr,
                                nullptr, nullptr, nullptr),
               ERROR_SUCCESS)
         << path;
-    RegCloseKey(handle);
     withoutValues += values == 0;
   }
   EXPECT_EQ(withoutValues, kTypicalKeysWithoutValues);

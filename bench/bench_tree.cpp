@@ -5,32 +5,28 @@
 #include <cstdio>
 #include <cstring>
 
+#include "unique_reg_key.h"
+
 namespace {
 
 constexpr REGSAM kFullAccess = KEY_READ | KEY_WRITE;
 
-// Owns one open key for the length of a scope.
-class OpenKey {
- public:
-  OpenKey() = default;
-  ~OpenKey() {
-    if (handle_ != nullptr) RegCloseKey(handle_);
+// `path` under `parent`, created when missing, for reading and writing; an
+// owner of nothing when that fails.
+UniqueRegKey CreateKey(HKEY parent, const char* path) {
+  UniqueRegKey key;
+  if (RegCreateKeyExA(parent, path, 0, nullptr, REG_OPTION_NON_VOLATILE, kFullAccess, nullptr, key.put(), nullptr) !=
+      ERROR_SUCCESS) {
+    key.reset();
   }
-  OpenKey(const OpenKey&) = delete;
-  OpenKey& operator=(const OpenKey&) = delete;
+  return key;
+}
 
-  bool Create(HKEY parent, const char* path) {
-    return RegCreateKeyExA(parent, path, 0, nullptr, REG_OPTION_NON_VOLATILE, kFullAccess, nullptr, &handle_,
-                           nullptr) == ERROR_SUCCESS;
-  }
-  bool OpenForReading(HKEY parent, const char* path) {
-    return RegOpenKeyExA(parent, path, 0, KEY_READ, &handle_) == ERROR_SUCCESS;
-  }
-  HKEY handle() const { return handle_; }
-
- private:
-  HKEY handle_ = nullptr;
-};
+UniqueRegKey OpenKeyForReading(HKEY parent, const char* path) {
+  UniqueRegKey key;
+  if (RegOpenKeyExA(parent, path, 0, KEY_READ, key.put()) != ERROR_SUCCESS) key.reset();
+  return key;
+}
 
 bool SetText(HKEY key, const char* name, const char* text, DWORD type = REG_SZ) {
   return RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(text),
@@ -55,9 +51,9 @@ bool BuildSubtree(HKEY key, int keyIndex, int keyCount, int valuesPerKey) {
     if (child >= keyCount) break;
     char name[32];
     std::snprintf(name, sizeof name, "Key%06d", child);
-    OpenKey subkey;
-    if (!subkey.Create(key, name)) return false;
-    if (!BuildSubtree(subkey.handle(), child, keyCount, valuesPerKey)) return false;
+    const UniqueRegKey subkey = CreateKey(key, name);
+    if (!subkey) return false;
+    if (!BuildSubtree(subkey.get(), child, keyCount, valuesPerKey)) return false;
   }
   return true;
 }
@@ -121,8 +117,8 @@ void CountBelow(HKEY key, TreeCount* count) {
     char name[256];
     DWORD size = sizeof name;
     if (RegEnumKeyExA(key, index, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-    OpenKey subkey;
-    if (subkey.OpenForReading(key, name)) CountBelow(subkey.handle(), count);
+    const UniqueRegKey subkey = OpenKeyForReading(key, name);
+    if (subkey) CountBelow(subkey.get(), count);
   }
 }
 
@@ -130,47 +126,41 @@ void CountBelow(HKEY key, TreeCount* count) {
 
 bool BuildScaledTree(HKEY root, const char* path, int keyCount, int valuesPerKey) {
   if (keyCount < 1) return false;
-  OpenKey top;
-  if (!top.Create(root, path)) return false;
-  return BuildSubtree(top.handle(), 0, keyCount, valuesPerKey);
+  const UniqueRegKey top = CreateKey(root, path);
+  if (!top) return false;
+  return BuildSubtree(top.get(), 0, keyCount, valuesPerKey);
 }
 
 bool BuildTypicalDefaults(HKEY root, const char* path) {
-  OpenKey top;
-  if (!top.Create(root, path)) return false;
+  const UniqueRegKey top = CreateKey(root, path);
+  if (!top) return false;
   for (const TypicalValue& value : kTypical) {
-    OpenKey key;
-    if (!key.Create(top.handle(), value.key)) return false;
-    if (!SetText(key.handle(), value.name, value.text, value.type)) return false;
+    const UniqueRegKey key = CreateKey(top.get(), value.key);
+    if (!key) return false;
+    if (!SetText(key.get(), value.name, value.text, value.type)) return false;
   }
   for (const char* empty : kTypicalEmptyKeys) {
-    OpenKey key;
-    if (!key.Create(top.handle(), empty)) return false;
+    if (!CreateKey(top.get(), empty)) return false;
   }
   return true;
 }
 
 bool BuildKeyChain(HKEY root, const char* path, int depth) {
-  OpenKey top;
-  if (!top.Create(root, path)) return false;
-  HKEY current = top.handle();
-  bool ok = SetText(current, "Level", "0");
+  UniqueRegKey current = CreateKey(root, path);
+  if (!current) return false;
+  bool ok = SetText(current.get(), "Level", "0");
+  // Only the key on the way down stays open.
   for (int level = 1; ok && level <= depth; ++level) {
-    HKEY next = nullptr;
-    ok = RegCreateKeyExA(current, "Level", 0, nullptr, REG_OPTION_NON_VOLATILE, kFullAccess, nullptr, &next,
-                         nullptr) == ERROR_SUCCESS;
-    if (current != top.handle()) RegCloseKey(current);
-    current = next;
-    if (ok) ok = SetText(current, "Level", "1");
+    current = CreateKey(current.get(), "Level");
+    ok = current && SetText(current.get(), "Level", "1");
   }
-  if (current != nullptr && current != top.handle()) RegCloseKey(current);
   return ok;
 }
 
 TreeCount CountTree(HKEY root, const char* path) {
   TreeCount count{0, 0, 0};
-  OpenKey top;
-  if (top.OpenForReading(root, path)) CountBelow(top.handle(), &count);
+  const UniqueRegKey top = OpenKeyForReading(root, path);
+  if (top) CountBelow(top.get(), &count);
   return count;
 }
 
@@ -178,10 +168,5 @@ bool RemoveTree(HKEY root, const char* path) {
   LSTATUS status = RegDeleteTreeA(root, path);
   if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) return false;
   // RegDeleteTree with a subkey removes the key itself too; check it is gone.
-  HKEY probe = nullptr;
-  if (RegOpenKeyExA(root, path, 0, KEY_READ, &probe) == ERROR_SUCCESS) {
-    RegCloseKey(probe);
-    return false;
-  }
-  return true;
+  return !OpenKeyForReading(root, path);
 }

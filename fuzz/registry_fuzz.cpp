@@ -202,11 +202,10 @@ struct ReadProbe {
 
 void CheckReadString(const Tree& tree, const ReadProbe& probe) {
   const std::string path = Join(tree.top, tree.cursor);
-  RegKey key(1);
-  if (!probe.neverOpened) key.Open(tree.root, path.c_str());
+  const RegKey key = probe.neverOpened ? RegKey() : RegKey::OpenForReading(tree.root, path.c_str());
   const bool openable = !probe.neverOpened && winsim::RegistryKeyExists(tree.root, path) &&
                         DenialOf(tree, FoldedPath(tree.cursor)) != RegistryDenial::All && path.size() <= MAX_PATH;
-  EXPECT_EQUAL(key.handle != nullptr, openable, "read-only Open of " + path);
+  EXPECT_EQUAL(key.IsOpen(), openable, "read-only Open of " + path);
 
   // The buffer ends on an 8-byte boundary so that the guard behind it is
   // poisoned from its first byte: a read or a write past the buffer is a report.
@@ -241,7 +240,7 @@ void CheckReadString(const Tree& tree, const ReadProbe& probe) {
   EXPECT(result >= 0 && static_cast<DWORD>(result) <= size - 1, what + " result past the buffer");
 
   RegistryValue value;
-  const bool exists = key.handle != nullptr && winsim::GetRegistryValue(tree.root, path, probe.valueName, &value);
+  const bool exists = key.IsOpen() && winsim::GetRegistryValue(tree.root, path, probe.valueName, &value);
   if (exists && value.data.size() > size) {
     // Too long for the buffer: counts as read, whatever its type.
     EXPECT_EQUAL(result, size - 1, what + " result for a value too long");
@@ -474,11 +473,9 @@ void RunCopy(bool viaStartup, int onlyMissing) {
     startup.CopyNewUserDefaults();
     return;
   }
-  RegKey source(1);
-  RegKey destination(0);
-  source.Open(HKEY_LOCAL_MACHINE, kDefaultsPath);
-  destination.Open(HKEY_CURRENT_USER, kUserPath);
-  if (source.handle != nullptr && destination.handle != nullptr) source.CopyKeyTree(destination, onlyMissing);
+  RegKey source = RegKey::OpenForReading(HKEY_LOCAL_MACHINE, kDefaultsPath);
+  RegKey destination = RegKey::Create(HKEY_CURRENT_USER, kUserPath);
+  if (source.IsOpen() && destination.IsOpen()) source.CopyKeyTree(destination, onlyMissing);
 }
 
 // ---- building the trees
@@ -644,9 +641,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
 
   // A key copied into itself is left as it is.
   if (destinationOpens) {
-    RegKey same(0);
-    same.Open(HKEY_CURRENT_USER, kUserPath);
-    EXPECT(same.handle != nullptr, "writable Open of the user's key");
+    RegKey same = RegKey::Create(HKEY_CURRENT_USER, kUserPath);
+    EXPECT(same.IsOpen(), "writable Open of the user's key");
     winsim::ClearCalls();
     same.CopyKeyTree(same, onlyMissing);
     same.Close();

@@ -242,10 +242,8 @@ constexpr int kShallowDepth = 64;
 constexpr int kDeepDepth = 448;
 
 void RunChainCopy(void* context) {
-  RegKey from(1);
-  RegKey to(0);
-  from.Open(HKEY_LOCAL_MACHINE, static_cast<const char*>(context));
-  to.Open(HKEY_CURRENT_USER, kChainCopy);
+  RegKey from = RegKey::OpenForReading(HKEY_LOCAL_MACHINE, static_cast<const char*>(context));
+  RegKey to = RegKey::Create(HKEY_CURRENT_USER, kChainCopy);
   from.CopyKeyTree(to, 1);
 }
 

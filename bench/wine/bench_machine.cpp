@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "bench_tree.h"
+#include "unique_reg_key.h"
 
 namespace {
 
@@ -15,22 +16,18 @@ const char kDefaultsKey[] = "SOFTWARE\\Pellix\\Tarvex\\4.0\\New User Defaults";
 const char kUserKey[] = "Software\\Vornek";
 
 bool KeyExists(HKEY root, const char* path) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  RegCloseKey(key);
-  return true;
+  UniqueRegKey key;
+  return RegOpenKeyExA(root, path, 0, KEY_READ, key.put()) == ERROR_SUCCESS;
 }
 
 bool SetMachineString(const char* name, const char* text) {
-  HKEY key = nullptr;
-  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kMachineKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &key,
-                      nullptr) != ERROR_SUCCESS) {
+  UniqueRegKey key;
+  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kMachineKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr,
+                      key.put(), nullptr) != ERROR_SUCCESS) {
     return false;
   }
-  LSTATUS status = RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
-                                  static_cast<DWORD>(std::strlen(text) + 1));
-  RegCloseKey(key);
-  return status == ERROR_SUCCESS;
+  return RegSetValueExA(key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
+                        static_cast<DWORD>(std::strlen(text) + 1)) == ERROR_SUCCESS;
 }
 
 char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }

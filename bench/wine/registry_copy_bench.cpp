@@ -19,7 +19,7 @@
 #include "bench_tree.h"
 #include "settings/reg_key.h"
 #include "stack_probe.h"
-#include "unique_handle.h"
+#include "unique_reg_key.h"
 #include "wine/performance_clock.h"
 
 namespace {
@@ -42,27 +42,21 @@ constexpr int kDeepDepth = 448;
 
 // The library's copy, opened as the start-up opens it.
 void LibraryCopy(const char* source, const char* destination) {
-  RegKey from(1);
-  RegKey to(0);
-  from.Open(HKEY_CURRENT_USER, source);
-  to.Open(HKEY_CURRENT_USER, destination);
+  const RegKey from = RegKey::OpenForReading(HKEY_CURRENT_USER, source);
+  RegKey to = RegKey::Create(HKEY_CURRENT_USER, destination);
   from.CopyKeyTree(to, 1);
-  to.Close();
-  from.Close();
 }
 
 // The platform's copy, with the keys opened the same way.
 LSTATUS PlatformCopy(const char* source, const char* destination) {
-  HKEY from = nullptr;
-  HKEY to = nullptr;
-  LSTATUS status = RegOpenKeyExA(HKEY_CURRENT_USER, source, 0, KEY_READ, &from);
+  UniqueRegKey from;
+  UniqueRegKey to;
+  LSTATUS status = RegOpenKeyExA(HKEY_CURRENT_USER, source, 0, KEY_READ, from.put());
   if (status == ERROR_SUCCESS) {
     status = RegCreateKeyExA(HKEY_CURRENT_USER, destination, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                             KEY_READ | KEY_WRITE, nullptr, &to, nullptr);
+                             KEY_READ | KEY_WRITE, nullptr, to.put(), nullptr);
   }
-  if (status == ERROR_SUCCESS) status = static_cast<LSTATUS>(SHCopyKeyA(from, nullptr, to, 0));
-  if (to != nullptr) RegCloseKey(to);
-  if (from != nullptr) RegCloseKey(from);
+  if (status == ERROR_SUCCESS) status = static_cast<LSTATUS>(SHCopyKeyA(from.get(), nullptr, to.get(), 0));
   return status;
 }
 
@@ -215,8 +209,6 @@ const char* const kCallNames[kCallKindCount] = {"RegEnumValueA",         "RegEnu
                                                  "RegQueryInfoKeyA",      "RegQueryValueExW_present",
                                                  "RegOpenKeyExA_close",   "RegOpenKeyExW_close"};
 
-using UniqueRegKey = UniqueHandle<HKEY, RegCloseKey>;
-
 void MakeCall(CallKind kind, HKEY key, int index) {
   char name[512];
   WCHAR wideName[260];
@@ -269,13 +261,12 @@ void MakeCall(CallKind kind, HKEY key, int index) {
       break;
     case kOpenKeyA:
     case kOpenKeyW: {
-      HKEY opened = nullptr;
+      UniqueRegKey opened;
       if (kind == kOpenKeyA) {
-        RegOpenKeyExA(HKEY_CURRENT_USER, kCallKey, 0, KEY_READ, &opened);
+        RegOpenKeyExA(HKEY_CURRENT_USER, kCallKey, 0, KEY_READ, opened.put());
       } else {
-        RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\TarvexBench\\Calls", 0, KEY_READ, &opened);
+        RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\TarvexBench\\Calls", 0, KEY_READ, opened.put());
       }
-      UniqueRegKey closed(opened);
       break;
     }
     case kCallKindCount:
@@ -287,12 +278,12 @@ void MakeCall(CallKind kind, HKEY key, int index) {
 // every round, on a key of 10 values that already hold what is written.
 // The key of the single calls, made with its values; empty if it cannot be.
 UniqueRegKey OpenCallKey() {
-  HKEY key = nullptr;
+  UniqueRegKey key;
   if (!BuildScaledTree(HKEY_CURRENT_USER, kCallKey, 1, kValuesPerKey) ||
-      RegOpenKeyExA(HKEY_CURRENT_USER, kCallKey, 0, KEY_READ | KEY_WRITE, &key) != ERROR_SUCCESS) {
-    return UniqueRegKey();
+      RegOpenKeyExA(HKEY_CURRENT_USER, kCallKey, 0, KEY_READ | KEY_WRITE, key.put()) != ERROR_SUCCESS) {
+    key.reset();
   }
-  return UniqueRegKey(key);
+  return key;
 }
 
 bool MeasureCalls() {

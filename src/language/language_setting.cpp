@@ -19,14 +19,14 @@ int LogoStartup::ReadLanguageSetting(int* stored) {
   if (stored != nullptr) *stored = 0;
   const char* keyPath = UserSettingsKeyPath();
   if (!HasSettingsKey(keyPath)) return 0;
-  RegKey key(1);
-  key.Open(HKEY_CURRENT_USER, keyPath);
-  if (key.handle == nullptr) return 0;
   char text[kTextSize];
   CopyBoundedText(text, "0", sizeof text);
   int defaultUsed = 1;
-  key.ReadString(kLanguageValueName, "0", text, &defaultUsed);
-  key.Close();
+  {
+    RegKey key = RegKey::OpenForReading(HKEY_CURRENT_USER, keyPath);
+    if (!key.IsOpen()) return 0;
+    key.ReadString(kLanguageValueName, "0", text, &defaultUsed);
+  }
   if (stored != nullptr) *stored = defaultUsed ? 0 : 1;
   return ParseLanguageNumber(text);
 }
@@ -36,11 +36,9 @@ void LogoStartup::WriteLanguageSetting(int newLanguage) {
   language = newLanguage;
   const char* keyPath = UserSettingsKeyPath();
   if (!HasSettingsKey(keyPath)) return;
-  RegKey key(0);
-  key.Open(HKEY_CURRENT_USER, keyPath);
-  if (key.handle == nullptr) return;
+  RegKey key = RegKey::Create(HKEY_CURRENT_USER, keyPath);
+  if (!key.IsOpen()) return;
   char text[16];
   FormatLanguageNumber(newLanguage, text, sizeof text);
   key.WriteString(kLanguageValueName, text);
-  key.Close();
 }

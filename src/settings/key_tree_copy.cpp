@@ -25,12 +25,12 @@ namespace {
 
 constexpr DWORD kValueBufferSize = 512;
 
-// Whether the destination lacks value `name` by the presence rules above,
-// from one read into `scratch` (kValueBufferSize bytes).
-bool DestinationLacksValue(HKEY destination, const char* name, BYTE* scratch) {
+}  // namespace
+
+bool RegKey::LacksValue(const char* name, BYTE* scratch) const {
   DWORD type = REG_NONE;
   DWORD size = kValueBufferSize;
-  const LSTATUS status = RegQueryValueExA(destination, name, nullptr, &type, scratch, &size);
+  const LSTATUS status = RegQueryValueExA(key_.get(), name, nullptr, &type, scratch, &size);
   if (status == ERROR_FILE_NOT_FOUND) return true;
   // A value too long for the buffer, and a read that failed, count as present.
   return status == ERROR_SUCCESS && type != REG_SZ && type != REG_EXPAND_SZ;
@@ -42,8 +42,8 @@ bool DestinationLacksValue(HKEY destination, const char* name, BYTE* scratch) {
 // or data do not fit 512 bytes (neither it nor any later value is copied).
 // `valueCount` is the source's count when known (else 0): the walk stops there
 // without asking for the end.
-TARVEX_NOINLINE void CopyValues(HKEY source, RegKey& destination, int onlyMissing, DWORD valueCount,
-                                KeyTreeCopyCounts* counts) {
+TARVEX_NOINLINE void RegKey::CopyValuesInto(RegKey& destination, bool onlyMissing, DWORD valueCount,
+                                            KeyTreeCopyCounts* counts) const {
   char name[kValueBufferSize];
   // One byte more than offered to the enumeration: Windows reads the byte
   // after a string's data when it is written back, and takes a zero there as a
@@ -54,26 +54,24 @@ TARVEX_NOINLINE void CopyValues(HKEY source, RegKey& destination, int onlyMissin
     DWORD nameSize = kValueBufferSize;
     DWORD dataSize = kValueBufferSize;
     DWORD type = REG_NONE;
-    const LSTATUS status = RegEnumValueA(source, index, name, &nameSize, nullptr, &type, data, &dataSize);
+    const LSTATUS status = RegEnumValueA(key_.get(), index, name, &nameSize, nullptr, &type, data, &dataSize);
     if (status != ERROR_SUCCESS || dataSize > kValueBufferSize) {
       if (counts != nullptr && status != ERROR_NO_MORE_ITEMS) ++counts->keysCutShort;
       return;
     }
     data[dataSize] = 0xFF;
-    if (onlyMissing && !DestinationLacksValue(destination.handle, name, scratch)) {
+    if (onlyMissing && !destination.LacksValue(name, scratch)) {
       if (counts != nullptr) ++counts->valuesKept;
       continue;
     }
-    const LSTATUS written = RegSetValueExA(destination.handle, name, 0, type, data, dataSize);
+    const LSTATUS written = destination.SetValue(name, type, data, dataSize);
     if (counts != nullptr) ++(written == ERROR_SUCCESS ? counts->valuesWritten : counts->valuesRefused);
   }
 }
 
-}  // namespace
-
-void RegKey::CopyKeyTree(RegKey& destination, int onlyMissing, KeyTreeCopyCounts* counts) {
+void RegKey::CopyKeyTree(RegKey& destination, int onlyMissing, KeyTreeCopyCounts* counts) const {
   // Nothing can be written through a missing destination: the subtree is skipped.
-  if (handle == nullptr || destination.handle == nullptr || handle == destination.handle) return;
+  if (!key_ || !destination.key_ || key_.get() == destination.key_.get()) return;
 
   RegKeyInfo info;
   const bool counted = QueryInfo(&info) != 0;
@@ -82,10 +80,8 @@ void RegKey::CopyKeyTree(RegKey& destination, int onlyMissing, KeyTreeCopyCounts
   // and needs no presence read. A key counted empty has no values to walk;
   // without a count (a failed query) the enumeration tells where they end.
   if (!counted || info.valueCount != 0) {
-    CopyValues(handle, destination, onlyMissing && !destination.created, info.valueCount, counts);
+    CopyValuesInto(destination, onlyMissing && !destination.holdsNoValues_, info.valueCount, counts);
   }
-  // It may hold values now: a second copy into it reads before it writes.
-  destination.created = 0;
 
   // A list with room for no name would list nothing.
   if (info.subKeyCount == 0) return;
@@ -95,15 +91,11 @@ void RegKey::CopyKeyTree(RegKey& destination, int onlyMissing, KeyTreeCopyCounts
   if (!list) return;
   EnumSubkeyNames(list.get(), info.subKeyCount + 1);
   for (const char* name = list.get(); *name != '\0'; name += kSubkeyNameSlotSize) {
-    RegKey sourceSubkey(1);
-    sourceSubkey.Open(handle, name);
+    RegKey sourceSubkey = OpenForReading(*this, name);
     // Created even when the source subkey cannot be read, so every key of
     // the source has its namesake in the destination.
-    RegKey destinationSubkey(0);
-    destinationSubkey.Open(destination.handle, name);
-    if (counts != nullptr && destinationSubkey.created) ++counts->keysCreated;
+    RegKey destinationSubkey = Create(destination, name);
+    if (counts != nullptr && destinationSubkey.WasCreated()) ++counts->keysCreated;
     sourceSubkey.CopyKeyTree(destinationSubkey, onlyMissing, counts);
-    destinationSubkey.Close();
-    sourceSubkey.Close();
   }
 }

@@ -30,16 +30,12 @@ void DiagnoseDefaultsCopy(bool sourceOpened, bool destinationOpened, const KeyTr
 }  // namespace
 
 void LogoStartup::CopyNewUserDefaults() {
-  RegKey source(1);
-  RegKey destination(0);
-  source.Open(HKEY_LOCAL_MACHINE, kNewUserDefaultsKey);
+  const RegKey source = RegKey::OpenForReading(HKEY_LOCAL_MACHINE, kNewUserDefaultsKey);
   // The user's key is created at every start, with or without defaults.
-  destination.Open(HKEY_CURRENT_USER, kUserSettingsKey);
+  RegKey destination = RegKey::Create(HKEY_CURRENT_USER, kUserSettingsKey);
   KeyTreeCopyCounts counts{};
   // The user's key itself counts among the keys made for the user.
-  if (destination.created) ++counts.keysCreated;
-  if (source.handle != nullptr && destination.handle != nullptr) source.CopyKeyTree(destination, 1, &counts);
-  DiagnoseDefaultsCopy(source.handle != nullptr, destination.handle != nullptr, counts);
-  destination.Close();
-  source.Close();
+  if (destination.WasCreated()) ++counts.keysCreated;
+  if (source.IsOpen() && destination.IsOpen()) source.CopyKeyTree(destination, 1, &counts);
+  DiagnoseDefaultsCopy(source.IsOpen(), destination.IsOpen(), counts);
 }

@@ -14,44 +14,57 @@ constexpr DWORD kStringBufferSize = 512;
 
 const char kMachineSettingsKey[] = "SOFTWARE\\Pellix\\Tarvex\\4.0";
 
-RegKey::RegKey(int readOnlyKey)
-    : handle(nullptr), readOnly(readOnlyKey), created(0), openStatus(ERROR_INVALID_HANDLE) {}
+RegKey::RegKey(HKEY key, long openStatus, bool created)
+    : key_(key), openStatus_(openStatus), created_(created), holdsNoValues_(created) {}
 
-RegKey::~RegKey() { Close(); }
-
-void RegKey::Open(HKEY root, const char* subKeyPath) {
-  Close();
+RegKey RegKey::Opened(HKEY root, const char* subKeyPath) {
   HKEY opened = nullptr;
-  LSTATUS status;
-  if (readOnly) {
-    status = RegOpenKeyExA(root, subKeyPath, 0, KEY_READ, &opened);
-  } else {
-    DWORD disposition = 0;
-    status = RegCreateKeyExA(root, subKeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE, nullptr,
-                             &opened, &disposition);
-    // Kept, so that a copy into a key just made needs no presence reads.
-    created = status == ERROR_SUCCESS && disposition == REG_CREATED_NEW_KEY ? 1 : 0;
-  }
-  handle = status == ERROR_SUCCESS ? opened : nullptr;
-  openStatus = status;
+  const LSTATUS status = RegOpenKeyExA(root, subKeyPath, 0, KEY_READ, &opened);
+  return RegKey(status == ERROR_SUCCESS ? opened : nullptr, status, false);
 }
 
+RegKey RegKey::Made(HKEY root, const char* subKeyPath) {
+  HKEY opened = nullptr;
+  DWORD disposition = 0;
+  const LSTATUS status = RegCreateKeyExA(root, subKeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE,
+                                         nullptr, &opened, &disposition);
+  if (status != ERROR_SUCCESS) return RegKey(nullptr, status, false);
+  // Kept, so that a copy into a key just made needs no presence reads.
+  return RegKey(opened, status, disposition == REG_CREATED_NEW_KEY);
+}
+
+RegKey RegKey::OpenForReading(HKEY root, const char* subKeyPath) { return Opened(root, subKeyPath); }
+
+RegKey RegKey::OpenForReading(const RegKey& parent, const char* subKeyPath) {
+  return Opened(parent.key_.get(), subKeyPath);
+}
+
+RegKey RegKey::Create(HKEY root, const char* subKeyPath) { return Made(root, subKeyPath); }
+
+RegKey RegKey::Create(const RegKey& parent, const char* subKeyPath) { return Made(parent.key_.get(), subKeyPath); }
+
 void RegKey::Close() {
-  created = 0;
-  if (handle == nullptr) return;
-  RegCloseKey(handle);
-  handle = nullptr;
+  key_.reset();
+  created_ = false;
+  holdsNoValues_ = false;
+}
+
+LSTATUS RegKey::SetValue(const char* valueName, DWORD type, const BYTE* data, DWORD size) {
+  const LSTATUS status = RegSetValueExA(key_.get(), valueName, 0, type, data, size);
+  // The key holds a value now: a copy into it must not take it for empty.
+  if (status == ERROR_SUCCESS) holdsNoValues_ = false;
+  return status;
 }
 
 int RegKey::ReadString(const char* valueName, const char* defaultText, char* buffer, DWORD bufferSize,
-                       int* defaultUsed, StoredString* found) {
+                       int* defaultUsed, StoredString* found) const {
   if (defaultUsed) *defaultUsed = 0;
   if (found) *found = StoredString::NoKey;
   if (bufferSize == 0 || buffer == nullptr) return 0;
-  if (handle != nullptr) {
+  if (key_) {
     DWORD type = REG_NONE;
     DWORD size = bufferSize;
-    LSTATUS status = RegQueryValueExA(handle, valueName, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
+    LSTATUS status = RegQueryValueExA(key_.get(), valueName, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
     if (found) {
       *found = status == ERROR_FILE_NOT_FOUND ? StoredString::Missing
                : status == ERROR_MORE_DATA    ? StoredString::TooLong
@@ -81,43 +94,38 @@ int RegKey::ReadString(const char* valueName, const char* defaultText, char* buf
   return static_cast<int>(length);
 }
 
-int RegKey::ReadString(const char* valueName, const char* defaultText, char* buffer, int* defaultUsed) {
+int RegKey::ReadString(const char* valueName, const char* defaultText, char* buffer, int* defaultUsed) const {
   return ReadString(valueName, defaultText, buffer, kStringBufferSize, defaultUsed);
 }
 
 int RegKey::WriteString(const char* valueName, const char* text) {
-  if (handle == nullptr) return 0;
+  if (!key_) return 0;
   if (text == nullptr) text = "";
-  DWORD size = static_cast<DWORD>(std::strlen(text) + 1);
-  if (RegSetValueExA(handle, valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), size) != ERROR_SUCCESS) {
-    return 0;
-  }
-  // The key holds a value now: a copy into it must not take it for empty.
-  created = 0;
-  return 1;
+  const DWORD size = static_cast<DWORD>(std::strlen(text) + 1);
+  return SetValue(valueName, REG_SZ, reinterpret_cast<const BYTE*>(text), size) == ERROR_SUCCESS ? 1 : 0;
 }
 
-void RegKey::EnumSubkeyNames(char* list, DWORD slotCount) {
+void RegKey::EnumSubkeyNames(char* list, DWORD slotCount) const {
   if (list == nullptr || slotCount == 0) return;
   DWORD count = 0;
-  if (handle != nullptr) {
+  if (key_) {
     // The last slot is kept for the end of the list, whatever the key holds now.
     while (count + 1 < slotCount) {
       char* slot = list + static_cast<size_t>(count) * kSubkeyNameSlotSize;
       DWORD size = kSubkeyNameSlotSize;
       FILETIME lastWrite;
-      if (RegEnumKeyExA(handle, count, slot, &size, nullptr, nullptr, nullptr, &lastWrite) != ERROR_SUCCESS) break;
+      if (RegEnumKeyExA(key_.get(), count, slot, &size, nullptr, nullptr, nullptr, &lastWrite) != ERROR_SUCCESS) break;
       ++count;
     }
   }
   list[static_cast<size_t>(count) * kSubkeyNameSlotSize] = '\0';
 }
 
-int RegKey::QueryInfo(RegKeyInfo* info) {
+int RegKey::QueryInfo(RegKeyInfo* info) const {
   if (info == nullptr) return 0;
   *info = RegKeyInfo{};
-  if (handle == nullptr) return 0;
-  if (RegQueryInfoKeyA(handle, nullptr, nullptr, nullptr, &info->subKeyCount, &info->maxSubKeyNameLength,
+  if (!key_) return 0;
+  if (RegQueryInfoKeyA(key_.get(), nullptr, nullptr, nullptr, &info->subKeyCount, &info->maxSubKeyNameLength,
                        &info->maxClassLength, &info->valueCount, &info->maxValueNameLength,
                        &info->maxValueDataSize, nullptr, nullptr) != ERROR_SUCCESS) {
     *info = RegKeyInfo{};
@@ -130,9 +138,7 @@ void ReadMachineSetting(char* buffer, const char* valueName, StoredString* found
   if (found) *found = StoredString::NoKey;
   if (buffer == nullptr) return;
   buffer[0] = '\0';
-  RegKey key(1);
-  key.Open(HKEY_LOCAL_MACHINE, kMachineSettingsKey);
-  if (openError) *openError = key.openStatus;
-  if (key.handle != nullptr) key.ReadString(valueName, "", buffer, kStringBufferSize, nullptr, found);
-  key.Close();
+  RegKey key = RegKey::OpenForReading(HKEY_LOCAL_MACHINE, kMachineSettingsKey);
+  if (openError) *openError = key.OpenStatus();
+  if (key.IsOpen()) key.ReadString(valueName, "", buffer, kStringBufferSize, nullptr, found);
 }

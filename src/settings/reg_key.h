@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "unique_reg_key.h"
+
 // Counts the registry reports for one key; all zero when unknown.
 struct RegKeyInfo {
   DWORD subKeyCount;
@@ -39,24 +41,36 @@ enum class StoredString {
   Unreadable,  // the read failed for another reason
 };
 
-// A registry key held for one operation. Read-only objects open an existing
-// key for reading; writable ones create it when missing and open it for
-// reading and writing. A failed open leaves `handle` null, and every later
-// operation then gives its default result. Never copied; closed at the end of
-// its scope.
+// A registry key held for one operation, by name: opened for reading, or
+// created when missing and opened for reading and writing. A key that cannot
+// be opened leaves the object without one, and every operation then gives its
+// default result. Moves, never copies; closed at the end of its scope.
+//
+// Whether a key holds no values is known only to the owner: it is set by the
+// create path when that made the key, and every write through the owner ends
+// it. The key's handle never leaves the object, so no write can pass it by.
 class RegKey {
  public:
-  explicit RegKey(int readOnly);
-  ~RegKey();
+  // Holds no key: every operation gives its default result.
+  RegKey() = default;
 
-  RegKey(const RegKey&) = delete;
-  RegKey& operator=(const RegKey&) = delete;
+  // Opens existing `subKeyPath` under `root` (a predefined root) or under
+  // `parent`'s key for reading (KEY_READ); creates nothing.
+  static RegKey OpenForReading(HKEY root, const char* subKeyPath);
+  static RegKey OpenForReading(const RegKey& parent, const char* subKeyPath);
+  // Creates `subKeyPath` and every missing key on its way under `root` or
+  // `parent`'s key, or opens it when it exists, for reading and writing.
+  static RegKey Create(HKEY root, const char* subKeyPath);
+  static RegKey Create(const RegKey& parent, const char* subKeyPath);
 
-  // Opens `subKeyPath` under `root` (a predefined root or another open key's
-  // handle); `handle` is null when that fails. A key already held is closed
-  // first. A writable object keeps in `created` whether the key was made now.
-  void Open(HKEY root, const char* subKeyPath);
-  // Closes the key held, if any; `handle` is null afterwards.
+  // Whether a key is held.
+  bool IsOpen() const { return static_cast<bool>(key_); }
+  // The open's result: ERROR_SUCCESS or the platform's error code;
+  // ERROR_INVALID_HANDLE for an object never opened.
+  long OpenStatus() const { return openStatus_; }
+  // True when the open made the key (REG_CREATED_NEW_KEY) and it is still held.
+  bool WasCreated() const { return IsOpen() && created_; }
+  // Closes the key held, if any.
   void Close();
 
   // Reads a REG_SZ or REG_EXPAND_SZ value (unexpanded) into `buffer`
@@ -67,40 +81,47 @@ class RegKey {
   // result bufferSize - 1, the buffer then holds the empty text. bufferSize 0:
   // result 0, buffer untouched. *found (when given) says what the read found.
   int ReadString(const char* valueName, const char* defaultText, char* buffer, DWORD bufferSize,
-                 int* defaultUsed, StoredString* found = nullptr);
+                 int* defaultUsed, StoredString* found = nullptr) const;
   // The same with a buffer of 512 bytes.
-  int ReadString(const char* valueName, const char* defaultText, char* buffer, int* defaultUsed);
+  int ReadString(const char* valueName, const char* defaultText, char* buffer, int* defaultUsed) const;
 
-  // Stores `text` with its terminator as a REG_SZ value. 1 when written (and
-  // `created` is then 0), else 0.
+  // Stores `text` with its terminator as a REG_SZ value. 1 when written, else 0.
   int WriteString(const char* valueName, const char* text);
 
   // Lists the subkey names in enumeration order into `list`, which has room
   // for `slotCount` slots of kSubkeyNameSlotSize bytes: at most slotCount - 1
   // names, then an empty slot. Stops quietly at the first enumeration failure.
   // slotCount 0: nothing is written.
-  void EnumSubkeyNames(char* list, DWORD slotCount);
+  void EnumSubkeyNames(char* list, DWORD slotCount) const;
 
   // Fills `info` with the key's counts, or with zeros when it cannot be
   // queried. Returns 1 when the counts are the key's, 0 when they are zeros
   // for want of an answer.
-  int QueryInfo(RegKeyInfo* info);
+  int QueryInfo(RegKeyInfo* info) const;
 
   // Copies this key's values and subkeys into `destination`, recursively and
   // depth first; with `onlyMissing` non-zero only the values the destination
   // lacks (see key_tree_copy.cpp). Reads only this key; writes only through
   // destination and the keys below it. Adds what it did to *counts when given.
-  void CopyKeyTree(RegKey& destination, int onlyMissing, KeyTreeCopyCounts* counts = nullptr);
+  void CopyKeyTree(RegKey& destination, int onlyMissing, KeyTreeCopyCounts* counts = nullptr) const;
 
-  HKEY handle;
-  const int readOnly;
-  // 1 when the last Open created the key (REG_CREATED_NEW_KEY) and nothing
-  // has been written or copied into it since: it holds no values. 0 for a key
-  // that existed, a failed open, a read-only key, and after a write into it.
-  int created;
-  // The last Open's result: ERROR_SUCCESS or the platform's error code;
-  // ERROR_INVALID_HANDLE before the first Open.
-  long openStatus;
+ private:
+  RegKey(HKEY key, long openStatus, bool created);
+  static RegKey Opened(HKEY root, const char* subKeyPath);
+  static RegKey Made(HKEY root, const char* subKeyPath);
+  // Writes one value as given; a key written into no longer counts as empty.
+  LSTATUS SetValue(const char* valueName, DWORD type, const BYTE* data, DWORD size);
+  // Whether this key lacks `valueName` by the copy's presence rules, from one
+  // read into `scratch` (512 bytes).
+  bool LacksValue(const char* valueName, BYTE* scratch) const;
+  void CopyValuesInto(RegKey& destination, bool onlyMissing, DWORD valueCount, KeyTreeCopyCounts* counts) const;
+
+  UniqueRegKey key_;
+  long openStatus_ = ERROR_INVALID_HANDLE;
+  bool created_ = false;
+  // Set only by the create path, for a key it made; ended by every write
+  // through this object and by Close.
+  bool holdsNoValues_ = false;
 };
 
 // The machine-wide product key, under HKEY_LOCAL_MACHINE, in the registry

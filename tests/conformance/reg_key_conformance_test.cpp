@@ -67,9 +67,8 @@ TEST_F(ReadStringTest, Outcomes) {
   for (const ReadCase& c : ReadCases()) {
     HKEY writable = Key("Read");
     if (c.present) Set(writable, "v", c.type, c.data);
-    RegKey key(1);
-    key.Open(scratch, "Read");
-    ASSERT_NE(key.handle, nullptr);
+    RegKey key = RegKey::OpenForReading(scratch.get(), "Read");
+    ASSERT_TRUE(key.IsOpen());
     GuardedVector<char> buffer(c.bufferSize);
     int defaultUsed = 0x0dead;
     int result = key.ReadString("v", c.defaultText.c_str(), buffer.data(), c.bufferSize, &defaultUsed);
@@ -89,15 +88,14 @@ TEST_F(ReadStringTest, Outcomes) {
 
 TEST_F(ReadStringTest, ZeroBufferSizeAndClosedKey) {
   Set(Key("Read"), "v", REG_SZ, TextBytes("abc"));
-  RegKey key(1);
-  key.Open(scratch, "Read");
+  RegKey key = RegKey::OpenForReading(scratch.get(), "Read");
   char buffer[8] = "#######";
   int defaultUsed = 0x0dead;
   EXPECT_EQ(key.ReadString("v", "dflt", buffer, 0, &defaultUsed), 0);
   EXPECT_STREQ(buffer, "#######");
   EXPECT_EQ(defaultUsed, 0);
 
-  RegKey closed(1);
+  RegKey closed;
   char text[512];
   EXPECT_EQ(closed.ReadString("v", "dflt", text, &defaultUsed), 4);
   EXPECT_STREQ(text, "dflt");
@@ -113,55 +111,50 @@ using RegKeyOpenTest = ScratchKeyTest;
 
 TEST_F(RegKeyOpenTest, WritableOpenCreatesTheWholePath) {
   Make("Level1");
-  RegKey key(0);
-  key.Open(scratch, "Level1\\Level2\\Level3");
-  ASSERT_NE(key.handle, nullptr);
+  RegKey key = RegKey::Create(scratch.get(), "Level1\\Level2\\Level3");
+  ASSERT_TRUE(key.IsOpen());
   EXPECT_EQ(key.WriteString("Where", "three"), 1);
   key.Close();
-  EXPECT_EQ(key.handle, nullptr);
+  EXPECT_FALSE(key.IsOpen());
   StoredValue value = Get(Key("Level1\\Level2\\Level3"), "Where");
   EXPECT_EQ(value.type, DWORD(REG_SZ));
   EXPECT_EQ(value.data, TextBytes("three"));
 }
 
 TEST_F(RegKeyOpenTest, ReadOnlyOpenOfAMissingKeyCreatesNothing) {
-  RegKey key(1);
-  key.Open(scratch, "Missing\\Deeper");
-  EXPECT_EQ(key.handle, nullptr);
+  RegKey key = RegKey::OpenForReading(scratch.get(), "Missing\\Deeper");
+  EXPECT_FALSE(key.IsOpen());
   EXPECT_FALSE(Exists("Missing"));
 }
 
 TEST_F(RegKeyOpenTest, WriteStringNeedsAWritableKey) {
   Make("Write");
-  RegKey readOnly(1);
-  readOnly.Open(scratch, "Write");
-  ASSERT_NE(readOnly.handle, nullptr);
+  RegKey readOnly = RegKey::OpenForReading(scratch.get(), "Write");
+  ASSERT_TRUE(readOnly.IsOpen());
   EXPECT_EQ(readOnly.WriteString("v", "text"), 0);
   EXPECT_EQ(Get(Key("Write"), "v").status, ERROR_FILE_NOT_FOUND);
 
-  RegKey closed(0);
+  RegKey closed;
   EXPECT_EQ(closed.WriteString("v", "text"), 0);
 }
 
-TEST_F(RegKeyOpenTest, OpenAgainClosesTheHeldKeyAndCloseTwiceIsHarmless) {
-  Make("A");
-  Make("B");
-  RegKey key(1);
-  key.Open(scratch, "A");
-  HKEY first = key.handle;
-  ASSERT_NE(first, nullptr);
-  key.Open(scratch, "B");
-  ASSERT_NE(key.handle, nullptr);
-  // Wine hands out the value of a closed handle again, which shows it closed.
-  if (key.handle != first) {
-    EXPECT_EQ(RegCloseKey(first), ERROR_INVALID_HANDLE) << "the first key is still open";
-  }
+TEST_F(RegKeyOpenTest, AnotherKeyTakesThePlaceOfTheHeldOneAndCloseTwiceIsHarmless) {
+  Set(Key("A"), "v", REG_SZ, TextBytes("a"));
+  Set(Key("B"), "v", REG_SZ, TextBytes("b"));
+  RegKey key = RegKey::OpenForReading(scratch.get(), "A");
+  ASSERT_TRUE(key.IsOpen());
+  key = RegKey::OpenForReading(scratch.get(), "B");
+  ASSERT_TRUE(key.IsOpen());
+  char text[512];
+  EXPECT_EQ(key.ReadString("v", "", text, nullptr), 1);
+  EXPECT_STREQ(text, "b");
 #ifndef _WIN32
-  EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::RegistryKey), 2);  // the scratch key and B
+  // The scratch key, the two the fixture made, and B: A's second handle is closed.
+  EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::RegistryKey), 4);
 #endif
   key.Close();
   key.Close();
-  EXPECT_EQ(key.handle, nullptr);
+  EXPECT_FALSE(key.IsOpen());
 }
 
 // ---- EnumSubkeyNames and QueryInfo
@@ -170,8 +163,7 @@ using RegKeyListTest = ScratchKeyTest;
 
 TEST_F(RegKeyListTest, ListsNamesInOrderWithinTheRoomGiven) {
   for (const char* name : {"b", "A", "c"}) Make(std::string("List\\") + name);
-  RegKey key(1);
-  key.Open(scratch, "List");
+  RegKey key = RegKey::OpenForReading(scratch.get(), "List");
   std::vector<char> list(5 * kSubkeyNameSlotSize, '#');
   key.EnumSubkeyNames(list.data(), 4);
   EXPECT_STREQ(&list[0], "A");
@@ -198,13 +190,12 @@ TEST_F(RegKeyListTest, ListsNamesInOrderWithinTheRoomGiven) {
 
 TEST_F(RegKeyListTest, EmptyListForAKeyWithoutSubkeysOrAClosedKey) {
   Make("Leaf");
-  RegKey leaf(1);
-  leaf.Open(scratch, "Leaf");
+  RegKey leaf = RegKey::OpenForReading(scratch.get(), "Leaf");
   char list[2 * 512];
   std::memset(list, '#', sizeof list);
   leaf.EnumSubkeyNames(list, 2);
   EXPECT_EQ(list[0], '\0');
-  RegKey closed(1);
+  RegKey closed;
   std::memset(list, '#', sizeof list);
   closed.EnumSubkeyNames(list, 2);
   EXPECT_EQ(list[0], '\0');
@@ -215,8 +206,7 @@ TEST_F(RegKeyListTest, QueryInfoGivesTheSixCountsOrZeros) {
   HKEY writable = Key("Info");
   Make("Info\\abcdef");
   Set(writable, "name5", REG_BINARY, Bytes(70, 1));
-  RegKey key(1);
-  key.Open(scratch, "Info");
+  RegKey key = RegKey::OpenForReading(scratch.get(), "Info");
   RegKeyInfo info;
   std::memset(&info, 0xbe, sizeof info);
   key.QueryInfo(&info);
@@ -227,7 +217,7 @@ TEST_F(RegKeyListTest, QueryInfoGivesTheSixCountsOrZeros) {
   EXPECT_EQ(info.maxValueNameLength, 5u);
   EXPECT_EQ(info.maxValueDataSize, 70u);
 
-  RegKey closed(1);
+  RegKey closed;
   std::memset(&info, 0xbe, sizeof info);
   closed.QueryInfo(&info);
   EXPECT_EQ(info.subKeyCount + info.maxSubKeyNameLength + info.maxClassLength + info.valueCount +
@@ -241,12 +231,10 @@ class CopyKeyTreeTest : public ScratchKeyTest {
  protected:
   // Copies scratch\Defaults into scratch\User.
   void Copy(int onlyMissing) {
-    RegKey source(1);
-    source.Open(scratch, "Defaults");
-    RegKey destination(0);
-    destination.Open(scratch, "User");
-    ASSERT_NE(source.handle, nullptr);
-    ASSERT_NE(destination.handle, nullptr);
+    RegKey source = RegKey::OpenForReading(scratch.get(), "Defaults");
+    RegKey destination = RegKey::Create(scratch.get(), "User");
+    ASSERT_TRUE(source.IsOpen());
+    ASSERT_TRUE(destination.IsOpen());
     source.CopyKeyTree(destination, onlyMissing);
   }
 };
@@ -358,8 +346,7 @@ TEST_F(CopyKeyTreeTest, OverwritingCopyWritesEveryValue) {
 TEST_F(CopyKeyTreeTest, IntoItselfDoesNothing) {
   HKEY both = Key("Both");
   Set(both, "v", REG_DWORD, {1, 0, 0, 0});
-  RegKey key(0);
-  key.Open(scratch, "Both");
+  RegKey key = RegKey::Create(scratch.get(), "Both");
   key.CopyKeyTree(key, 0);
   key.Close();
   EXPECT_EQ(ValueNames(both), std::vector<std::string>{"v"});
@@ -423,10 +410,8 @@ struct DeepCopy {
 
 void CopySourceToDestination(void* context) {
   HKEY parent = static_cast<DeepCopy*>(context)->parent;
-  RegKey source(1);
-  source.Open(parent, "Defaults");
-  RegKey destination(0);
-  destination.Open(parent, "User");
+  RegKey source = RegKey::OpenForReading(parent, "Defaults");
+  RegKey destination = RegKey::Create(parent, "User");
   source.CopyKeyTree(destination, 1);
 }
 
@@ -456,7 +441,7 @@ TEST_F(CopyKeyTreeTest, DeepestTreeOnAOneMebibyteStack) {
   std::vector<std::uintptr_t> marks;
   stackMarks = &marks;
   SubkeyListAllocator previous = SetSubkeyListAllocator(RecordingAllocator);
-  DeepCopy copy{scratch};
+  DeepCopy copy{scratch.get()};
   bool ran = RunOnOneMebibyteStack(CopySourceToDestination, &copy);
   SetSubkeyListAllocator(previous);
   ASSERT_TRUE(ran);

@@ -51,25 +51,25 @@ TEST_F(RegistryApi, NamesIgnoreLetterCaseAndKeepTheirFirstSpelling) {
 TEST_F(RegistryApi, CreateMakesEveryMissingKeyOnThePath) {
   HKEY key = nullptr;
   DWORD disposition = 0xdeadbeef;
-  ASSERT_EQ(RegCreateKeyExA(scratch, "One\\Two\\Three", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, &disposition),
+  ASSERT_EQ(RegCreateKeyExA(scratch.get(), "One\\Two\\Three", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, &disposition),
             ERROR_SUCCESS);
   EXPECT_EQ(disposition, DWORD(REG_CREATED_NEW_KEY));
   Set(key, "Here", REG_SZ, TextBytes("3"));
   RegCloseKey(key);
   EXPECT_EQ(Get(Key("One\\Two\\Three"), "Here").data, TextBytes("3"));
 
-  ASSERT_EQ(RegCreateKeyExA(scratch, "one\\TWO\\three", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, &disposition),
+  ASSERT_EQ(RegCreateKeyExA(scratch.get(), "one\\TWO\\three", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, &disposition),
             ERROR_SUCCESS);
   EXPECT_EQ(disposition, DWORD(REG_OPENED_EXISTING_KEY));
   RegCloseKey(key);
 
   // Doubled and trailing backslashes are skipped; a leading one is refused.
-  ASSERT_EQ(RegCreateKeyExA(scratch, "Four\\\\Five\\", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+  ASSERT_EQ(RegCreateKeyExA(scratch.get(), "Four\\\\Five\\", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
             ERROR_SUCCESS);
   RegCloseKey(key);
   EXPECT_TRUE(Exists("Four\\Five"));
   key = reinterpret_cast<HKEY>(0x1234);
-  EXPECT_EQ(RegCreateKeyExA(scratch, "\\Six", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+  EXPECT_EQ(RegCreateKeyExA(scratch.get(), "\\Six", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
             ERROR_BAD_PATHNAME);
   EXPECT_EQ(key, nullptr);
   EXPECT_FALSE(Exists("Six"));
@@ -77,11 +77,11 @@ TEST_F(RegistryApi, CreateMakesEveryMissingKeyOnThePath) {
 
 TEST_F(RegistryApi, OpeningAMissingKeyFailsAndCreatesNothing) {
   HKEY key = reinterpret_cast<HKEY>(0x1234);
-  EXPECT_EQ(RegOpenKeyExA(scratch, "Missing\\Deeper", 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(RegOpenKeyExA(scratch.get(), "Missing\\Deeper", 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(key, nullptr);
-  EXPECT_EQ(SubkeyNames(scratch), std::vector<std::string>{});
+  EXPECT_EQ(SubkeyNames(scratch.get()), std::vector<std::string>{});
   key = reinterpret_cast<HKEY>(0x1234);
-  EXPECT_EQ(RegOpenKeyExA(scratch, "\\Missing", 0, KEY_READ, &key), ERROR_BAD_PATHNAME);
+  EXPECT_EQ(RegOpenKeyExA(scratch.get(), "\\Missing", 0, KEY_READ, &key), ERROR_BAD_PATHNAME);
   EXPECT_EQ(key, nullptr);
 }
 
@@ -89,24 +89,24 @@ TEST_F(RegistryApi, KeyNamesUpTo256CharactersAndPathsUpTo260) {
   const std::string name256(256, 'k');
   const std::string name257(257, 'k');
   HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExA(scratch, name256.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+  ASSERT_EQ(RegCreateKeyExA(scratch.get(), name256.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
             ERROR_SUCCESS);
   RegCloseKey(key);
-  ASSERT_EQ(RegOpenKeyExA(scratch, name256.c_str(), 0, KEY_READ, &key), ERROR_SUCCESS);
+  ASSERT_EQ(RegOpenKeyExA(scratch.get(), name256.c_str(), 0, KEY_READ, &key), ERROR_SUCCESS);
   RegCloseKey(key);
-  EXPECT_EQ(RegCreateKeyExA(scratch, name257.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+  EXPECT_EQ(RegCreateKeyExA(scratch.get(), name257.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
             ERROR_INVALID_PARAMETER);
-  EXPECT_EQ(RegOpenKeyExA(scratch, name257.c_str(), 0, KEY_READ, &key), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(RegOpenKeyExA(scratch.get(), name257.c_str(), 0, KEY_READ, &key), ERROR_INVALID_PARAMETER);
 
   // Paths are counted whole by the ANSI functions: 260 characters pass, 261 do not.
   std::string path260 = std::string(200, 'p') + "\\" + std::string(59, 'q');
   std::string path261 = std::string(200, 'r') + "\\" + std::string(60, 'q');
-  ASSERT_EQ(RegCreateKeyExA(scratch, path260.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+  ASSERT_EQ(RegCreateKeyExA(scratch.get(), path260.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
             ERROR_SUCCESS);
   RegCloseKey(key);
-  EXPECT_EQ(RegCreateKeyExA(scratch, path261.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+  EXPECT_EQ(RegCreateKeyExA(scratch.get(), path261.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
             ERROR_MORE_DATA);
-  EXPECT_EQ(RegOpenKeyExA(scratch, path260.c_str(), 0, KEY_READ, &key), ERROR_SUCCESS);
+  EXPECT_EQ(RegOpenKeyExA(scratch.get(), path260.c_str(), 0, KEY_READ, &key), ERROR_SUCCESS);
   RegCloseKey(key);
   EXPECT_FALSE(Exists(std::string(200, 'r')));
 }
@@ -309,7 +309,7 @@ TEST_F(RegistryApi, AccessIsCheckedPerHandleButNotOnTheParentOfANewKey) {
   Set(full, "v", REG_SZ, TextBytes("1"));
   HKEY readOnly = nullptr;
   ASSERT_EQ(RegOpenKeyExA(full, "", 0, KEY_READ, &readOnly), ERROR_SUCCESS);
-  opened.push_back(readOnly);
+  opened.emplace_back(readOnly);
   const Bytes data = TextBytes("2");
   EXPECT_EQ(RegSetValueExA(readOnly, "v", 0, REG_SZ, data.data(), 2), ERROR_ACCESS_DENIED);
   EXPECT_EQ(RegDeleteValueA(readOnly, "v"), ERROR_ACCESS_DENIED);
@@ -323,7 +323,7 @@ TEST_F(RegistryApi, AccessIsCheckedPerHandleButNotOnTheParentOfANewKey) {
 
   HKEY setOnly = nullptr;
   ASSERT_EQ(RegOpenKeyExA(full, "", 0, KEY_SET_VALUE, &setOnly), ERROR_SUCCESS);
-  opened.push_back(setOnly);
+  opened.emplace_back(setOnly);
   BYTE buffer[8];
   DWORD size = sizeof buffer;
   EXPECT_EQ(RegQueryValueExA(setOnly, "v", nullptr, nullptr, buffer, &size), ERROR_ACCESS_DENIED);
@@ -337,8 +337,8 @@ TEST_F(RegistryApi, AccessIsCheckedPerHandleButNotOnTheParentOfANewKey) {
 
 TEST_F(RegistryApi, ClosedAndNullHandlesAreRejected) {
   HKEY key = nullptr;
-  ASSERT_EQ(RegOpenKeyExA(scratch, "", 0, KEY_READ, &key), ERROR_SUCCESS);
-  EXPECT_NE(key, scratch);
+  ASSERT_EQ(RegOpenKeyExA(scratch.get(), "", 0, KEY_READ, &key), ERROR_SUCCESS);
+  EXPECT_NE(key, scratch.get());
   EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
   EXPECT_EQ(RegCloseKey(key), ERROR_INVALID_HANDLE);
   BYTE buffer[8];
@@ -359,7 +359,7 @@ TEST_F(RegistryApi, ClosedAndNullHandlesAreRejected) {
 
 TEST_F(RegistryApi, HandlesToADeletedKeyReportIt) {
   HKEY gone = Key("Gone");
-  EXPECT_EQ(RegDeleteTreeA(scratch, "Gone"), ERROR_SUCCESS);
+  EXPECT_EQ(RegDeleteTreeA(scratch.get(), "Gone"), ERROR_SUCCESS);
   const Bytes data = TextBytes("x");
   EXPECT_EQ(RegSetValueExA(gone, "v", 0, REG_SZ, data.data(), 2), ERROR_KEY_DELETED);
   BYTE buffer[8];
@@ -378,14 +378,14 @@ TEST_F(RegistryApi, DeleteTreeRemovesASubtreeOrEmptiesAKey) {
   HKEY key = Key("Tree\\Sub\\Leaf");
   Set(key, "v", REG_SZ, TextBytes("1"));
   Set(Key("Tree"), "w", REG_SZ, TextBytes("2"));
-  EXPECT_EQ(RegDeleteTreeA(scratch, "Tree\\Sub"), ERROR_SUCCESS);
+  EXPECT_EQ(RegDeleteTreeA(scratch.get(), "Tree\\Sub"), ERROR_SUCCESS);
   EXPECT_FALSE(Exists("Tree\\Sub"));
   EXPECT_TRUE(Exists("Tree"));
   EXPECT_EQ(RegDeleteTreeA(Key("Tree"), nullptr), ERROR_SUCCESS);
   EXPECT_TRUE(Exists("Tree"));
   EXPECT_EQ(ValueNames(Key("Tree")), std::vector<std::string>{});
-  EXPECT_EQ(RegDeleteTreeA(scratch, "Missing"), ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(RegDeleteValueA(scratch, "missing"), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(RegDeleteTreeA(scratch.get(), "Missing"), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(RegDeleteValueA(scratch.get(), "missing"), ERROR_FILE_NOT_FOUND);
 }
 
 }  // namespace

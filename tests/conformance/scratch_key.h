@@ -9,7 +9,10 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "unique_reg_key.h"
 
 #ifndef _WIN32
 #include <winsim/control.h>
@@ -51,14 +54,14 @@ class ScratchKeyTest : public ::testing::Test {
       if (ch == '/') ch = '.';
     }
     RegDeleteTreeA(HKEY_CURRENT_USER, scratchPath.c_str());
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, scratchPath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &scratch,
-                              nullptr),
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, scratchPath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                              scratch.put(), nullptr),
               ERROR_SUCCESS);
   }
 
   void TearDown() override {
-    for (HKEY key : opened) RegCloseKey(key);
-    if (scratch) RegCloseKey(scratch);
+    opened.clear();
+    scratch.reset();
     EXPECT_EQ(RegDeleteTreeA(HKEY_CURRENT_USER, scratchPath.c_str()), ERROR_SUCCESS);
 #ifndef _WIN32
     EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::RegistryKey), 0) << "a registry key was left open";
@@ -69,28 +72,25 @@ class ScratchKeyTest : public ::testing::Test {
   // Creates `path` below the scratch key (or opens it) with full access; the
   // handle is closed after the test.
   HKEY Key(const std::string& path) {
-    HKEY key = nullptr;
-    EXPECT_EQ(RegCreateKeyExA(scratch, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+    UniqueRegKey key;
+    EXPECT_EQ(RegCreateKeyExA(scratch.get(), path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(), nullptr),
               ERROR_SUCCESS)
         << path;
-    opened.push_back(key);
-    return key;
+    opened.push_back(std::move(key));
+    return opened.back().get();
   }
 
   // Creates `path` below the scratch key and closes it again.
   void Make(const std::string& path) {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(scratch, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+    UniqueRegKey key;
+    ASSERT_EQ(RegCreateKeyExA(scratch.get(), path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(), nullptr),
               ERROR_SUCCESS)
         << path;
-    RegCloseKey(key);
   }
 
   bool Exists(const std::string& path) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(scratch, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
+    UniqueRegKey key;
+    return RegOpenKeyExA(scratch.get(), path.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
   }
 
   // Stores exactly `data`: the byte after it is made non-zero, so the system
@@ -134,7 +134,7 @@ class ScratchKeyTest : public ::testing::Test {
     return names;
   }
 
-  HKEY scratch = nullptr;
+  UniqueRegKey scratch;
   std::string scratchPath;
-  std::vector<HKEY> opened;
+  std::vector<UniqueRegKey> opened;
 };

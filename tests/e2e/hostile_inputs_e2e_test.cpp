@@ -6,9 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "probe_session.h"
+#include "unique_reg_key.h"
 #include "wide_text.h"
 
 namespace {
@@ -16,24 +18,16 @@ namespace {
 const char kDefaultsKey[] = "Software\\Pellix\\Tarvex\\4.0\\New User Defaults";
 const char kUserKey[] = "Software\\Vornek";
 
-// A registry key of the test's own, closed at the end of its scope.
-class TestKey {
- public:
-  TestKey(HKEY parent, const std::string& path, bool create) {
-    LONG status = create ? RegCreateKeyExA(parent, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_, nullptr)
-                         : RegOpenKeyExA(parent, path.c_str(), 0, KEY_READ, &key_);
-    if (status != ERROR_SUCCESS) key_ = nullptr;
-  }
-  ~TestKey() {
-    if (key_) RegCloseKey(key_);
-  }
-  TestKey(const TestKey&) = delete;
-  TestKey& operator=(const TestKey&) = delete;
-  HKEY get() const { return key_; }
-
- private:
-  HKEY key_ = nullptr;
-};
+// A registry key of the test's own, created or opened for reading; holds
+// nothing when that fails.
+UniqueRegKey OpenTestKey(HKEY parent, const std::string& path, bool create) {
+  UniqueRegKey key;
+  const LONG status = create ? RegCreateKeyExA(parent, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(),
+                                               nullptr)
+                             : RegOpenKeyExA(parent, path.c_str(), 0, KEY_READ, key.put());
+  if (status != ERROR_SUCCESS) key.reset();
+  return key;
+}
 
 // A REG_SZ value's bytes: the text and its terminator.
 std::vector<BYTE> TextBytes(const std::string& text) {
@@ -48,7 +42,7 @@ bool SetValue(HKEY key, const std::string& name, DWORD type, const std::vector<B
 
 // The value's type and bytes; false when there is no such value.
 bool ReadValue(HKEY root, const std::string& path, const std::string& name, DWORD* type, std::vector<BYTE>* data) {
-  TestKey key(root, path, false);
+  const UniqueRegKey key = OpenTestKey(root, path, false);
   if (!key.get()) return false;
   DWORD size = 0;
   if (RegQueryValueExA(key.get(), name.c_str(), nullptr, type, nullptr, &size) != ERROR_SUCCESS) return false;
@@ -138,58 +132,52 @@ TEST_F(HostileInputsE2eTest, TheLongestCommandLineIsScannedToItsEnd) {
 TEST_F(HostileInputsE2eTest, ADefaultsTree512LevelsDeepArrivesWhole) {
   const int kDepth = 512;
   {
-    TestKey defaults(HKEY_LOCAL_MACHINE, kDefaultsKey, true);
+    const UniqueRegKey defaults = OpenTestKey(HKEY_LOCAL_MACHINE, kDefaultsKey, true);
     ASSERT_NE(defaults.get(), nullptr);
     HKEY parent = defaults.get();
-    std::vector<HKEY> opened;
+    std::vector<UniqueRegKey> opened;
     for (int depth = 1; depth <= kDepth; ++depth) {
-      HKEY level = nullptr;
-      ASSERT_EQ(RegCreateKeyExA(parent, "Level", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &level, nullptr),
+      UniqueRegKey level;
+      ASSERT_EQ(RegCreateKeyExA(parent, "Level", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, level.put(), nullptr),
                 ERROR_SUCCESS)
           << "depth " << depth;
-      ASSERT_TRUE(SetValue(level, "Depth", REG_SZ, TextBytes(std::to_string(depth))));
-      opened.push_back(level);
-      parent = level;
+      ASSERT_TRUE(SetValue(level.get(), "Depth", REG_SZ, TextBytes(std::to_string(depth))));
+      parent = level.get();
+      opened.push_back(std::move(level));
     }
-    for (HKEY level : opened) RegCloseKey(level);
   }
 
   InstallFolder install("hostile-deep-tree", {0});
   ExpectSurvived(install.Run("/nologo --pump-ms 0", 120000));
 
   // Walked one level at a time: a path this long exceeds what one call takes.
-  HKEY parent = nullptr;
-  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kUserKey, 0, KEY_READ, &parent), ERROR_SUCCESS);
+  UniqueRegKey parent = OpenTestKey(HKEY_CURRENT_USER, kUserKey, false);
+  ASSERT_TRUE(parent);
   int reached = 0;
   for (int depth = 1; depth <= kDepth; ++depth) {
-    HKEY level = nullptr;
-    LONG status = RegOpenKeyExA(parent, "Level", 0, KEY_READ, &level);
-    RegCloseKey(parent);
-    parent = nullptr;
-    if (status != ERROR_SUCCESS) break;
+    parent = OpenTestKey(parent.get(), "Level", false);
+    if (!parent) break;
     char text[16] = "";
     DWORD size = sizeof text - 1;
-    if (RegQueryValueExA(level, "Depth", nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size) != ERROR_SUCCESS ||
+    if (RegQueryValueExA(parent.get(), "Depth", nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size) !=
+            ERROR_SUCCESS ||
         std::to_string(depth) != text) {
-      RegCloseKey(level);
       break;
     }
     reached = depth;
-    parent = level;
   }
-  if (parent) RegCloseKey(parent);
   EXPECT_EQ(reached, kDepth) << "the user's copy stops below level " << reached;
 }
 
 TEST_F(HostileInputsE2eTest, ADefaultsKeyWith10000SubkeysArrivesWhole) {
   const int kSubkeys = 10000;
   {
-    TestKey wide(HKEY_LOCAL_MACHINE, std::string(kDefaultsKey) + "\\Wide", true);
+    const UniqueRegKey wide = OpenTestKey(HKEY_LOCAL_MACHINE, std::string(kDefaultsKey) + "\\Wide", true);
     ASSERT_NE(wide.get(), nullptr);
     for (int index = 0; index < kSubkeys; ++index) {
       char name[16];
       wsprintfA(name, "Key%05d", index);
-      TestKey subkey(wide.get(), name, true);
+      const UniqueRegKey subkey = OpenTestKey(wide.get(), name, true);
       ASSERT_NE(subkey.get(), nullptr) << name;
       if (index % 1000 == 999) {
         ASSERT_TRUE(SetValue(subkey.get(), "Index", REG_SZ, TextBytes(std::to_string(index))));
@@ -202,7 +190,7 @@ TEST_F(HostileInputsE2eTest, ADefaultsKeyWith10000SubkeysArrivesWhole) {
   InstallFolder install("hostile-wide-tree", {0});
   ExpectSurvived(install.Run("/nologo --pump-ms 0", 300000));
 
-  TestKey copied(HKEY_CURRENT_USER, std::string(kUserKey) + "\\Wide", false);
+  const UniqueRegKey copied = OpenTestKey(HKEY_CURRENT_USER, std::string(kUserKey) + "\\Wide", false);
   ASSERT_NE(copied.get(), nullptr);
   DWORD subkeys = 0xdeadbeef;
   ASSERT_EQ(RegQueryInfoKeyA(copied.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr, nullptr,
@@ -225,7 +213,7 @@ TEST_F(HostileInputsE2eTest, ValuesUpTo512BytesAreCopiedAndLargerOnesEndTheirKey
   const SizeCase sizeCases[] = {{"SizesBinary", REG_BINARY}, {"SizesText", REG_SZ}};
   const size_t kMiB = 1024 * 1024;
   for (const SizeCase& sizeCase : sizeCases) {
-    TestKey key(HKEY_LOCAL_MACHINE, std::string(kDefaultsKey) + "\\" + sizeCase.key, true);
+    const UniqueRegKey key = OpenTestKey(HKEY_LOCAL_MACHINE, std::string(kDefaultsKey) + "\\" + sizeCase.key, true);
     ASSERT_NE(key.get(), nullptr);
     ASSERT_TRUE(SetValue(key.get(), "a511", sizeCase.type, Pattern(511, sizeCase.type, 1)));
     ASSERT_TRUE(SetValue(key.get(), "b512", sizeCase.type, Pattern(512, sizeCase.type, 2)));
@@ -234,7 +222,7 @@ TEST_F(HostileInputsE2eTest, ValuesUpTo512BytesAreCopiedAndLargerOnesEndTheirKey
   }
   {
     // A 1 MiB default the user lacks, between two small ones.
-    TestKey huge(HKEY_LOCAL_MACHINE, std::string(kDefaultsKey) + "\\Huge", true);
+    const UniqueRegKey huge = OpenTestKey(HKEY_LOCAL_MACHINE, std::string(kDefaultsKey) + "\\Huge", true);
     ASSERT_NE(huge.get(), nullptr);
     ASSERT_TRUE(SetValue(huge.get(), "Alpha", REG_BINARY, Pattern(16, REG_BINARY, 5)));
     ASSERT_TRUE(SetValue(huge.get(), "Blob", REG_BINARY, Pattern(kMiB, REG_BINARY, 6)));
@@ -250,8 +238,8 @@ TEST_F(HostileInputsE2eTest, ValuesUpTo512BytesAreCopiedAndLargerOnesEndTheirKey
   const KeptCase keptCases[] = {
       {"KeptHuge", kMiB, REG_BINARY}, {"KeptSmall", 16, REG_BINARY}, {"KeptText", 16, REG_SZ}};
   for (const KeptCase& kept : keptCases) {
-    TestKey defaults(HKEY_LOCAL_MACHINE, std::string(kDefaultsKey) + "\\" + kept.key, true);
-    TestKey user(HKEY_CURRENT_USER, std::string(kUserKey) + "\\" + kept.key, true);
+    const UniqueRegKey defaults = OpenTestKey(HKEY_LOCAL_MACHINE, std::string(kDefaultsKey) + "\\" + kept.key, true);
+    const UniqueRegKey user = OpenTestKey(HKEY_CURRENT_USER, std::string(kUserKey) + "\\" + kept.key, true);
     ASSERT_NE(defaults.get(), nullptr);
     ASSERT_NE(user.get(), nullptr);
     ASSERT_TRUE(SetValue(defaults.get(), "Blob", REG_BINARY, Pattern(kept.defaultSize, REG_BINARY, 8)));

@@ -2,6 +2,7 @@
 
 #include <sstream>
 
+#include "unique_reg_key.h"
 #include "wide_text.h"
 
 namespace {
@@ -183,23 +184,22 @@ void ResetProductRegistry() {
   RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Vornek");
   // Both views of HKLM\SOFTWARE: a test may write into the other one.
   for (REGSAM view : {REGSAM(KEY_WOW64_32KEY), REGSAM(KEY_WOW64_64KEY)}) {
-    HKEY pellix = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Pellix", 0, KEY_ALL_ACCESS | view, &pellix) == ERROR_SUCCESS) {
-      RegDeleteTreeA(pellix, "Tarvex");
-      RegCloseKey(pellix);
+    UniqueRegKey pellix;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Pellix", 0, KEY_ALL_ACCESS | view, pellix.put()) ==
+        ERROR_SUCCESS) {
+      RegDeleteTreeA(pellix.get(), "Tarvex");
     }
   }
 }
 
 std::string ReadRegistryString(HKEY root, const std::string& path, const std::string& name,
                                const std::string& missing) {
-  HKEY key;
-  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return missing;
+  UniqueRegKey key;
+  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return missing;
   char data[2048] = "";
   DWORD size = sizeof data - 1;
   DWORD type = 0;
-  LONG status = RegQueryValueExA(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
-  RegCloseKey(key);
+  const LONG status = RegQueryValueExA(key.get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
   if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return missing;
   data[size] = '\0';
   return data;
@@ -207,30 +207,27 @@ std::string ReadRegistryString(HKEY root, const std::string& path, const std::st
 
 void WriteRegistryString(HKEY root, const std::string& path, const std::string& name, const std::string& value,
                          REGSAM view) {
-  HKEY key;
-  if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_WRITE | view, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+  UniqueRegKey key;
+  if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_WRITE | view, nullptr, key.put(), nullptr) !=
+      ERROR_SUCCESS) {
     return;
   }
-  RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+  RegSetValueExA(key.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                  static_cast<DWORD>(value.size() + 1));
-  RegCloseKey(key);
 }
 
 bool RegistryKeyExists(HKEY root, const std::string& path) {
-  HKEY key;
-  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  RegCloseKey(key);
-  return true;
+  UniqueRegKey key;
+  return RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
 }
 
 DWORD ReadRegistryDword(HKEY root, const std::string& path, const std::string& name, DWORD missing) {
-  HKEY key;
-  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return missing;
+  UniqueRegKey key;
+  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return missing;
   DWORD data = 0;
   DWORD size = sizeof data;
   DWORD type = 0;
-  LONG status = RegQueryValueExA(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&data), &size);
-  RegCloseKey(key);
+  const LONG status = RegQueryValueExA(key.get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&data), &size);
   return status == ERROR_SUCCESS && type == REG_DWORD ? data : missing;
 }
 

@@ -415,10 +415,8 @@ TEST_F(CopyCountsTest, RefusedWritesAndOversizedValuesAreCounted) {
   winsim::SetRegistryString(HKEY_LOCAL_MACHINE, kDefaults + "\\Sub", "Written", "4");
   winsim::InjectFailure("RegSetValueExA", 1, 1, ERROR_ACCESS_DENIED);
 
-  RegKey source(1);
-  RegKey destination(0);
-  source.Open(HKEY_LOCAL_MACHINE, kDefaults.c_str());
-  destination.Open(HKEY_CURRENT_USER, "Software\\Vornek");
+  RegKey source = RegKey::OpenForReading(HKEY_LOCAL_MACHINE, kDefaults.c_str());
+  RegKey destination = RegKey::Create(HKEY_CURRENT_USER, "Software\\Vornek");
   KeyTreeCopyCounts counts{};
   source.CopyKeyTree(destination, 1, &counts);
   source.CopyKeyTree(destination, 1, &counts);  // adds up: the second copy keeps what the first wrote

@@ -100,10 +100,8 @@ TEST_F(NewUserDefaultsTest, PresenceReadsOnlyInKeysThatExisted) {
         winsim::CreateRegistryKey(HKEY_CURRENT_USER, User(key));
       }
     }
-    RegKey source(1);
-    RegKey destination(0);
-    source.Open(HKEY_LOCAL_MACHINE, kDefaults);
-    destination.Open(HKEY_CURRENT_USER, kUser);
+    RegKey source = RegKey::OpenForReading(HKEY_LOCAL_MACHINE, kDefaults);
+    RegKey destination = RegKey::Create(HKEY_CURRENT_USER, kUser);
     winsim::ClearCalls();
     for (int copy = 0; copy < c.copies; ++copy) source.CopyKeyTree(destination, 1);
     EXPECT_EQ(winsim::CallCount("RegQueryValueExA"), c.presenceReads) << c.label;
@@ -285,10 +283,8 @@ struct ChainCopy {
 };
 
 void* CopyChain(void*) {
-  RegKey source(1);
-  source.Open(HKEY_LOCAL_MACHINE, "D");
-  RegKey destination(0);
-  destination.Open(HKEY_CURRENT_USER, "U");
+  RegKey source = RegKey::OpenForReading(HKEY_LOCAL_MACHINE, "D");
+  RegKey destination = RegKey::Create(HKEY_CURRENT_USER, "U");
   source.CopyKeyTree(destination, 1);
   return nullptr;
 }

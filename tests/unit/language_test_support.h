@@ -7,6 +7,8 @@
 #include <cstring>
 #include <string>
 
+#include "unique_reg_key.h"
+
 namespace language_test {
 
 constexpr char kHostPath[] = "C:\\Program Files\\Tarvex\\host.exe";
@@ -46,14 +48,12 @@ inline std::string LibraryPathFor(int language) {
 
 // Stores a value under HKEY_CURRENT_USER, creating the key; true when stored.
 inline bool SetUserValue(const char* keyPath, const char* name, DWORD type, const void* data, DWORD size) {
-  HKEY key = nullptr;
-  if (RegCreateKeyExA(HKEY_CURRENT_USER, keyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
+  UniqueRegKey key;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, keyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(), nullptr) !=
       ERROR_SUCCESS) {
     return false;
   }
-  LSTATUS status = RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size);
-  RegCloseKey(key);
-  return status == ERROR_SUCCESS;
+  return RegSetValueExA(key.get(), name, 0, type, static_cast<const BYTE*>(data), size) == ERROR_SUCCESS;
 }
 
 inline bool SetUserString(const char* keyPath, const char* name, const std::string& text) {
@@ -68,13 +68,12 @@ struct UserValue {
 
 inline UserValue ReadUserValue(const char* keyPath, const char* name) {
   UserValue missing{REG_NONE, "<missing>"};
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) return missing;
+  UniqueRegKey key;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, keyPath, 0, KEY_READ, key.put()) != ERROR_SUCCESS) return missing;
   char data[512];
   DWORD size = sizeof data;
   DWORD type = 0xdeadbeef;
-  LSTATUS status = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
-  RegCloseKey(key);
+  const LSTATUS status = RegQueryValueExA(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
   if (status != ERROR_SUCCESS) return missing;
   return UserValue{type, std::string(data, size)};
 }

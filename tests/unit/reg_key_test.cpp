@@ -25,7 +25,7 @@ class RegKeyTest : public ::testing::Test {
 
 struct OpenFailure {
   const char* label;
-  int readOnly;
+  bool readOnly;
   const char* injectInto;     // function made to fail, or null
   const char* deniedPath;     // key given a denial, or null
   RegistryDenial denial;
@@ -35,12 +35,13 @@ struct OpenFailure {
 
 TEST_F(RegKeyTest, FailedOpensLeaveNoHandleAndCreateNothing) {
   const OpenFailure cases[] = {
-      {"read-only, open refused", 1, "RegOpenKeyExA", nullptr, RegistryDenial::None, kKey, false},
-      {"writable, create refused", 0, "RegCreateKeyExA", nullptr, RegistryDenial::None, kKey, false},
-      {"read-only, key not openable", 1, nullptr, kKey, RegistryDenial::All, kKey, false},
-      {"writable, key not writable", 0, nullptr, kKey, RegistryDenial::Write, kKey, false},
-      {"read-only, key not writable", 1, nullptr, kKey, RegistryDenial::Write, kKey, true},
-      {"writable, parent not writable", 0, nullptr, kKey, RegistryDenial::Write, "Software\\Test\\New\\Deeper", false},
+      {"read-only, open refused", true, "RegOpenKeyExA", nullptr, RegistryDenial::None, kKey, false},
+      {"writable, create refused", false, "RegCreateKeyExA", nullptr, RegistryDenial::None, kKey, false},
+      {"read-only, key not openable", true, nullptr, kKey, RegistryDenial::All, kKey, false},
+      {"writable, key not writable", false, nullptr, kKey, RegistryDenial::Write, kKey, false},
+      {"read-only, key not writable", true, nullptr, kKey, RegistryDenial::Write, kKey, true},
+      {"writable, parent not writable", false, nullptr, kKey, RegistryDenial::Write, "Software\\Test\\New\\Deeper",
+       false},
   };
   for (const OpenFailure& c : cases) {
     winsim::Reset();
@@ -48,9 +49,11 @@ TEST_F(RegKeyTest, FailedOpensLeaveNoHandleAndCreateNothing) {
     if (c.injectInto) winsim::InjectFailure(c.injectInto, 0, 1, ERROR_ACCESS_DENIED);
     if (c.deniedPath) winsim::DenyRegistryAccess(HKEY_CURRENT_USER, c.deniedPath, c.denial);
     {
-      RegKey key(c.readOnly);
-      key.Open(HKEY_CURRENT_USER, c.path);
-      EXPECT_EQ(key.handle != nullptr, c.opens) << c.label;
+      const RegKey key = c.readOnly ? RegKey::OpenForReading(HKEY_CURRENT_USER, c.path)
+                                    : RegKey::Create(HKEY_CURRENT_USER, c.path);
+      EXPECT_EQ(key.IsOpen(), c.opens) << c.label;
+      EXPECT_EQ(key.OpenStatus(), c.opens ? ERROR_SUCCESS : ERROR_ACCESS_DENIED) << c.label;
+      EXPECT_FALSE(key.WasCreated()) << c.label;
     }
     EXPECT_FALSE(winsim::RegistryKeyExists(HKEY_CURRENT_USER, "Software\\Test\\New")) << c.label;
     EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::RegistryKey), 0) << c.label;
@@ -60,8 +63,7 @@ TEST_F(RegKeyTest, FailedOpensLeaveNoHandleAndCreateNothing) {
 
 TEST_F(RegKeyTest, RefusedQueriesAndWritesFallBack) {
   winsim::SetRegistryString(HKEY_CURRENT_USER, kKey, "v", "stored");
-  RegKey key(0);
-  key.Open(HKEY_CURRENT_USER, kKey);
+  RegKey key = RegKey::Create(HKEY_CURRENT_USER, kKey);
 
   winsim::InjectFailure("RegQueryValueExA", 0, 1, ERROR_ACCESS_DENIED);
   char buffer[512];
@@ -78,8 +80,7 @@ TEST_F(RegKeyTest, RefusedQueriesAndWritesFallBack) {
 
 TEST_F(RegKeyTest, ListingEndsQuietlyAtTheFirstEnumerationFailure) {
   for (const char* name : {"a", "b", "c", "d"}) winsim::CreateRegistryKey(HKEY_CURRENT_USER, std::string(kKey) + "\\" + name);
-  RegKey key(1);
-  key.Open(HKEY_CURRENT_USER, kKey);
+  RegKey key = RegKey::OpenForReading(HKEY_CURRENT_USER, kKey);
   winsim::InjectFailure("RegEnumKeyExA", 2, 1, ERROR_ACCESS_DENIED);
   std::vector<char> list(5 * kSubkeyNameSlotSize, '#');
   key.EnumSubkeyNames(list.data(), 5);
@@ -90,8 +91,7 @@ TEST_F(RegKeyTest, ListingEndsQuietlyAtTheFirstEnumerationFailure) {
 
 TEST_F(RegKeyTest, FailedQueryInfoGivesZeros) {
   winsim::CreateRegistryKey(HKEY_CURRENT_USER, std::string(kKey) + "\\Sub");
-  RegKey key(1);
-  key.Open(HKEY_CURRENT_USER, kKey);
+  RegKey key = RegKey::OpenForReading(HKEY_CURRENT_USER, kKey);
   winsim::InjectFailure("RegQueryInfoKeyA", 0, 1, ERROR_ACCESS_DENIED);
   RegKeyInfo info;
   std::memset(&info, 0xbe, sizeof info);
@@ -106,62 +106,62 @@ TEST_F(RegKeyTest, FailedQueryInfoGivesZeros) {
 
 // A writable key says whether it was made now; a read-only one never does.
 TEST_F(RegKeyTest, CreatedTellsANewKeyFromOneThatExisted) {
-  RegKey made(0);
-  made.Open(HKEY_CURRENT_USER, kKey);
-  EXPECT_EQ(made.created, 1);
-  RegKeyInfo info;
-  EXPECT_EQ(made.QueryInfo(&info), 1);
+  RegKey made = RegKey::Create(HKEY_CURRENT_USER, kKey);
+  EXPECT_TRUE(made.WasCreated());
   made.Close();
-  EXPECT_EQ(made.created, 0);
-  RegKey again(0);
-  again.Open(HKEY_CURRENT_USER, kKey);
-  EXPECT_EQ(again.created, 0);
-  RegKey reader(1);
-  reader.Open(HKEY_CURRENT_USER, kKey);
-  EXPECT_EQ(reader.created, 0);
-  winsim::InjectFailure("RegCreateKeyExA", 0, 1, ERROR_ACCESS_DENIED);
-  RegKey refused(0);
-  refused.Open(HKEY_CURRENT_USER, "Software\\Other");
-  EXPECT_EQ(refused.created, 0);
+  EXPECT_FALSE(made.WasCreated());
+  const RegKey again = RegKey::Create(HKEY_CURRENT_USER, kKey);
+  EXPECT_FALSE(again.WasCreated());
+  const RegKey reader = RegKey::OpenForReading(HKEY_CURRENT_USER, kKey);
+  EXPECT_FALSE(reader.WasCreated());
+  const RegKey never;
+  EXPECT_EQ(never.OpenStatus(), ERROR_INVALID_HANDLE);
 }
 
-// A value written into a key just made is the user's: a copy of defaults
-// through the same object keeps it, and a refused write changes nothing.
+// Only the owner knows that a key it made holds no values, and a write
+// through it ends that: the copy then reads before it writes and keeps the
+// user's value. A refused write changes nothing, and the copy writes unread.
 TEST_F(RegKeyTest, AKeyWrittenIntoIsNoLongerTakenForEmpty) {
-  winsim::SetRegistryString(HKEY_LOCAL_MACHINE, "Software\\Defaults", "Language", "2");
-  RegKey defaults(1);
-  defaults.Open(HKEY_LOCAL_MACHINE, "Software\\Defaults");
-  RegKey user(0);
-  user.Open(HKEY_CURRENT_USER, kKey);
-  winsim::InjectFailure("RegSetValueExA", 0, 1, ERROR_ACCESS_DENIED);
-  EXPECT_EQ(user.WriteString("Language", "1"), 0);
-  EXPECT_EQ(user.created, 1);
-  EXPECT_EQ(user.WriteString("Language", "1"), 1);
-  EXPECT_EQ(user.created, 0);
-  defaults.CopyKeyTree(user, 1);
-  winsim::RegistryValue kept;
-  ASSERT_TRUE(winsim::GetRegistryValue(HKEY_CURRENT_USER, kKey, "Language", &kept));
-  EXPECT_EQ(kept.data, (std::vector<BYTE>{'1', 0}));
+  const struct {
+    const char* label;
+    bool writeRefused;
+    int presenceReads;
+    std::vector<BYTE> language;
+  } cases[] = {
+      {"written", false, 1, {'1', 0}},
+      {"write refused", true, 0, {'2', 0}},
+  };
+  for (const auto& c : cases) {
+    winsim::Reset();
+    winsim::SetRegistryString(HKEY_LOCAL_MACHINE, "Software\\Defaults", "Language", "2");
+    const RegKey defaults = RegKey::OpenForReading(HKEY_LOCAL_MACHINE, "Software\\Defaults");
+    RegKey user = RegKey::Create(HKEY_CURRENT_USER, kKey);
+    if (c.writeRefused) winsim::InjectFailure("RegSetValueExA", 0, 1, ERROR_ACCESS_DENIED);
+    EXPECT_EQ(user.WriteString("Language", "1"), c.writeRefused ? 0 : 1) << c.label;
+    winsim::ClearCalls();
+    defaults.CopyKeyTree(user, 1);
+    EXPECT_EQ(winsim::CallCount("RegQueryValueExA"), c.presenceReads) << c.label;
+    winsim::RegistryValue kept;
+    ASSERT_TRUE(winsim::GetRegistryValue(HKEY_CURRENT_USER, kKey, "Language", &kept)) << c.label;
+    EXPECT_EQ(kept.data, c.language) << c.label;
+  }
 }
 
 TEST_F(RegKeyTest, CloseIgnoresItsResultAndRunsOnce) {
   winsim::CreateRegistryKey(HKEY_CURRENT_USER, kKey);
-  RegKey key(1);
-  key.Open(HKEY_CURRENT_USER, kKey);
-  HKEY held = key.handle;
+  RegKey key = RegKey::OpenForReading(HKEY_CURRENT_USER, kKey);
   winsim::InjectFailure("RegCloseKey", 0, 1, ERROR_INVALID_HANDLE);
   key.Close();
-  EXPECT_EQ(key.handle, nullptr);
+  EXPECT_FALSE(key.IsOpen());
   key.Close();
   EXPECT_EQ(winsim::CallCount("RegCloseKey"), 1);
-  RegCloseKey(held);  // the simulated failure kept it open
+  winsim::Reset();  // the simulated failure kept the key open
 }
 
 TEST_F(RegKeyTest, DestructionClosesTheKey) {
   winsim::CreateRegistryKey(HKEY_CURRENT_USER, kKey);
   {
-    RegKey key(0);
-    key.Open(HKEY_CURRENT_USER, kKey);
+    RegKey key = RegKey::Create(HKEY_CURRENT_USER, kKey);
     EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::RegistryKey), 1);
   }
   EXPECT_EQ(winsim::CallCount("RegCloseKey"), 1);
