@@ -198,17 +198,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
   const int gdiBefore = winsim::LiveHandles(winsim::HandleKind::GdiObject);
   const int dcsBefore = winsim::LiveHandles(winsim::HandleKind::DeviceContext);
   const int globalsBefore = winsim::LiveHandles(winsim::HandleKind::GlobalMemory);
-  HBITMAP const bitmapSentinel = reinterpret_cast<HBITMAP>(0xdeadbeef);
-  HPALETTE const paletteSentinel = reinterpret_cast<HPALETTE>(0xbadf00d);
-  HBITMAP bitmap = bitmapSentinel;
-  HPALETTE palette = paletteSentinel;
-  const int result =
-      LoadBitmapWithPalette(module, nameHeld ? "svga_logo_peltra" : "VGA_LOGO_PELTRA", &bitmap, &palette);
+  BitmapWithPalette loaded = LoadBitmapWithPalette(module, nameHeld ? "svga_logo_peltra" : "VGA_LOGO_PELTRA");
+  const HBITMAP bitmap = loaded.bitmap.get();
+  const HPALETTE palette = loaded.palette.get();
 
   const bool found = nameHeld && injection.costs != Costs::Result;
-  ExpectEqual(result, found, "LoadBitmapWithPalette result");
+  ExpectEqual(loaded.found, found, "LoadBitmapWithPalette found");
   if (!found) {
-    Expect(bitmap == bitmapSentinel && palette == paletteSentinel, "outputs touched although nothing was loaded");
+    Expect(bitmap == nullptr && palette == nullptr, "something made although nothing was loaded");
+    ExpectEqual(winsim::LiveHandles(winsim::HandleKind::GdiObject), gdiBefore, "live GDI objects");
     return 0;
   }
 
@@ -249,9 +247,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     }
   }
 
-  // Everything handed back belongs to the caller: once it is deleted, nothing is left.
-  if (bitmap != nullptr) Expect(DeleteObject(bitmap) != FALSE, "DeleteObject(bitmap)");
-  if (palette != nullptr) Expect(DeleteObject(palette) != FALSE, "DeleteObject(palette)");
+  // Everything handed back belongs to the caller: once its owners go, nothing is left.
+  ExpectEqual(winsim::LiveHandles(winsim::HandleKind::GdiObject), gdiBefore + (bitmap != nullptr) + (palette != nullptr),
+              "live GDI objects before the owners go");
+  loaded = BitmapWithPalette();
   ExpectEqual(winsim::LiveHandles(winsim::HandleKind::GdiObject), gdiBefore, "live GDI objects");
   ExpectEqual(winsim::LiveHandles(winsim::HandleKind::DeviceContext), dcsBefore, "live device contexts");
   ExpectEqual(winsim::LiveHandles(winsim::HandleKind::GlobalMemory), globalsBefore, "live global memory blocks");

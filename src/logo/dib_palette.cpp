@@ -3,7 +3,6 @@
 
 #include <cstdint>
 
-#include "scoped_gdi.h"
 
 namespace {
 
@@ -152,16 +151,16 @@ bool DescribeDib(const DibView& dib, DibLayout* layout) {
   return true;
 }
 
-HPALETTE CreatePaletteFromDib(const DibView& resource) {
+UniquePalette CreatePaletteFromDib(const DibView& resource) {
   DibLayout layout;
-  if (!DescribeDib(resource, &layout)) return nullptr;
+  if (!DescribeDib(resource, &layout)) return UniquePalette();
   const DWORD count = layout.paletteEntries;
-  if (count == 0) return nullptr;  // 16- and 24-bit images without biClrUsed
+  if (count == 0) return UniquePalette();  // 16- and 24-bit images without biClrUsed
 
   ScopedGlobalMemory block(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, count * sizeof(PALETTEENTRY) + 8));
-  if (block.get() == nullptr) return nullptr;
+  if (block.get() == nullptr) return UniquePalette();
   ScopedGlobalLock lock(LockGlobal(block.get()));
-  if (lock.get().address == nullptr) return nullptr;
+  if (lock.get().address == nullptr) return UniquePalette();
 
   auto* palette = static_cast<LOGPALETTE*>(lock.get().address);
   palette->palVersion = 0x300;
@@ -175,7 +174,7 @@ HPALETTE CreatePaletteFromDib(const DibView& resource) {
     entries[i].peBlue = entry[0];
     entries[i].peFlags = 0;
   }
-  return CreatePalette(palette);
+  return UniquePalette(CreatePalette(palette));
 }
 
 SIZE LogoBitmapLimit() {
@@ -191,57 +190,63 @@ bool DibWithinLimit(const DibLayout& layout, const SIZE& limit) {
   return layout.width <= limit.cx && height <= limit.cy;
 }
 
-HBITMAP CreateBitmapFromDib(const DibView& resource, HPALETTE palette) {
+UniqueBitmap CreateBitmapFromDib(const DibView& resource, HPALETTE palette) {
   DibLayout layout;
-  if (!DescribeDib(resource, &layout)) return nullptr;
+  if (!DescribeDib(resource, &layout)) return UniqueBitmap();
   // Checked before the platform is asked for a device bitmap of that size.
-  if (!DibWithinLimit(layout, LogoBitmapLimit())) return nullptr;
+  if (!DibWithinLimit(layout, LogoBitmapLimit())) return UniqueBitmap();
   ScopedWindowDC screen(WindowDcOf(nullptr, WindowDcArea::Client));
-  if (screen.get() == nullptr) return nullptr;
+  if (screen.get() == nullptr) return UniqueBitmap();
   // The pixels are mapped through the logo's own colours while the bitmap is made.
   ScopedSelectPalette selected(screen.get(), palette);
   if (palette != nullptr) RealizePalette(screen.get());
   const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(resource.bytes);
-  return CreateDIBitmap(screen.get(), header, CBM_INIT, resource.bytes + layout.bitsOffset,
-                        reinterpret_cast<const BITMAPINFO*>(resource.bytes), DIB_RGB_COLORS);
+  return UniqueBitmap(CreateDIBitmap(screen.get(), header, CBM_INIT, resource.bytes + layout.bitsOffset,
+                                     reinterpret_cast<const BITMAPINFO*>(resource.bytes), DIB_RGB_COLORS));
 }
 
 namespace {
 
-// Finds and loads bitmap resource `name`: its loaded handle and its bytes,
-// or false when there is none or it does not load.
-bool LoadBitmapResource(HMODULE module, const char* name, HGLOBAL* loaded, DibView* dib) {
+using ScopedResource = UniqueHandle<HGLOBAL, FreeResource>;
+
+// A bitmap resource found and loaded, and its bytes.
+struct LoadedResource {
+  ScopedResource handle;  // null when there is none or it does not load
+  DibView dib;
+};
+
+LoadedResource LoadBitmapResource(HMODULE module, const char* name) {
+  LoadedResource loaded{ScopedResource(), DibView{nullptr, 0}};
   HRSRC found = FindResourceA(module, name, RT_BITMAP);
-  if (found == nullptr) return false;
-  *loaded = LoadResource(module, found);
-  if (*loaded == nullptr) return false;
+  if (found == nullptr) return loaded;
+  loaded.handle.reset(LoadResource(module, found));
+  if (!loaded.handle) return loaded;
   // The size travels with the bytes so that nothing past the resource is read.
-  *dib = DibView{static_cast<const BYTE*>(LockResource(*loaded)), SizeofResource(module, found)};
-  if (dib->bytes == nullptr) dib->size = 0;
-  return true;
+  loaded.dib = DibView{static_cast<const BYTE*>(LockResource(loaded.handle.get())), SizeofResource(module, found)};
+  if (loaded.dib.bytes == nullptr) loaded.dib.size = 0;
+  return loaded;
 }
 
 }  // namespace
 
-int LoadBitmapWithPalette(HMODULE module, const char* name, HBITMAP* bitmapOut, HPALETTE* paletteOut) {
-  if (bitmapOut == nullptr || paletteOut == nullptr) return 0;
-  HGLOBAL loaded = nullptr;
-  DibView dib{};
-  if (!LoadBitmapResource(module, name, &loaded, &dib)) return 0;
-  HPALETTE palette = CreatePaletteFromDib(dib);
-  *paletteOut = palette;
-  *bitmapOut = CreateBitmapFromDib(dib, palette);
-  FreeResource(loaded);
-  return 1;
+BitmapWithPalette LoadBitmapWithPalette(HMODULE module, const char* name) {
+  BitmapWithPalette made;
+  const LoadedResource resource = LoadBitmapResource(module, name);
+  if (!resource.handle) return made;
+  made.found = true;
+  made.palette = CreatePaletteFromDib(resource.dib);
+  made.bitmap = CreateBitmapFromDib(resource.dib, made.palette.get());
+  return made;
 }
 
 BitmapResourceState CheckBitmapResource(HMODULE module, const char* name, SIZE* declared) {
-  HGLOBAL loaded = nullptr;
-  DibView dib{};
-  if (!LoadBitmapResource(module, name, &loaded, &dib)) return BitmapResourceState::Missing;
   DibLayout layout;
-  const bool whole = DescribeDib(dib, &layout);
-  FreeResource(loaded);
+  bool whole = false;
+  {
+    const LoadedResource resource = LoadBitmapResource(module, name);
+    if (!resource.handle) return BitmapResourceState::Missing;
+    whole = DescribeDib(resource.dib, &layout);
+  }
   if (!whole) return BitmapResourceState::Damaged;
   if (declared) *declared = SIZE{layout.width, layout.height < 0 ? -layout.height : layout.height};
   return DibWithinLimit(layout, LogoBitmapLimit()) ? BitmapResourceState::Whole : BitmapResourceState::TooLarge;

@@ -10,6 +10,8 @@
 
 #include <windows.h>
 
+#include "scoped_gdi.h"
+
 // The bytes of a loaded bitmap resource.
 struct DibView {
   const BYTE* bytes;  // the header's first byte, or null
@@ -53,7 +55,7 @@ DWORD DibColourTableSize(const DibView& dib);
 
 // A palette with the low 16 bits of the colour count as entries, taken from
 // the colour table; null when that is 0, the DIB is damaged, or GDI fails.
-HPALETTE CreatePaletteFromDib(const DibView& resource);
+UniquePalette CreatePaletteFromDib(const DibView& resource);
 
 // Largest width and height a logo bitmap may declare, in pixels: the larger
 // of 4096 and twice the screen's, in each direction. No real logo comes near
@@ -67,12 +69,20 @@ bool DibWithinLimit(const DibLayout& layout, const SIZE& limit);
 // A device bitmap of the DIB for the screen, made with `palette` (may be null)
 // selected and realized in the screen's device context; null when the DIB is
 // damaged, larger than LogoBitmapLimit, or GDI fails.
-HBITMAP CreateBitmapFromDib(const DibView& resource, HPALETTE palette);
+UniqueBitmap CreateBitmapFromDib(const DibView& resource, HPALETTE palette);
 
-// Loads the bitmap resource `name` of `module`. Returns 1 when it was found and
-// loaded, with both outputs written (either may be null); 0 otherwise, with
-// both outputs untouched.
-int LoadBitmapWithPalette(HMODULE module, const char* name, HBITMAP* bitmapOut, HPALETTE* paletteOut);
+// A bitmap resource made into a palette from its colour table and a device
+// bitmap made with that palette realized.
+struct BitmapWithPalette {
+  bool found = false;     // the resource was found and loaded
+  UniqueBitmap bitmap;    // null when it could not be made
+  UniquePalette palette;  // null without a colour table, or when it could not be made
+};
+
+// Loads the bitmap resource `name` of `module`: found, with what could be
+// made of it; or, when it is missing or does not load, not found and nothing
+// made.
+BitmapWithPalette LoadBitmapWithPalette(HMODULE module, const char* name);
 
 // What bitmap resource `name` of `module` is: missing (or not loadable),
 // damaged, too large (whole, but past LogoBitmapLimit), or whole, that is one

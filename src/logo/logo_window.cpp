@@ -4,6 +4,7 @@
 #include "logo/logo_window.h"
 
 #include <cassert>
+#include <utility>
 
 #include "core/diagnostics.h"
 #include "diagnostic_lines.h"
@@ -110,14 +111,13 @@ LogoClassRegistration LogoWindow::RegisterWindowClass() {
 bool LogoWindow::LoadLogoBitmap(bool svga, const char* name) {
   const HMODULE resources = source_.resources;
   if (svga) {
-    HBITMAP bitmap = nullptr;
-    HPALETTE palette = nullptr;
-    if (LoadBitmapWithPalette(resources, name, &bitmap, &palette) == 0) {
+    BitmapWithPalette loaded = LoadBitmapWithPalette(resources, name);
+    if (!loaded.found) {
       DiagnoseMissingBitmap(resources == source_.module, name);
       return false;
     }
-    bitmap_.reset(bitmap);
-    palette_.reset(palette);
+    bitmap_ = std::move(loaded.bitmap);
+    palette_ = std::move(loaded.palette);
   } else {
     // The plain loader reads as far as the header says, past the end of a
     // short resource: it gets only whole ones.
@@ -187,14 +187,11 @@ bool LogoWindow::LoadVariant(const char* name, SIZE target, char* drawn) {
   while (count > 0) {
     const int pick = ChooseLogoVariant(sizes, count, target);
     LogoVariantName(name, percents[pick], variant, kTextSize);
-    HBITMAP bitmap = nullptr;
-    HPALETTE palette = nullptr;
-    const bool found = LoadBitmapWithPalette(source_.resources, variant, &bitmap, &palette) != 0;
-    UniquePalette ownPalette(palette);
+    BitmapWithPalette loaded = LoadBitmapWithPalette(source_.resources, variant);
     // Found but not made into a bitmap: as unusable as a damaged one.
-    if (found && bitmap != nullptr) {
-      bitmap_.reset(bitmap);
-      palette_ = std::move(ownPalette);
+    if (loaded.found && loaded.bitmap) {
+      bitmap_ = std::move(loaded.bitmap);
+      palette_ = std::move(loaded.palette);
       CopyBoundedText(drawn, variant, kTextSize);
       return true;
     }

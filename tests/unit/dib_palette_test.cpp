@@ -15,36 +15,35 @@ namespace {
 
 using test_dib::Shape;
 
-const auto kSentinelBitmap = reinterpret_cast<HBITMAP>(0xdeadbeef);
-const auto kSentinelPalette = reinterpret_cast<HPALETTE>(0xdeadbee0);
-
 class DibPaletteTest : public ::testing::Test {
  protected:
   FreshMachine machine;
 
-  // Puts `dib` as bitmap "LOGO" into a loaded module and loads it.
+  // Puts `dib` as bitmap "LOGO" into a loaded module and loads it into
+  // `loaded`; `bitmap` and `palette` show what it holds.
   int Load(const std::vector<BYTE>& dib) {
     winsim::ModuleImage image;
     image.bitmaps["LOGO"] = dib;
     module = winsim::AddLoadedModule("C:\\Program Files\\Tarvex\\OxaRes0.dll", image);
-    return LoadBitmapWithPalette(module, "LOGO", &bitmap, &palette);
+    loaded = LoadBitmapWithPalette(module, "LOGO");
+    bitmap = loaded.bitmap.get();
+    palette = loaded.palette.get();
+    return loaded.found ? 1 : 0;
   }
 
+  // What was loaded is all there is, and goes with its owners.
   void ExpectNothingLeftAfterDeleting() {
-    if (bitmap != nullptr) {
-      EXPECT_TRUE(DeleteObject(bitmap));
-    }
-    if (palette != nullptr) {
-      EXPECT_TRUE(DeleteObject(palette));
-    }
+    EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::GdiObject), (bitmap != nullptr) + (palette != nullptr));
+    loaded = BitmapWithPalette();
     EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::GdiObject), 0);
     EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::DeviceContext), 0);
     EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::GlobalMemory), 0);
   }
 
   HMODULE module = nullptr;
-  HBITMAP bitmap = kSentinelBitmap;
-  HPALETTE palette = kSentinelPalette;
+  BitmapWithPalette loaded;
+  HBITMAP bitmap = nullptr;
+  HPALETTE palette = nullptr;
 };
 
 // ---- header forms, bit counts and colour counts
@@ -137,8 +136,6 @@ TEST_F(DibPaletteTest, RunLengthDataIsTakenAsLongAsItsHeaderSays) {
     // The data may end exactly where the resource does.
     EXPECT_TRUE(DescribeDib(DibView{dib.data(), static_cast<DWORD>(bitsOffset + runs.size())}, &layout)) << c.label;
 
-    bitmap = kSentinelBitmap;
-    palette = kSentinelPalette;
     ASSERT_EQ(Load(dib), 1) << c.label;
     ASSERT_NE(bitmap, nullptr) << c.label;
     ASSERT_NE(palette, nullptr) << c.label;
@@ -183,8 +180,6 @@ INSTANTIATE_TEST_SUITE_P(Table, DibColourCountTest,
 TEST_F(DibPaletteTest, EntriesTakeRedGreenBlueFromBothEntryForms) {
   for (DWORD headerSize : {DWORD{40}, DWORD{12}}) {
     winsim::Reset();
-    bitmap = kSentinelBitmap;
-    palette = kSentinelPalette;
     const size_t entrySize = headerSize == 12 ? 3 : 4;
     std::vector<BYTE> dib = test_dib::Build({headerSize, 2, 2, 4, BI_RGB, 0}, headerSize, 16, headerSize + 16 * entrySize);
     // Entry 5: blue 0x10, green 0x20, red 0x30.
@@ -306,12 +301,12 @@ INSTANTIATE_TEST_SUITE_P(Resources, DamagedDibTest, ::testing::ValuesIn(kDamaged
                          [](const ::testing::TestParamInfo<DamagedCase>& info) { return std::string(info.param.label); });
 
 TEST_F(DibPaletteTest, ANullViewIsDamaged) {
-  EXPECT_EQ(CreatePaletteFromDib(DibView{nullptr, 4096}), nullptr);
-  EXPECT_EQ(CreateBitmapFromDib(DibView{nullptr, 4096}, nullptr), nullptr);
+  EXPECT_FALSE(CreatePaletteFromDib(DibView{nullptr, 4096}));
+  EXPECT_FALSE(CreateBitmapFromDib(DibView{nullptr, 4096}, nullptr));
   EXPECT_EQ(DibColourCount(DibView{nullptr, 4096}), 0u);
 }
 
-// ---- what is not found leaves the outputs alone
+// ---- what is not found gives nothing
 
 struct NotLoadedCase {
   const char* label;
@@ -321,27 +316,18 @@ struct NotLoadedCase {
 
 class NotLoadedTest : public DibPaletteTest, public ::testing::WithParamInterface<NotLoadedCase> {};
 
-TEST_P(NotLoadedTest, ReturnsZeroAndTouchesNeitherOutput) {
+TEST_P(NotLoadedTest, IsNotFoundAndMakesNothing) {
   const NotLoadedCase& c = GetParam();
   winsim::ModuleImage image;
   image.bitmaps["LOGO"] = test_dib::Plain(4, 4, 8);
   module = winsim::AddLoadedModule("C:\\Program Files\\Tarvex\\OxaRes0.dll", image);
   if (c.failingFunction) winsim::InjectFailure(c.failingFunction);
-  EXPECT_EQ(LoadBitmapWithPalette(module, c.name, &bitmap, &palette), 0);
-  EXPECT_EQ(bitmap, kSentinelBitmap);
-  EXPECT_EQ(palette, kSentinelPalette);
+  const BitmapWithPalette none = LoadBitmapWithPalette(module, c.name);
+  EXPECT_FALSE(none.found);
+  EXPECT_FALSE(none.bitmap);
+  EXPECT_FALSE(none.palette);
   EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::GdiObject), 0);
-}
-
-// A caller without a place for either output gets nothing made and 0.
-TEST_F(DibPaletteTest, ANullOutputIsRefusedAndTheOtherLeftAlone) {
-  winsim::ModuleImage image;
-  image.bitmaps["LOGO"] = test_dib::Plain(4, 4, 8);
-  module = winsim::AddLoadedModule("C:\\Program Files\\Tarvex\\OxaRes0.dll", image);
-  EXPECT_EQ(LoadBitmapWithPalette(module, "LOGO", nullptr, &palette), 0);
-  EXPECT_EQ(LoadBitmapWithPalette(module, "LOGO", &bitmap, nullptr), 0);
-  EXPECT_EQ(std::make_pair(bitmap, palette), std::make_pair(kSentinelBitmap, kSentinelPalette));
-  EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::GdiObject), 0);
+  EXPECT_EQ(winsim::CallCount("FreeResource"), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, NotLoadedTest,
@@ -403,6 +389,9 @@ TEST_F(DibPaletteTest, TheBitmapIsMadeWithThePaletteRealizedInTheScreenDC) {
   EXPECT_LT(position("CreatePalette"), position("GlobalUnlock"));
   EXPECT_LT(position("GlobalUnlock"), position("GlobalFree"));
   EXPECT_LT(position("RealizePalette"), position("CreateDIBitmap"));
+  // The resource is given back once, after the bitmap is made from it.
+  EXPECT_EQ(winsim::CallCount("FreeResource"), 1);
+  EXPECT_LT(position("CreateDIBitmap"), position("FreeResource"));
   ExpectNothingLeftAfterDeleting();
 }
 
