@@ -9,6 +9,7 @@
 #include "png_file.h"
 #include "tarvex_logo.h"
 #include "process_modules.h"
+#include "scoped_gdi.h"
 #include "wide_text.h"
 #include "window_styles.h"
 
@@ -28,6 +29,12 @@ void ReportBitmapDrawn(JsonWriter& json) {
   if (drawn.empty() && shown.empty()) return;
   json.Field("bitmapDrawn", drawn.empty() ? shown : drawn);
   json.Field("stretched", !drawn.empty() && stretched);
+}
+
+// The DPI the screen's device context reports; 0 when there is none.
+int ScreenDpi() {
+  const ScopedWindowDC screen(WindowDcOf(nullptr, WindowDcArea::Client));
+  return screen ? GetDeviceCaps(screen.get(), LOGPIXELSX) : 0;
 }
 
 }  // namespace
@@ -58,10 +65,8 @@ bool ReportLogoWindow(JsonWriter& json, const Options& options) {
   json.Field("clientHeight", static_cast<long long>(client.bottom));
   json.Field("visible", IsWindowVisible(logo) != FALSE);
   // The DPI the probe's process sees, as the library asks it.
-  HDC screen = GetDC(nullptr);
-  const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 0;
+  const int dpi = ScreenDpi();
   json.Field("dpi", static_cast<long long>(dpi));
-  if (screen) ReleaseDC(nullptr, screen);
   const DWORD style = static_cast<DWORD>(GetWindowLongA(logo, GWL_STYLE));
   const DWORD exStyle = static_cast<DWORD>(GetWindowLongA(logo, GWL_EXSTYLE));
   json.Field("style", static_cast<long long>(style));

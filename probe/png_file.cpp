@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "scoped_gdi.h"
 #include "whole_file.h"
 
 namespace {
@@ -54,18 +55,12 @@ std::vector<std::uint8_t> StoredZlib(const std::vector<std::uint8_t>& raw) {
   return out;
 }
 
-}  // namespace
-
-bool CaptureWindowToPng(HWND window, const std::string& path) {
-  RECT rect;
-  if (!GetWindowRect(window, &rect)) return false;
-  const int width = rect.right - rect.left;
-  const int height = rect.bottom - rect.top;
-  if (width <= 0 || height <= 0) return false;
-
-  HDC screen = GetDC(nullptr);
+// The screen's pixels in `rect` (width by height), as the rows of an 8-bit
+// RGB PNG image, each behind its filter byte; false when they cannot be read.
+bool ReadScreenRows(const RECT& rect, int width, int height, std::vector<std::uint8_t>* raw) {
+  const ScopedWindowDC screen(WindowDcOf(nullptr, WindowDcArea::Client));
   if (!screen) return false;
-  HDC memory = CreateCompatibleDC(screen);
+  const ScopedMemoryDC memory(CreateCompatibleDC(screen.get()));
   BITMAPINFO info = {};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
   info.bmiHeader.biWidth = width;
@@ -74,32 +69,37 @@ bool CaptureWindowToPng(HWND window, const std::string& path) {
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  HBITMAP section = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  bool copied = false;
-  if (memory && section) {
-    HGDIOBJ old = SelectObject(memory, section);
-    copied = BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY) != FALSE;
+  const UniqueBitmap section(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!memory || !section) return false;
+  {
+    const ScopedSelectObject selected(memory.get(), section.get());
+    if (!BitBlt(memory.get(), 0, 0, width, height, screen.get(), rect.left, rect.top, SRCCOPY)) return false;
     GdiFlush();
-    SelectObject(memory, old);
   }
-  std::vector<std::uint8_t> raw;
-  if (copied) {
-    const auto* pixels = static_cast<const std::uint8_t*>(bits);
-    raw.reserve(static_cast<size_t>(height) * (width * 3 + 1));
-    for (int y = 0; y < height; ++y) {
-      raw.push_back(0);  // no filter
-      for (int x = 0; x < width; ++x) {
-        const std::uint8_t* bgra = pixels + (static_cast<size_t>(y) * width + x) * 4;
-        raw.push_back(bgra[2]);
-        raw.push_back(bgra[1]);
-        raw.push_back(bgra[0]);
-      }
+  const auto* pixels = static_cast<const std::uint8_t*>(bits);
+  raw->reserve(static_cast<size_t>(height) * (width * 3 + 1));
+  for (int y = 0; y < height; ++y) {
+    raw->push_back(0);  // no filter
+    for (int x = 0; x < width; ++x) {
+      const std::uint8_t* bgra = pixels + (static_cast<size_t>(y) * width + x) * 4;
+      raw->push_back(bgra[2]);
+      raw->push_back(bgra[1]);
+      raw->push_back(bgra[0]);
     }
   }
-  if (section) DeleteObject(section);
-  if (memory) DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-  if (!copied) return false;
+  return true;
+}
+
+}  // namespace
+
+bool CaptureWindowToPng(HWND window, const std::string& path) {
+  RECT rect;
+  if (!GetWindowRect(window, &rect)) return false;
+  const int width = rect.right - rect.left;
+  const int height = rect.bottom - rect.top;
+  if (width <= 0 || height <= 0) return false;
+  std::vector<std::uint8_t> raw;
+  if (!ReadScreenRows(rect, width, height, &raw)) return false;
 
   std::vector<std::uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
   std::vector<std::uint8_t> header;

@@ -1,21 +1,14 @@
 #include "system_message.h"
 
-#include <windows.h>
-
-#include "wide_text.h"
+#include "system_error_text.h"
 
 std::string SystemMessage(unsigned long error, const std::string& fileName) {
-  wchar_t text[256] = L"";
-  // The inserts stay as they are here: the system reads an argument for
+  // The longest message the system gives, 255 UTF-16 units, as UTF-8.
+  char text[1024];
+  // Its inserts stay as they are there: the system reads an argument for
   // each one, and the probe has only the file's name to give.
-  DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, text,
-                                256, nullptr);
-  if (length >= 256) length = 0;
-  while (length > 0 && (text[length - 1] == L'\r' || text[length - 1] == L'\n' || text[length - 1] == L' ' ||
-                        text[length - 1] == L'.')) {
-    --length;
-  }
-  return length > 0 ? FillInserts(Utf8(std::wstring(text, length)), fileName) : std::string("no message");
+  SystemErrorText(error, text, sizeof text);
+  return FillInserts(text, fileName);
 }
 
 std::string FillInserts(const std::string& text, const std::string& fileName) {

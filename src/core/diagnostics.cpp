@@ -7,7 +7,7 @@
 
 #include "core/bounded_text.h"
 #include "diagnostic_lines.h"
-#include "core/utf8_text.h"
+#include "system_error_text.h"
 
 namespace {
 
@@ -66,26 +66,6 @@ void Diagnose(const char* format, ...) {
     OutputDebugStringW(wide);
   } else {
     OutputDebugStringA(line);
-  }
-  SetLastError(lastError);
-}
-
-void SystemErrorText(unsigned long error, char* text, size_t size) {
-  const DWORD lastError = GetLastError();
-  WCHAR message[256];
-  const DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                                      static_cast<DWORD>(error), 0, message, 256, nullptr);
-  if (length == 0 || length >= 256) {
-    CopyBoundedText(text, "no message", size);
-  } else {
-    // Without the line end and the full stop, so the text fits into a sentence.
-    DWORD end = length;
-    while (end > 0 && (message[end - 1] == '\r' || message[end - 1] == '\n' || message[end - 1] == ' ' ||
-                       message[end - 1] == '.')) {
-      --end;
-    }
-    message[end] = 0;
-    CopyUtf16AsUtf8(text, size, message);
   }
   SetLastError(lastError);
 }

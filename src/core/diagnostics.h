@@ -26,11 +26,6 @@ constexpr int kDiagnosticLineSize = 512;
 // last-error code as it found it.
 void Diagnose(const char* format, ...) TARVEX_PRINTF_FORMAT(1, 2);
 
-// The system's message for `error` in UTF-8, without its line end, into
-// `text` (`size` bytes, size > 0); "no message" when the system has none.
-// Leaves the thread's last-error code as it found it.
-void SystemErrorText(unsigned long error, char* text, size_t size);
-
 
 // Formats into `buffer` (`size` bytes, size > 0) as Diagnose does, cut to
 // the buffer and terminated.

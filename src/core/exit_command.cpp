@@ -3,7 +3,7 @@
 #include "core/diagnostics.h"
 #include "core/logo_startup.h"
 #include "core/program_start.h"
-#include "core/utf8_text.h"
+#include "utf8_text.h"
 #include "diagnostic_lines.h"
 
 namespace {

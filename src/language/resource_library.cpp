@@ -3,7 +3,7 @@
 #include "core/bounded_text.h"
 #include "core/diagnostics.h"
 #include "core/logo_startup.h"
-#include "core/utf8_text.h"
+#include "utf8_text.h"
 #include "language/language_number.h"
 #include "language/resource_path.h"
 

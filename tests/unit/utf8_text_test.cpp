@@ -1,6 +1,6 @@
 // UTF-16 names written as UTF-8 for the diagnostics lines: whole, cut at a
 // character's end, and long file names kept readable at both ends.
-#include "core/utf8_text.h"
+#include "utf8_text.h"
 #include "guarded_buffer.h"
 
 #include <gtest/gtest.h>
