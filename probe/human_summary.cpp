@@ -1,6 +1,5 @@
 #include "human_summary.h"
 
-#include "diagnostic_lines.h"
 #include "line_reading.h"
 
 namespace {
@@ -11,10 +10,14 @@ void Line(std::string* text, const char* label, const std::string& value) {
   *text += padded + value + "\n";
 }
 
-// What a diagnostics line says after its "edition N" or "mode N": "from the
-// /form switch", "forms enabled: ..." (the parentheses dropped).
-std::string Why(const RunRecord& run, const std::string& start) {
-  const std::string line = DiagnosticLine(run, start);
+// What the first line of `keys` says after its "edition N" or "mode N"
+// (`start`, then the number): "from the /form switch", "forms enabled: ..."
+// (the parentheses dropped); "" without such a line.
+std::string Why(const std::vector<DiagnosticReading>& lines, const std::vector<DiagnosticKey>& keys,
+                const std::string& start) {
+  const DiagnosticReading* reading = FindReading(lines, keys);
+  if (reading == nullptr) return "";
+  const std::string& line = reading->text;
   size_t at = start.size();
   while (at < line.size() && (line[at] == '-' || (line[at] >= '0' && line[at] <= '9'))) ++at;
   if (line.compare(at, 2, ": ") == 0) at += 2;
@@ -35,8 +38,9 @@ std::string HumanSummary(const RunRecord& run, const std::vector<std::string>& n
   if (!run.loaded) {
     Line(&text, "library", run.library + " did not load");
   } else if (run.settled) {
-    const std::string edition = Why(run, TARVEX_DIAG_EDITION);
-    const std::string mode = Why(run, TARVEX_DIAG_MODE);
+    const std::vector<DiagnosticReading> lines = ReadDiagnosticLines(run.diagnostics);
+    const std::string edition = Why(lines, kEditionLines, TARVEX_DIAG_EDITION);
+    const std::string mode = Why(lines, kModeLines, TARVEX_DIAG_MODE);
     Line(&text, "edition", std::to_string(run.edition) + (edition.empty() ? "" : ", " + edition));
     Line(&text, "mode",
          std::to_string(run.mode) + (run.mode == 1 ? " (forms mode)" : " (main mode)") + (mode.empty() ? "" : ", " + mode));
@@ -45,12 +49,9 @@ std::string HumanSummary(const RunRecord& run, const std::vector<std::string>& n
       if (path.find("\\OxaRes") != std::string::npos || path.find("\\oxares") != std::string::npos) resources = path;
     }
     Line(&text, "resources", resources);
-    std::string logo;
-    if (ReadLogoShown(DiagnosticLine(run, TARVEX_DIAG_LOGO), &logo)) {
-      logo += " shown";
-    } else {
-      logo = run.logoWindow ? "shown" : "none";
-    }
+    // LogoShown: the bitmap first.
+    const DiagnosticReading* shown = FindReading(lines, {DiagnosticKey::LogoShown});
+    std::string logo = shown != nullptr ? shown->fields[0] + " shown" : run.logoWindow ? "shown" : "none";
     if (run.logoWindow && !run.capturePath.empty()) logo += ", captured to " + run.capturePath;
     Line(&text, "logo", logo);
   }

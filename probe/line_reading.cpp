@@ -1,93 +1,161 @@
 #include "line_reading.h"
 
-#include "diagnostic_lines.h"
+#include <algorithm>
+#include <cctype>
+#include <cstring>
 
 namespace {
 
-bool StartsWith(const std::string& text, const std::string& start) { return text.compare(0, start.size(), start) == 0; }
+constexpr char kPrefix[] = TARVEX_DIAG_PREFIX;
 
-bool EndsWith(const std::string& text, const std::string& end) {
-  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+// The conversion of the insert at `form` (its '%'), past any width and
+// flags, and where the form goes on after it.
+char Conversion(const char* form, const char** after) {
+  ++form;
+  while (*form >= '0' && *form <= '9') ++form;
+  *after = *form != '\0' ? form + 1 : form;
+  return *form;
+}
+
+// How far an insert of `conversion` other than %s reaches from `at`: digits
+// for %d (a sign first) and %u, capital hexadecimal digits for %X, one byte
+// for %c; `at` itself when nothing of it is there.
+size_t InsertEnd(char conversion, const std::string& text, size_t at) {
+  size_t end = at;
+  if (conversion == 'c') return at < text.size() ? at + 1 : at;
+  if (conversion == 'd' && end < text.size() && text[end] == '-') ++end;
+  const size_t digits = end;
+  while (end < text.size() && (std::isdigit(static_cast<unsigned char>(text[end])) ||
+                               (conversion == 'X' && text[end] >= 'A' && text[end] <= 'F'))) {
+    ++end;
+  }
+  return end > digits ? end : at;
+}
+
+// The literal text of `form` up to its next insert or its end.
+std::string LiteralAt(const char* form) { return std::string(form, std::strcspn(form, "%")); }
+
+// Whether `text` from `at` matches `form` whole, the inserts' text appended
+// to `fields`. A %s takes as little as lets the rest match.
+bool Matches(const char* form, const std::string& text, size_t at, std::vector<std::string>* fields) {
+  while (*form != '\0' && *form != '%') {
+    if (at >= text.size() || text[at] != *form) return false;
+    ++form;
+    ++at;
+  }
+  if (*form == '\0') return at == text.size();
+  const char* rest = nullptr;
+  const char conversion = Conversion(form, &rest);
+  if (conversion != 's') {
+    const size_t end = InsertEnd(conversion, text, at);
+    if (end == at) return false;
+    fields->push_back(text.substr(at, end - at));
+    if (Matches(rest, text, end, fields)) return true;
+    fields->pop_back();
+    return false;
+  }
+  const std::string next = LiteralAt(rest);
+  for (size_t end = at; end <= text.size(); ++end) {
+    // A %s at the form's end takes the rest; else it ends where the next piece begins.
+    if (*rest == '\0' ? end != text.size() : text.compare(end, next.size(), next) != 0) continue;
+    fields->push_back(text.substr(at, end - at));
+    if (Matches(rest, text, end, fields)) return true;
+    fields->pop_back();
+  }
+  return false;
 }
 
 }  // namespace
 
-bool ReadResourceNotFound(const std::string& line, std::string* path) {
-  const std::string start = TARVEX_DIAG_RESOURCE_LIBRARY;
-  const std::string end = TARVEX_DIAG_NOT_FOUND TARVEX_DIAG_OWN_MODULE_USED;
-  if (!StartsWith(line, start) || !EndsWith(line, end) || line.size() <= start.size() + end.size()) return false;
-  *path = line.substr(start.size(), line.size() - start.size() - end.size());
-  return true;
-}
-
-bool ReadResourceLoadFailure(const std::string& line, std::string* path, std::string* reason) {
-  const std::string start = TARVEX_DIAG_RESOURCE_LIBRARY;
-  const std::string failed = TARVEX_DIAG_FAILED_TO_LOAD;
-  const std::string end = TARVEX_DIAG_OWN_MODULE_USED;
-  const size_t at = line.find(failed);
-  if (!StartsWith(line, start) || at == std::string::npos || !EndsWith(line, end)) return false;
-  *path = line.substr(start.size(), at - start.size());
-  const size_t from = at + failed.size();
-  *reason = line.substr(from, line.size() - end.size() - from);
-  return true;
-}
-
-bool IsNoResourcePath(const std::string& line) { return StartsWith(line, TARVEX_DIAG_NO_RESOURCE_PATH); }
-
-bool LacksResourceLookup(const std::string& line) {
-  return StartsWith(line, TARVEX_DIAG_RESOURCE_LIBRARY) && line.find(TARVEX_DIAG_NO_LOOKUP) != std::string::npos;
-}
-
-bool ReadCodePageMismatch(const std::string& line, std::string* mismatch) {
-  if (!StartsWith(line, TARVEX_DIAG_LANGUAGE) || line.find(TARVEX_DIAG_NEEDS_CODE_PAGE) == std::string::npos) {
-    return false;
+bool ReadDiagnosticLine(const std::string& text, DiagnosticReading* reading) {
+  for (const DiagnosticForm& entry : kDiagnosticForms) {
+    std::vector<std::string> fields;
+    if (!Matches(entry.form, text, 0, &fields)) continue;
+    *reading = DiagnosticReading{entry.key, fields, text};
+    return true;
   }
-  *mismatch = line;
-  return true;
+  return false;
 }
 
-bool IsDefaultsFailure(const std::string& line) {
-  return StartsWith(line, TARVEX_DIAG_DEFAULTS) && (line.find(TARVEX_DIAG_COULD_NOT_BE_OPENED) != std::string::npos ||
-                                                    line.find(TARVEX_DIAG_REFUSED) != std::string::npos);
-}
-
-bool ReadUnclearDisableForms(const std::string& line, std::string* found) {
-  const size_t at = line.find(TARVEX_DIAG_DISABLE_FORMS_IN);
-  if (!StartsWith(line, TARVEX_DIAG_FORMS_ENABLED) || at == std::string::npos || EndsWith(line, TARVEX_DIAG_IS_ZERO)) {
-    return false;
+std::vector<DiagnosticReading> ReadDiagnosticLines(const std::vector<std::string>& lines) {
+  const std::string prefix = kPrefix;
+  std::vector<DiagnosticReading> readings;
+  for (const std::string& line : lines) {
+    DiagnosticReading reading;
+    if (line.compare(0, prefix.size(), prefix) == 0 && ReadDiagnosticLine(line.substr(prefix.size()), &reading)) {
+      readings.push_back(reading);
+    }
   }
-  *found = line.substr(at);
-  return true;
+  return readings;
 }
 
-bool ReadModeDialogFailure(const std::string& line, std::string* reason) {
-  const std::string start = TARVEX_DIAG_MODE_DIALOG_FAILED;
-  if (!StartsWith(line, start)) return false;
-  *reason = line.substr(start.size());
-  return true;
+const std::vector<DiagnosticKey> kResourceLibraryLines = {
+    DiagnosticKey::ResourceLoaded, DiagnosticKey::ResourceLoadedWithoutLookup, DiagnosticKey::ResourceNotFound,
+    DiagnosticKey::ResourceFailed};
+const std::vector<DiagnosticKey> kDefaultsLines = {DiagnosticKey::DefaultsUserKeyFailed,
+                                                   DiagnosticKey::DefaultsSourceMissing, DiagnosticKey::DefaultsCopied,
+                                                   DiagnosticKey::DefaultsRefused};
+const std::vector<DiagnosticKey> kDisableFormsFoundLines = {
+    DiagnosticKey::EditionValueEmpty,   DiagnosticKey::EditionValueIs,      DiagnosticKey::EditionValueBegins,
+    DiagnosticKey::EditionValueByte,    DiagnosticKey::EditionValueTooLong, DiagnosticKey::EditionValueNotText,
+    DiagnosticKey::EditionValueUnreadable};
+const std::vector<DiagnosticKey> kEditionLines = [] {
+  std::vector<DiagnosticKey> keys = {DiagnosticKey::EditionWithoutKey, DiagnosticKey::EditionKeyUnopened,
+                                     DiagnosticKey::EditionValueAbsent};
+  keys.insert(keys.end(), kDisableFormsFoundLines.begin(), kDisableFormsFoundLines.end());
+  return keys;
+}();
+const std::vector<DiagnosticKey> kModeDialogFailedLines = {DiagnosticKey::ModeDialogWithoutLibrary,
+                                                           DiagnosticKey::ModeDialogWithoutTemplate,
+                                                           DiagnosticKey::ModeDialogRefused};
+const std::vector<DiagnosticKey> kModeLines = [] {
+  std::vector<DiagnosticKey> keys = {DiagnosticKey::ModeFormsDisabled, DiagnosticKey::ModeFormSwitch,
+                                     DiagnosticKey::ModeStandardSwitch, DiagnosticKey::ModePacFile,
+                                     DiagnosticKey::ModeFrmFile,       DiagnosticKey::ModeLogoSwitches,
+                                     DiagnosticKey::ModeFromDialog,    DiagnosticKey::ModeDialogCancelled};
+  keys.insert(keys.end(), kModeDialogFailedLines.begin(), kModeDialogFailedLines.end());
+  return keys;
+}();
+const std::vector<DiagnosticKey> kNoLogoLines = {
+    DiagnosticKey::NoLogoSwitch,  DiagnosticKey::NoLogoWithoutLibrary, DiagnosticKey::NoLogoWithoutBitmap,
+    DiagnosticKey::NoLogoTooLarge, DiagnosticKey::NoLogoUnmade,        DiagnosticKey::NoLogoRefused,
+    DiagnosticKey::NoLogoClassRefused, DiagnosticKey::NoLogoWindow};
+
+bool IsOneOf(DiagnosticKey key, const std::vector<DiagnosticKey>& keys) {
+  return std::find(keys.begin(), keys.end(), key) != keys.end();
 }
 
-bool IsNoLogoSwitch(const std::string& line) { return line == TARVEX_DIAG_NO_LOGO_SWITCH; }
-
-bool IsNoLogoFailure(const std::string& line) { return StartsWith(line, TARVEX_DIAG_NO_LOGO) && !IsNoLogoSwitch(line); }
-
-bool ReadLogoShown(const std::string& line, std::string* bitmap) {
-  const std::string start = TARVEX_DIAG_LOGO;
-  const size_t shown = line.find(TARVEX_DIAG_SHOWN_AT);
-  if (!StartsWith(line, start) || shown == std::string::npos || shown <= start.size()) return false;
-  *bitmap = line.substr(start.size(), shown - start.size());
-  return true;
-}
-
-bool ReadLogoDrawn(const std::string& line, std::string* bitmap, bool* stretched) {
-  static const std::string kFrom = " from bitmap ";
-  const size_t from = line.find(kFrom);
-  const size_t of = line.rfind(" of ");
-  if (!StartsWith(line, TARVEX_DIAG_LOGO_DRAWN) || from == std::string::npos || of == std::string::npos ||
-      of <= from + kFrom.size()) {
-    return false;
+const DiagnosticReading* FindReading(const std::vector<DiagnosticReading>& readings,
+                                     const std::vector<DiagnosticKey>& keys, bool last) {
+  const DiagnosticReading* found = nullptr;
+  for (const DiagnosticReading& reading : readings) {
+    if (!IsOneOf(reading.key, keys)) continue;
+    found = &reading;
+    if (!last) break;
   }
-  *bitmap = line.substr(from + kFrom.size(), of - from - kFrom.size());
-  *stretched = EndsWith(line, ", " TARVEX_DIAG_STRETCHED);
-  return true;
+  return found;
+}
+
+std::string FillForm(const char* form, const std::vector<std::string>& fields) {
+  std::string filled;
+  size_t next = 0;
+  while (*form != '\0') {
+    if (*form != '%') {
+      filled += *form++;
+      continue;
+    }
+    Conversion(form, &form);
+    if (next < fields.size()) filled += fields[next++];
+  }
+  return filled;
+}
+
+BitmapDrawn ReadBitmapDrawn(const std::vector<DiagnosticReading>& readings) {
+  BitmapDrawn drawn;
+  const DiagnosticReading* scaled = FindReading(readings, {DiagnosticKey::LogoDrawn}, true);
+  const DiagnosticReading* shown = FindReading(readings, {DiagnosticKey::LogoShown}, true);
+  // LogoDrawn: DPI, width, height, the bitmap, its width and height, how.
+  if (scaled != nullptr) return BitmapDrawn{scaled->fields[3], scaled->fields[6] == TARVEX_DIAG_STRETCHED};
+  if (shown != nullptr) drawn.name = shown->fields[0];
+  return drawn;
 }

@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include "debug_output_monitor.h"
-#include "diagnostic_lines.h"
 #include "line_reading.h"
 #include "picture_match.h"
 #include "png_file.h"
@@ -15,20 +14,12 @@
 
 namespace {
 
-// The bitmap the library drew and whether it stretched it, from its lines:
-// scaled, the "logo drawn at" line names it; else the logo's own line.
+// The bitmap the library drew and whether it stretched it, from its lines.
 void ReportBitmapDrawn(JsonWriter& json) {
-  const std::string prefix = TARVEX_DIAG_PREFIX;
-  std::string shown, drawn;
-  bool stretched = false;
-  for (const std::string& line : DebugOutputLines()) {
-    if (line.compare(0, prefix.size(), prefix) != 0) continue;
-    const std::string text = line.substr(prefix.size());
-    if (!ReadLogoDrawn(text, &drawn, &stretched)) ReadLogoShown(text, &shown);
-  }
-  if (drawn.empty() && shown.empty()) return;
-  json.Field("bitmapDrawn", drawn.empty() ? shown : drawn);
-  json.Field("stretched", !drawn.empty() && stretched);
+  const BitmapDrawn drawn = ReadBitmapDrawn(ReadDiagnosticLines(DebugOutputLines()));
+  if (drawn.name.empty()) return;
+  json.Field("bitmapDrawn", drawn.name);
+  json.Field("stretched", drawn.stretched);
 }
 
 // The DPI the screen's device context reports; 0 when there is none.

@@ -1,8 +1,6 @@
 #include "notes.h"
 
-#include <windows.h>
-
-#include "diagnostic_lines.h"
+#include "ascii_case.h"
 #include "line_reading.h"
 
 namespace {
@@ -10,8 +8,8 @@ namespace {
 bool HasArgument(const RunRecord& run, const char* name) {
   for (size_t i = 1; i < run.arguments.size(); ++i) {
     const std::string& argument = run.arguments[i];
-    if (argument.size() != std::string(name).size() + 1 || (argument[0] != '/' && argument[0] != '-')) continue;
-    if (CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, argument.c_str() + 1, -1, name, -1) == CSTR_EQUAL) return true;
+    if (argument.empty() || (argument[0] != '/' && argument[0] != '-')) continue;
+    if (EqualsIgnoringCase(argument.substr(1), name)) return true;
   }
   return false;
 }
@@ -21,16 +19,17 @@ bool HasArgument(const RunRecord& run, const char* name) {
 std::vector<std::string> FindNotes(const RunRecord& run) {
   std::vector<std::string> notes;
   if (!run.settled || run.logoWindow) return notes;
-  if (!IsNoLogoSwitch(DiagnosticLine(run, TARVEX_DIAG_NO_LOGO))) return notes;
+  const DiagnosticReading* noLogo = FindReading(ReadDiagnosticLines(run.diagnostics), kNoLogoLines);
+  if (noLogo == nullptr || noLogo->key != DiagnosticKey::NoLogoSwitch) return notes;
   // The library names the three switches together; the probe's own
   // arguments tell which one it was.
-  std::string which = "an AUTOMATION, EMBEDDING or NOLOGO";
+  std::string which = TARVEX_DIAG_LOGO_SWITCHES;
   for (const char* name : {"NOLOGO", "AUTOMATION", "EMBEDDING"}) {
     if (HasArgument(run, name)) {
       which = std::string("the ") + name;
       break;
     }
   }
-  notes.push_back("no logo: " + which + " switch");
+  notes.push_back(TARVEX_DIAG_NO_LOGO + which + TARVEX_DIAG_SWITCH);
   return notes;
 }

@@ -2,9 +2,8 @@
 
 #include <windows.h>
 
-#include "diagnostic_lines.h"
-#include "library_bitness.h"
 #include "line_reading.h"
+#include "resource_library_name.h"
 #include "system_message.h"
 
 namespace {
@@ -14,24 +13,25 @@ std::string FileName(const std::string& path) { return path.substr(path.find_las
 
 bool HasResourceLibrary(const RunRecord& run) {
   for (const std::string& path : run.productModules) {
-    const std::string name = FileName(path);
-    if (CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, name.c_str(), 6, "OxaRes", 6) == CSTR_EQUAL) return true;
+    if (IsResourceLibraryPath(path)) return true;
   }
   return false;
 }
 
 // "no resource library was loaded: ..." with the reason the library gave for
 // its last attempt (a second language may have been tried after the mode).
-std::string MissingResourceLibrary(const RunRecord& run) {
-  const std::string line = DiagnosticLine(run, TARVEX_DIAG_RESOURCE_LIBRARY, true);
-  std::string path, reason;
-  if (ReadResourceNotFound(line, &path)) {
-    return "no resource library was loaded: " + FileName(path) + " is not beside " + run.host;
+std::string MissingResourceLibrary(const RunRecord& run, const std::vector<DiagnosticReading>& lines) {
+  const DiagnosticReading* last = FindReading(lines, kResourceLibraryLines, true);
+  // ResourceNotFound: the library; ResourceFailed: the library, the system's message, the error.
+  if (last != nullptr && last->key == DiagnosticKey::ResourceNotFound) {
+    return "no resource library was loaded: " + FileName(last->fields[0]) + " is not beside " + run.host;
   }
-  if (ReadResourceLoadFailure(line, &path, &reason)) {
-    return "no resource library was loaded: " + path + " failed to load: " + FillInserts(reason, FileName(path));
+  if (last != nullptr && last->key == DiagnosticKey::ResourceFailed) {
+    const std::string& path = last->fields[0];
+    const std::string reason = FillForm(TARVEX_DIAG_SYSTEM_ERROR, {last->fields[1], last->fields[2]});
+    return "no resource library was loaded: " + path + TARVEX_DIAG_FAILED_TO_LOAD + FillInserts(reason, FileName(path));
   }
-  if (IsNoResourcePath(DiagnosticLine(run, TARVEX_DIAG_NO_RESOURCE_PATH))) {
+  if (FindReading(lines, {DiagnosticKey::ResourcePathMissing}) != nullptr) {
     return "no resource library was loaded: the host executable's folder could not be read";
   }
   return "no resource library was loaded beside " + run.host;
@@ -39,7 +39,7 @@ std::string MissingResourceLibrary(const RunRecord& run) {
 
 std::string WrongImage(const RunRecord& run) {
   const int probeBits = sizeof(void*) == 8 ? 64 : 32;
-  const int libraryBits = ImageBits(run.library);
+  const int libraryBits = run.libraryBits;
   if (libraryBits == 0) return ": the file is no Windows library for x86 or x64";
   if (libraryBits == probeBits) return "";
   return ": the library is " + std::to_string(libraryBits) + "-bit and this probe " + std::to_string(probeBits) +
@@ -50,21 +50,55 @@ std::string WrongImage(const RunRecord& run) {
 // "forms stay enabled: ..." when "DisableForms" is there and is neither "0"
 // nor a text beginning with "1": whatever else it holds leaves forms enabled,
 // likely against the intent of whoever set it. Empty otherwise.
-std::string UnclearDisableForms(const RunRecord& run) {
-  std::string found;
-  if (!ReadUnclearDisableForms(DiagnosticLine(run, TARVEX_DIAG_FORMS_ENABLED), &found)) return "";
-  return "forms stay enabled: " + found + "; only a text beginning with \"1\" disables them (\"0\" enables them)";
+std::string UnclearDisableForms(const std::vector<DiagnosticReading>& lines) {
+  const DiagnosticReading* found = nullptr;
+  for (const DiagnosticReading& line : lines) {
+    // The edition lines: the edition, then what it says of the forms mode.
+    if (IsOneOf(line.key, kEditionLines) && line.fields[1] == TARVEX_DIAG_FORMS_ENABLED) {
+      found = &line;
+      break;
+    }
+  }
+  if (found == nullptr || !IsOneOf(found->key, kDisableFormsFoundLines)) return "";
+  // EditionValueIs: the edition, forms, key, view, the one character.
+  if (found->key == DiagnosticKey::EditionValueIs && found->fields[4] == "0") return "";
+  return "forms stay enabled: " + found->text.substr(found->text.find(TARVEX_DIAG_DISABLE_FORMS_IN)) +
+         "; only a text beginning with \"1\" disables them (\"0\" enables them)";
 }
 
 // What kept the logo away, when it was no switch.
-void AddLogoProblem(const RunRecord& run, std::vector<std::string>* problems) {
+void AddLogoProblem(const RunRecord& run, const std::vector<DiagnosticReading>& lines,
+                    std::vector<std::string>* problems) {
   if (!run.settled || run.logoWindow) return;
-  const std::string logo = DiagnosticLine(run, TARVEX_DIAG_NO_LOGO);
-  if (IsNoLogoFailure(logo)) {
-    problems->push_back(logo);
-  } else if (logo.empty() && !run.diagnosticsSeen) {
+  const DiagnosticReading* noLogo = FindReading(lines, kNoLogoLines);
+  if (noLogo != nullptr && noLogo->key != DiagnosticKey::NoLogoSwitch) {
+    problems->push_back(noLogo->text);
+  } else if (noLogo == nullptr && !run.diagnosticsSeen) {
     problems->push_back("no logo (the library's diagnostics went to another debug-output viewer)");
   }
+}
+
+// What the library's lines tell of the resource library, the code page, the
+// defaults, the edition and the mode dialog.
+void AddStartProblems(const RunRecord& run, const std::vector<DiagnosticReading>& lines,
+                      std::vector<std::string>* problems) {
+  if (!HasResourceLibrary(run)) problems->push_back(MissingResourceLibrary(run, lines));
+  const DiagnosticReading* library = FindReading(lines, kResourceLibraryLines, true);
+  if (library != nullptr && library->key == DiagnosticKey::ResourceLoadedWithoutLookup) {
+    problems->push_back("the resource library exports no GetResourceID: texts show as their keys");
+  }
+  for (const DiagnosticReading& line : lines) {
+    if (line.key == DiagnosticKey::CodePageMismatch) problems->push_back("the interface " + line.text + " (the user was told)");
+  }
+  const DiagnosticReading* defaults = FindReading(lines, kDefaultsLines);
+  if (defaults != nullptr &&
+      (defaults->key == DiagnosticKey::DefaultsUserKeyFailed || defaults->key == DiagnosticKey::DefaultsRefused)) {
+    problems->push_back(defaults->text);
+  }
+  const std::string disableForms = UnclearDisableForms(lines);
+  if (!disableForms.empty()) problems->push_back(disableForms);
+  const DiagnosticReading* dialog = FindReading(lines, kModeDialogFailedLines);
+  if (dialog != nullptr) problems->push_back(dialog->text.substr(dialog->text.find(TARVEX_DIAG_DIALOG_NOT_SHOWN)));
 }
 
 }  // namespace
@@ -72,10 +106,10 @@ void AddLogoProblem(const RunRecord& run, std::vector<std::string>* problems) {
 std::vector<std::string> FindProblems(const RunRecord& run) {
   std::vector<std::string> problems;
   if (!run.loaded) {
-    problems.push_back("the start-up library " + run.library + " could not be loaded: " +
-                       SystemMessage(run.loadError, FileName(run.library)) + " (error " +
-                       std::to_string(run.loadError) + ")" +
-                       (run.loadError == ERROR_BAD_EXE_FORMAT ? WrongImage(run) : std::string()));
+    const std::string why = FillForm(TARVEX_DIAG_SYSTEM_ERROR, {SystemMessage(run.loadError, FileName(run.library)),
+                                                                std::to_string(run.loadError)});
+    problems.push_back("the start-up library " + run.library + " could not be loaded: " + why +
+                       (run.loadError == ERROR_BAD_EXE_FORMAT ? WrongImage(run) : ""));
     return problems;
   }
   if (run.libraryOutsideHostFolder) {
@@ -83,25 +117,8 @@ std::vector<std::string> FindProblems(const RunRecord& run) {
                        ", not beside " + run.library +
                        ": copy startup-probe.exe into the application's folder to check that installation");
   }
-  if (!HasResourceLibrary(run)) problems.push_back(MissingResourceLibrary(run));
-  if (LacksResourceLookup(DiagnosticLine(run, TARVEX_DIAG_RESOURCE_LIBRARY, true))) {
-    problems.push_back("the resource library exports no GetResourceID: texts show as their keys");
-  }
-  const std::string prefix = TARVEX_DIAG_PREFIX;
-  for (const std::string& line : run.diagnostics) {
-    std::string mismatch;
-    if (line.compare(0, prefix.size(), prefix) == 0 && ReadCodePageMismatch(line.substr(prefix.size()), &mismatch)) {
-      problems.push_back("the interface " + mismatch + " (the user was told)");
-    }
-  }
-  const std::string defaults = DiagnosticLine(run, TARVEX_DIAG_DEFAULTS);
-  if (IsDefaultsFailure(defaults)) problems.push_back(defaults);
-  const std::string disableForms = UnclearDisableForms(run);
-  if (!disableForms.empty()) problems.push_back(disableForms);
-  std::string reason;
-  if (ReadModeDialogFailure(DiagnosticLine(run, TARVEX_DIAG_MODE_DIALOG_FAILED), &reason)) {
-    problems.push_back("the mode dialog could not be shown: " + reason);
-  }
-  AddLogoProblem(run, &problems);
+  const std::vector<DiagnosticReading> lines = ReadDiagnosticLines(run.diagnostics);
+  AddStartProblems(run, lines, &problems);
+  AddLogoProblem(run, lines, &problems);
   return problems;
 }

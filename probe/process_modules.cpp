@@ -2,6 +2,7 @@
 
 #include <psapi.h>
 
+#include "resource_library_name.h"
 #include "wide_text.h"
 
 std::string ProbeExecutable() {
@@ -40,11 +41,7 @@ std::vector<std::string> LoadedModulePaths() {
 
 HMODULE LoadedResourceLibrary() {
   for (const std::string& path : LoadedModulePaths()) {
-    const std::string name = path.substr(path.find_last_of('\\') + 1);
-    if (name.size() > 6 &&
-        CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, name.c_str(), 6, "OxaRes", 6) == CSTR_EQUAL) {
-      return GetModuleHandleW(Utf16(path).c_str());
-    }
+    if (IsResourceLibraryPath(path)) return GetModuleHandleW(Utf16(path).c_str());
   }
   return nullptr;
 }

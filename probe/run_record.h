@@ -24,8 +24,5 @@ struct RunRecord {
   std::vector<ModalRecord> modals;
   bool diagnosticsSeen = false;          // false when another debug-output viewer had them
   std::vector<std::string> diagnostics;  // as written, "TarvexLogo: " first
+  int libraryBits = 0;  // when the library could not be loaded as a bad image: 32, 64, or 0 for no Windows image
 };
-
-// The text of the first (or with `last`, the last) diagnostics line after
-// "TarvexLogo: " that begins with `start`, or "" when no line does.
-std::string DiagnosticLine(const RunRecord& run, const std::string& start, bool last = false);

@@ -17,6 +17,7 @@
 #include "debug_output_monitor.h"
 #include "human_summary.h"
 #include "json_writer.h"
+#include "library_bitness.h"
 #include "library_exports.h"
 #include "load_cycles.h"
 #include "logo_report.h"
@@ -231,6 +232,8 @@ HMODULE ReportLoad(JsonWriter& json, const Options& options, RunRecord* run) {
   json.Field("loaded", run->loaded);
   if (!library) {
     json.Field("loadError", static_cast<long long>(run->loadError));
+    // Named for what it is in the problems: a library of the other bitness, or no library at all.
+    if (run->loadError == ERROR_BAD_EXE_FORMAT) run->libraryBits = ImageBits(run->library);
     return nullptr;
   }
   ReportLoadedLibrary(json, library, options, run);

@@ -78,14 +78,6 @@ void FormatBoundedText(char* buffer, size_t size, const char* format, ...) {
   buffer[size - 1] = '\0';
 }
 
-void DiagnoseSystemError(unsigned long error, const char* after, const char* format, ...) {
-  char lead[kDiagnosticLineSize];
-  va_list arguments;
-  va_start(arguments, format);
-  FormatText(lead, sizeof lead, format, arguments);
-  va_end(arguments);
-  lead[sizeof lead - 1] = '\0';
-  char text[160];
+SystemError::SystemError(unsigned long error) : code(static_cast<unsigned>(error)) {
   SystemErrorText(error, text, sizeof text);
-  Diagnose("%s%s (error %u)%s", lead, text, static_cast<unsigned>(error), after);
 }

@@ -1,5 +1,6 @@
 // Start-up diagnostics: one short line per decision the start-up takes, for
-// any debug-output viewer. Nothing is written anywhere else.
+// any debug-output viewer, each with its form of diagnostic_lines.h. Nothing
+// is written anywhere else.
 #pragma once
 
 #include <cstddef>
@@ -26,11 +27,15 @@ constexpr int kDiagnosticLineSize = 512;
 // last-error code as it found it.
 void Diagnose(const char* format, ...) TARVEX_PRINTF_FORMAT(1, 2);
 
-
 // Formats into `buffer` (`size` bytes, size > 0) as Diagnose does, cut to
 // the buffer and terminated.
 void FormatBoundedText(char* buffer, size_t size, const char* format, ...) TARVEX_PRINTF_FORMAT(3, 4);
 
-// Diagnose's line for a failed system call: the printf-style text, the
-// system's message for `error`, " (error N)", then `after`.
-void DiagnoseSystemError(unsigned long error, const char* after, const char* format, ...) TARVEX_PRINTF_FORMAT(3, 4);
+// The system's message for an error, and the error, for the
+// TARVEX_DIAG_SYSTEM_ERROR of a line. Leaves the thread's last-error code as
+// it found it.
+struct SystemError {
+  explicit SystemError(unsigned long error);
+  char text[160];
+  unsigned code;
+};

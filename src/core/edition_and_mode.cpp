@@ -11,9 +11,11 @@
 
 namespace {
 
-// Reports which rule settled the mode, and passes the mode on.
-int Settled(int settled, const char* rule) {
-  Diagnose(TARVEX_DIAG_MODE "%d%s", settled, rule);
+// Reports the rule that settled the mode, with its line of the table, and
+// passes the mode on.
+template <const char* Rule>
+int Settled(int settled) {
+  Diagnose(Rule, settled);
   return settled;
 }
 
@@ -21,12 +23,12 @@ int Settled(int settled, const char* rule) {
 // the resource library.
 void DiagnoseDialogFailure(bool ownModuleServes, DWORD error) {
   if (ownModuleServes) {
-    Diagnose(TARVEX_DIAG_MODE_DIALOG_FAILED "no resource library was loaded, and dialog %d comes from it",
-             kModeDialogTemplate);
+    Diagnose(diagnostic_form::ModeDialogWithoutLibrary, kModeDialogTemplate);
   } else if (error == ERROR_RESOURCE_NAME_NOT_FOUND || error == ERROR_RESOURCE_TYPE_NOT_FOUND) {
-    Diagnose(TARVEX_DIAG_MODE_DIALOG_FAILED "the resource library has no dialog template %d", kModeDialogTemplate);
+    Diagnose(diagnostic_form::ModeDialogWithoutTemplate, kModeDialogTemplate);
   } else {
-    DiagnoseSystemError(error, "", TARVEX_DIAG_MODE_DIALOG_FAILED);
+    const SystemError why(error);
+    Diagnose(diagnostic_form::ModeDialogRefused, why.text, why.code);
   }
 }
 
@@ -34,25 +36,31 @@ void DiagnoseDialogFailure(bool ownModuleServes, DWORD error) {
 // a 32-bit program's HKLM\SOFTWARE is WOW6432Node.
 const char* RegistryView() { return sizeof(void*) == 8 ? "64-bit" : "32-bit"; }
 
-// What a "DisableForms" that was found holds, after the edition line's
-// lead: a printable ASCII character as it is (the whole text "is" it when
-// it is the only one); any other byte (a blank, a control, an ANSI letter)
-// by its value, so the line stays UTF-8. A UTF-8 byte-order mark, which some
-// editors put first, is named.
-void DiagnoseFoundText(const char* lead, const char* text) {
+// The edition line's lead: the edition and what it says of the forms mode.
+struct EditionLead {
+  int edition;
+  const char* forms;
+};
+
+// What a "DisableForms" that was found holds: a printable ASCII character as
+// it is (the whole text "is" it when it is the only one); any other byte (a
+// blank, a control, an ANSI letter) by its value, so the line stays UTF-8. A
+// UTF-8 byte-order mark, which some editors put first, is named.
+void DiagnoseFoundText(EditionLead lead, const char* text) {
   const auto first = static_cast<unsigned char>(text[0]);
   const bool printable = first > 0x20 && first < 0x7F && first != '"';
   const bool byteOrderMark =
       first == 0xEF && static_cast<unsigned char>(text[1]) == 0xBB && static_cast<unsigned char>(text[2]) == 0xBF;
+  const char* view = RegistryView();
   if (first == '\0') {
-    Diagnose("%sis empty", lead);
+    Diagnose(diagnostic_form::EditionValueEmpty, lead.edition, lead.forms, kMachineSettingsKey, view);
   } else if (printable && text[1] == '\0') {
-    Diagnose("%sis \"%c\"", lead, text[0]);
+    Diagnose(diagnostic_form::EditionValueIs, lead.edition, lead.forms, kMachineSettingsKey, view, text[0]);
   } else if (printable) {
-    Diagnose("%sbegins with \"%c\"", lead, text[0]);
+    Diagnose(diagnostic_form::EditionValueBegins, lead.edition, lead.forms, kMachineSettingsKey, view, text[0]);
   } else {
-    Diagnose("%sbegins with byte 0x%02X%s", lead, static_cast<unsigned>(first),
-             byteOrderMark ? " (a UTF-8 byte-order mark, EF BB BF)" : "");
+    Diagnose(diagnostic_form::EditionValueByte, lead.edition, lead.forms, kMachineSettingsKey, view,
+             static_cast<unsigned>(first), byteOrderMark ? " (a UTF-8 byte-order mark, EF BB BF)" : "");
   }
 }
 
@@ -60,37 +68,32 @@ void DiagnoseFoundText(const char* lead, const char* text) {
 // edition points at the value to mend. A key that is there but cannot be
 // opened (denied to the user, say) is told apart from a missing one.
 void DiagnoseEdition(int settled, StoredString found, const char* text, long openError) {
-  char edition[64];
-  FormatBoundedText(edition, sizeof edition, TARVEX_DIAG_EDITION_FORMAT, settled,
-                    settled == 15 ? "enabled" : "disabled");
-  char where[kTextSize];
-  FormatBoundedText(where, sizeof where, "%s" TARVEX_DIAG_DISABLE_FORMS_FOUND_FORMAT, edition, kMachineSettingsKey,
-                    RegistryView());
+  const EditionLead lead{settled, settled == 15 ? TARVEX_DIAG_FORMS_ENABLED : TARVEX_DIAG_FORMS_DISABLED};
+  const char* view = RegistryView();
   switch (found) {
     case StoredString::NoKey:
       if (openError == ERROR_FILE_NOT_FOUND || openError == ERROR_SUCCESS) {
-        Diagnose("%sno key HKLM\\%s in the %s registry view", edition, kMachineSettingsKey, RegistryView());
+        Diagnose(diagnostic_form::EditionWithoutKey, lead.edition, lead.forms, kMachineSettingsKey, view);
       } else {
-        DiagnoseSystemError(static_cast<unsigned long>(openError), "",
-                            "%sHKLM\\%s (%s registry view) could not be opened: ", edition, kMachineSettingsKey,
-                            RegistryView());
+        const SystemError why(static_cast<unsigned long>(openError));
+        Diagnose(diagnostic_form::EditionKeyUnopened, lead.edition, lead.forms, kMachineSettingsKey, view, why.text,
+                 why.code);
       }
       break;
     case StoredString::Missing:
-      Diagnose("%s\"DisableForms\" absent from HKLM\\%s (%s registry view)", edition, kMachineSettingsKey,
-               RegistryView());
+      Diagnose(diagnostic_form::EditionValueAbsent, lead.edition, lead.forms, kMachineSettingsKey, view);
       break;
     case StoredString::Text:
-      DiagnoseFoundText(where, text);
+      DiagnoseFoundText(lead, text);
       break;
     case StoredString::TooLong:
-      Diagnose("%sis longer than 511 bytes", where);
+      Diagnose(diagnostic_form::EditionValueTooLong, lead.edition, lead.forms, kMachineSettingsKey, view);
       break;
     case StoredString::NotText:
-      Diagnose("%sis not text", where);
+      Diagnose(diagnostic_form::EditionValueNotText, lead.edition, lead.forms, kMachineSettingsKey, view);
       break;
     case StoredString::Unreadable:
-      Diagnose("%scould not be read", where);
+      Diagnose(diagnostic_form::EditionValueUnreadable, lead.edition, lead.forms, kMachineSettingsKey, view);
       break;
   }
 }
@@ -134,7 +137,7 @@ int LogoStartup::AskMode() {
                                          ModeDialogProcedure, 0);
   // The user chose not to start at all; the host must not go on.
   if (answer == IDCANCEL) {
-    Diagnose("mode dialog cancelled: the process ends with exit code %u", kModeDialogCancelledExitCode);
+    Diagnose(diagnostic_form::ModeDialogCancelled, kModeDialogCancelledExitCode);
     ExitProcess(kModeDialogCancelledExitCode);
   }
   // 391, 397, and -1 when the dialog cannot be shown, all mean the main mode.
@@ -143,7 +146,7 @@ int LogoStartup::AskMode() {
     return 0;
   }
   const int chosen = answer == kModeDialogForms ? 1 : 0;
-  Diagnose(TARVEX_DIAG_MODE "%d from the mode dialog (control %d)", chosen, static_cast<int>(answer));
+  Diagnose(diagnostic_form::ModeFromDialog, chosen, static_cast<int>(answer));
   return chosen;
 }
 
@@ -184,13 +187,13 @@ int ProductStartup::QueryEdition() {
 
 int ProductStartup::QueryMode() {
   // An installation without the forms mode never asks and never reads the line.
-  if (!FormsEnabled()) return Settled(0, ": forms disabled");
+  if (!FormsEnabled()) return Settled<diagnostic_form::ModeFormsDisabled>(0);
   // The first rule that applies decides.
-  if (HasSwitch("form")) return Settled(1, " from the /form switch");
-  if (HasSwitch("standard")) return Settled(0, " from the /standard switch");
-  if (CommandLineHasFileType(".pac")) return Settled(0, " from a .pac file");
-  if (CommandLineHasFileType(".frm")) return Settled(1, " from a .frm file");
+  if (HasSwitch("form")) return Settled<diagnostic_form::ModeFormSwitch>(1);
+  if (HasSwitch("standard")) return Settled<diagnostic_form::ModeStandardSwitch>(0);
+  if (CommandLineHasFileType(".pac")) return Settled<diagnostic_form::ModePacFile>(0);
+  if (CommandLineHasFileType(".frm")) return Settled<diagnostic_form::ModeFrmFile>(1);
   // A host started for automation or without a logo must not be held up by a question.
-  if (!LogoAllowed()) return Settled(0, ": logo switches forbid asking");
+  if (!LogoAllowed()) return Settled<diagnostic_form::ModeLogoSwitches>(0);
   return AskMode();
 }

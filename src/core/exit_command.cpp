@@ -4,7 +4,6 @@
 #include "core/logo_startup.h"
 #include "core/program_start.h"
 #include "utf8_text.h"
-#include "diagnostic_lines.h"
 
 namespace {
 
@@ -19,18 +18,18 @@ void StartExitCommand(const char* commandLine, int show) {
   CopyAnsiPathAsUtf8(program, sizeof program, found.program);
   switch (found.kind) {
     case CommandProgramKind::QuoteOpen:
-      Diagnose(TARVEX_DIAG_EXIT_QUOTE_OPEN);
+      Diagnose(diagnostic_form::ExitQuoteOpen);
       return;
     case CommandProgramKind::NotFound:
-      Diagnose(TARVEX_DIAG_EXIT_NO_PROGRAM_FORMAT, line);
+      Diagnose(diagnostic_form::ExitWithoutProgram, line);
       return;
     case CommandProgramKind::TooLong:
-      Diagnose(TARVEX_DIAG_EXIT_TOO_LONG_FORMAT, line);
+      Diagnose(diagnostic_form::ExitNameTooLong, line);
       return;
     case CommandProgramKind::Ambiguous: {
       char alsoFound[kTextSize];
       CopyAnsiPathAsUtf8(alsoFound, sizeof alsoFound, found.alsoFound);
-      Diagnose(TARVEX_DIAG_EXIT_AMBIGUOUS_FORMAT, program, alsoFound);
+      Diagnose(diagnostic_form::ExitAmbiguous, program, alsoFound);
       return;
     }
     case CommandProgramKind::Quoted:
@@ -41,9 +40,10 @@ void StartExitCommand(const char* commandLine, int show) {
   // between the search and the start runs instead.
   const char* application = found.kind == CommandProgramKind::Found ? found.program : nullptr;
   if (StartWithoutWaiting(application, commandLine, show)) {
-    Diagnose(TARVEX_DIAG_EXIT_STARTED_FORMAT, program, line);
+    Diagnose(diagnostic_form::ExitStarted, program, line);
   } else {
-    DiagnoseSystemError(GetLastError(), "", TARVEX_DIAG_EXIT_NOT_STARTED "program %s: ", program);
+    const SystemError why(GetLastError());
+    Diagnose(diagnostic_form::ExitRefused, program, why.text, why.code);
   }
 }
 

@@ -9,11 +9,11 @@ namespace {
 // Where the language came from, for the support engineer.
 void DiagnoseLanguageRead(int language, int stored, const char* keyPath) {
   if (keyPath == nullptr || keyPath[0] == '\0') {
-    Diagnose("no language setting for this mode, English");
+    Diagnose(diagnostic_form::LanguageWithoutKey);
   } else if (!stored) {
-    Diagnose("no language setting in HKCU\\%s, English", keyPath);
+    Diagnose(diagnostic_form::LanguageNotStored, keyPath);
   } else {
-    Diagnose("language %d from HKCU\\%s", language, keyPath);
+    Diagnose(diagnostic_form::LanguageRead, language, keyPath);
   }
 }
 
@@ -42,7 +42,7 @@ void LogoStartup::OnProcessAttach(HMODULE ownModule) {
   if (LogoAllowed()) {
     CreateLogoWindow();
   } else {
-    Diagnose(TARVEX_DIAG_NO_LOGO_SWITCH);
+    Diagnose(diagnostic_form::NoLogoSwitch);
   }
 }
 

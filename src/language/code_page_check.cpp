@@ -49,25 +49,25 @@ void LogoStartup::CheckCodePage() {
   UINT systemCodePage = GetACP();
   UINT required = RequiredCodePage(language);
   if (required == 0) {
-    Diagnose("no code-page check for language %d", language);
+    Diagnose(diagnostic_form::CodePageUnchecked, language);
     return;
   }
   if (required == systemCodePage) {
-    Diagnose("code page %u suits language %d", systemCodePage, language);
+    Diagnose(diagnostic_form::CodePageSuits, systemCodePage, language);
     return;
   }
-  Diagnose(TARVEX_DIAG_CODE_PAGE_MISMATCH_FORMAT, language, required, systemCodePage);
+  Diagnose(diagnostic_form::CodePageMismatch, language, required, systemCodePage);
   ReportCodePageMismatch();
 }
 
 void LogoStartup::ReportCodePageMismatch() {
   if (!ResourceLibraryExists(0)) {
     ShowMessage(kLanguageNotSupported, MB_ICONHAND | MB_OK);
-    Diagnose("code page: no English resource library, the user was told and the language stays");
+    Diagnose(diagnostic_form::CodePageWithoutEnglish);
     return;
   }
   // The mode is not settled yet, so "0" goes to the main mode's key.
   const int answer = ShowMessage(kOfferEnglish, MB_ICONQUESTION | MB_YESNO);
-  Diagnose("code page: asked to switch to English, answer %s", AnswerName(answer));
+  Diagnose(diagnostic_form::CodePageAsked, AnswerName(answer));
   if (answer == IDYES) WriteLanguageSetting(0);
 }

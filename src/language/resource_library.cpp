@@ -24,18 +24,20 @@ bool HostExecutableName(WCHAR* name) {
 // GetLastError after a failed load. The name is written in UTF-8.
 void DiagnoseResourceLibrary(const WCHAR* path, bool loaded, DWORD error, bool lookupFound) {
   if (path[0] == 0) {
-    Diagnose(TARVEX_DIAG_NO_RESOURCE_PATH_LINE);
+    Diagnose(diagnostic_form::ResourcePathMissing);
     return;
   }
   char name[320];
   CopyPathAsUtf8(name, sizeof name, path);
-  if (loaded) {
-    Diagnose(TARVEX_DIAG_RESOURCE_LOADED_FORMAT, name, lookupFound ? TARVEX_DIAG_LOOKUP_FOUND : TARVEX_DIAG_LOOKUP_MISSING);
+  if (loaded && lookupFound) {
+    Diagnose(diagnostic_form::ResourceLoaded, name);
+  } else if (loaded) {
+    Diagnose(diagnostic_form::ResourceLoadedWithoutLookup, name);
   } else if (error == ERROR_MOD_NOT_FOUND || error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
-    Diagnose(TARVEX_DIAG_RESOURCE_NOT_FOUND_FORMAT, name);
+    Diagnose(diagnostic_form::ResourceNotFound, name);
   } else {
-    DiagnoseSystemError(error, TARVEX_DIAG_OWN_MODULE_USED, TARVEX_DIAG_RESOURCE_LIBRARY "%s" TARVEX_DIAG_FAILED_TO_LOAD,
-                        name);
+    const SystemError why(error);
+    Diagnose(diagnostic_form::ResourceFailed, name, why.text, why.code);
   }
 }
 

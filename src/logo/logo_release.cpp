@@ -97,9 +97,7 @@ bool LogoWindow::ReleaseAtUnload() {
   } else {
     if (window != nullptr && IsWindow(window)) HandBack(window);
     if (before != LogoState::None && !WaitForNoFrames(start)) {
-      Diagnose("logo: its thread still ran the library's window procedure %u ms into the unload; its bitmap, "
-               "palette and font are left to it",
-               static_cast<unsigned>(kHandBackMs));
+      Diagnose(diagnostic_form::LogoLeftToItsThread, static_cast<unsigned>(kHandBackMs));
       return false;
     }
   }

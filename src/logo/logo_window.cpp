@@ -7,7 +7,6 @@
 #include <utility>
 
 #include "core/diagnostics.h"
-#include "diagnostic_lines.h"
 #include "logo/dib_palette.h"
 #include "logo/logo_variant.h"
 #include "tarvex_logo.h"
@@ -29,9 +28,9 @@ DWORD LogoCharacterSet(int languageSetting) {
 // and without one the library's own module, which holds none, stands in.
 void DiagnoseMissingBitmap(bool ownModuleServes, const char* name) {
   if (ownModuleServes) {
-    Diagnose(TARVEX_DIAG_NO_LOGO "no resource library was loaded, and the logo's bitmap %s comes from it", name);
+    Diagnose(diagnostic_form::NoLogoWithoutLibrary, name);
   } else {
-    Diagnose(TARVEX_DIAG_NO_LOGO "the resource library has no bitmap %s", name);
+    Diagnose(diagnostic_form::NoLogoWithoutBitmap, name);
   }
 }
 
@@ -41,11 +40,10 @@ void DiagnoseUnusableBitmap(HMODULE resourceModule, const char* name) {
   SIZE declared{};
   if (CheckBitmapResource(resourceModule, name, &declared) == BitmapResourceState::TooLarge) {
     const SIZE limit = LogoBitmapLimit();
-    Diagnose(TARVEX_DIAG_NO_LOGO "bitmap %s of the resource library declares %dx%d pixels, more than a logo's %dx%d",
-             name, static_cast<int>(declared.cx), static_cast<int>(declared.cy), static_cast<int>(limit.cx),
+    Diagnose(diagnostic_form::NoLogoTooLarge, name, static_cast<int>(declared.cx), static_cast<int>(declared.cy), static_cast<int>(limit.cx),
              static_cast<int>(limit.cy));
   } else {
-    Diagnose(TARVEX_DIAG_NO_LOGO "bitmap %s of the resource library could not be made into a picture", name);
+    Diagnose(diagnostic_form::NoLogoUnmade, name);
   }
 }
 
@@ -104,7 +102,8 @@ LogoClassRegistration LogoWindow::RegisterWindowClass() {
       return LogoClassRegistration::TakenOver;
     }
   }
-  DiagnoseSystemError(error, "", TARVEX_DIAG_NO_LOGO "the window class could not be registered: ");
+  const SystemError why(error);
+  Diagnose(diagnostic_form::NoLogoClassRefused, why.text, why.code);
   return LogoClassRegistration::Failed;
 }
 
@@ -129,8 +128,8 @@ bool LogoWindow::LoadLogoBitmap(bool svga, const char* name) {
     if (state == BitmapResourceState::Whole) {
       bitmap_.reset(resources != nullptr ? LoadBitmapA(resources, name) : nullptr);
       if (!bitmap_) {
-        DiagnoseSystemError(GetLastError(), "",
-                            TARVEX_DIAG_NO_LOGO "the platform refused bitmap %s of the resource library: ", name);
+        const SystemError why(GetLastError());
+        Diagnose(diagnostic_form::NoLogoRefused, name, why.text, why.code);
         return false;
       }
     }
@@ -180,7 +179,7 @@ bool LogoWindow::LoadVariant(const char* name, SIZE target, char* drawn) {
       sizes[count] = declared;
       percents[count++] = percent;
     } else if (state != BitmapResourceState::Missing) {
-      Diagnose("logo variant %s left aside: %s", variant,
+      Diagnose(diagnostic_form::LogoVariantLeftAside, variant,
                state == BitmapResourceState::TooLarge ? "larger than a logo may be" : "damaged");
     }
   }
@@ -195,7 +194,7 @@ bool LogoWindow::LoadVariant(const char* name, SIZE target, char* drawn) {
       CopyBoundedText(drawn, variant, kTextSize);
       return true;
     }
-    Diagnose("logo variant %s left aside: it could not be made into a picture", variant);
+    Diagnose(diagnostic_form::LogoVariantLeftAside, variant, "it could not be made into a picture");
     --count;
     sizes[pick] = sizes[count];
     percents[pick] = percents[count];
@@ -226,12 +225,12 @@ void LogoWindow::MakeFont() {
 }
 
 void LogoWindow::Report(const char* name, const LogoPlacement& placement, int dpi, const char* drawn) {
-  Diagnose(TARVEX_DIAG_LOGO_SHOWN_FORMAT, name, placement.x, placement.y, placement.width, placement.height,
+  Diagnose(diagnostic_form::LogoShown, name, placement.x, placement.y, placement.width, placement.height,
            palette_ ? " with its palette" : "");
   if (IsUnscaled(scale_)) return;
   BITMAP size{};
   GetObjectA(bitmap_.get(), sizeof size, &size);
-  Diagnose(TARVEX_DIAG_LOGO_DRAWN_FORMAT, dpi, static_cast<int>(drawSize_.cx), static_cast<int>(drawSize_.cy), drawn,
+  Diagnose(diagnostic_form::LogoDrawn, dpi, static_cast<int>(drawSize_.cx), static_cast<int>(drawSize_.cy), drawn,
            static_cast<int>(size.bmWidth), static_cast<int>(size.bmHeight),
            stretched_ ? TARVEX_DIAG_STRETCHED : TARVEX_DIAG_PIXEL_FOR_PIXEL);
 }
@@ -262,7 +261,8 @@ void LogoWindow::Show(const LogoSource& source) {
   // that no close takes the bitmap away while the window is being made.
   state_ = LogoState::Shown;
   if (window == nullptr) {
-    DiagnoseSystemError(GetLastError(), "", TARVEX_DIAG_NO_LOGO "the window for %s could not be created: ", name);
+    const SystemError why(GetLastError());
+    Diagnose(diagnostic_form::NoLogoWindow, name, why.text, why.code);
     return;
   }
   ShowWindow(window, SW_SHOW);

@@ -12,16 +12,14 @@ const char kUserSettingsKey[] = "Software\\Vornek";
 
 void DiagnoseDefaultsCopy(bool sourceOpened, bool destinationOpened, const KeyTreeCopyCounts& counts) {
   if (!destinationOpened) {
-    Diagnose(TARVEX_DIAG_USER_KEY_FAILED_FORMAT, kUserSettingsKey);
+    Diagnose(diagnostic_form::DefaultsUserKeyFailed, kUserSettingsKey);
   } else if (!sourceOpened) {
-    Diagnose(TARVEX_DIAG_DEFAULTS "HKLM\\%s missing or unreadable", kNewUserDefaultsKey);
+    Diagnose(diagnostic_form::DefaultsSourceMissing, kNewUserDefaultsKey);
   } else if (counts.valuesRefused == 0 && counts.keysCutShort == 0) {
-    Diagnose(TARVEX_DIAG_DEFAULTS "%u keys walked, %u created for the user; %u values copied, %u kept",
-             static_cast<unsigned>(counts.keys), static_cast<unsigned>(counts.keysCreated),
+    Diagnose(diagnostic_form::DefaultsCopied, static_cast<unsigned>(counts.keys), static_cast<unsigned>(counts.keysCreated),
              static_cast<unsigned>(counts.valuesWritten), static_cast<unsigned>(counts.valuesKept));
   } else {
-    Diagnose(TARVEX_DIAG_DEFAULTS_REFUSED_FORMAT,
-             static_cast<unsigned>(counts.keys), static_cast<unsigned>(counts.keysCreated),
+    Diagnose(diagnostic_form::DefaultsRefused, static_cast<unsigned>(counts.keys), static_cast<unsigned>(counts.keysCreated),
              static_cast<unsigned>(counts.valuesWritten), static_cast<unsigned>(counts.valuesKept),
              static_cast<unsigned>(counts.valuesRefused), static_cast<unsigned>(counts.keysCutShort));
   }

@@ -98,14 +98,14 @@ TEST_F(ExitCommandE2eTest, AProgramPlantedAtAShorterReadingOfAnUnquotedPathNever
   // Each would have written within moments of the host's end.
   EXPECT_EQ(WhatRan(planted, 3000), "") << "the planted program ran";
   EXPECT_EQ(WhatRan(meant, 0), "") << "an ambiguous command started";
-  EXPECT_TRUE(Said(run, Line(TARVEX_DIAG_EXIT_AMBIGUOUS_FORMAT, planted, meant))) << run.out;
+  EXPECT_TRUE(Said(run, Line(diagnostic_form::ExitAmbiguous, planted, meant))) << run.out;
 
   // Without the planted program the one reading left starts, the line as the host wrote it.
   ASSERT_TRUE(DeleteFileW(Utf16(planted).c_str()));
   run = install.Run("/nologo --exit-command " + Argument(command));
   ASSERT_EQ(run.exitCode, 0u) << run.out << run.err;
   EXPECT_EQ(WhatRan(meant, 20000), command + "\nflags 1 show 0\n");
-  EXPECT_TRUE(Said(run, Line(TARVEX_DIAG_EXIT_STARTED_FORMAT, meant, command))) << run.out;
+  EXPECT_TRUE(Said(run, Line(diagnostic_form::ExitStarted, meant, command))) << run.out;
 }
 
 }  // namespace

@@ -83,6 +83,11 @@ TEST_P(StartDiagnosticsTest, OneLinePerDecisionInTheOrderTaken) {
   RunLibraryEntry(startup, ownModule, DLL_PROCESS_ATTACH);
   const std::vector<std::string> lines = DiagnosticLines();
   EXPECT_EQ(lines, c.lines) << "expected:\n" << Joined(c.lines) << "actual:\n" << Joined(lines);
+  // Every line is one of the table's, as the probe reads it.
+  for (const std::string& line : lines) {
+    DiagnosticReading reading;
+    EXPECT_TRUE(ReadDiagnosticLine(line, &reading)) << "a line of no form: " << line;
+  }
 
   // The shut-down writes nothing.
   const size_t before = winsim::DebugOutput().size();
@@ -522,24 +527,23 @@ TEST(Diagnose, ACutEndsBeforeACharacterItWouldSplit) {
 
 }  // namespace
 
-// ---- the lines the probe reads, read by the probe's own functions
+// ---- the lines the probe reads, read against the table of forms
 
 struct ReadCase {
   const char* what;
   std::function<void()> prepare;
-  std::function<bool(const std::string&, std::string*)> read;
-  std::string expected;  // what the reading gives
+  DiagnosticKey key;
+  std::vector<std::string> fields;  // what the probe reads in the one line of that key
 };
 
-// Each kind of line the probe's problems, notes and summary read, as a real
-// start writes it: reword one, and the probe's reading fails here.
+// Each kind of line the probe's problems, notes, summary and logo report
+// read, as a real start writes it: reword one, and the probe's reading fails
+// here.
 TEST_F(StartupTest, TheProbeReadsEveryLineItDependsOn) {
-  const auto is = [](bool (*test)(const std::string&)) {
-    return [test](const std::string& line, std::string* read) { return test(line) && (*read = "yes", true); };
-  };
+  const std::string productKey = kProductKey;
   const ReadCase cases[] = {
-      {"library not found", [] { winsim::SetCommandLine("host.exe /nologo"); }, ReadResourceNotFound,
-       language_test::LibraryPathFor(0)},
+      {"library not found", [] { winsim::SetCommandLine("host.exe /nologo"); }, DiagnosticKey::ResourceNotFound,
+       {language_test::LibraryPathFor(0)}},
       {"library damaged",
        [] {
          winsim::ModuleImage damaged;
@@ -547,54 +551,46 @@ TEST_F(StartupTest, TheProbeReadsEveryLineItDependsOn) {
          winsim::AddModuleFile(language_test::LibraryPathFor(0), damaged);
          winsim::SetCommandLine("host.exe /nologo");
        },
-       [](const std::string& line, std::string* read) {
-         std::string path;
-         return ReadResourceLoadFailure(line, &path, read);
-       },
-       "Bad EXE format for %1 (error 193)"},
+       DiagnosticKey::ResourceFailed, {language_test::LibraryPathFor(0), "Bad EXE format for %1", "193"}},
       {"no GetResourceID",
        [] {
          winsim::ModuleImage image;
          winsim::AddModuleFile(language_test::LibraryPathFor(0), image);
          winsim::SetCommandLine("host.exe /nologo");
        },
-       is(LacksResourceLookup), "yes"},
-      {"code page", [] { UserLanguage(language_test::kMainModeKey, "1"); }, ReadCodePageMismatch,
-       "language 1 needs code page 1251, system has 1252"},
+       DiagnosticKey::ResourceLoadedWithoutLookup, {language_test::LibraryPathFor(0)}},
+      {"code page", [] { UserLanguage(language_test::kMainModeKey, "1"); }, DiagnosticKey::CodePageMismatch,
+       {"1", "1251", "1252"}},
       {"user key refused",
        [] {
          winsim::InjectFailure("RegCreateKeyExA");
          winsim::SetCommandLine("host.exe /nologo");
        },
-       is(IsDefaultsFailure), "yes"},
+       DiagnosticKey::DefaultsUserKeyFailed, {"Software\\Vornek"}},
       {"DisableForms that disables nothing",
        [] {
          winsim::SetRegistryString(HKEY_LOCAL_MACHINE, kProductKey, "DisableForms", "yes");
          winsim::SetCommandLine("host.exe /nologo");
        },
-       ReadUnclearDisableForms,
-       "\"DisableForms\" in HKLM\\SOFTWARE\\Pellix\\Tarvex\\4.0 (" + kView + ") begins with \"y\""},
-      {"mode dialog without a library", [] { winsim::SetCommandLine("host.exe"); }, ReadModeDialogFailure,
-       "no resource library was loaded, and dialog 152 comes from it"},
-      {"no logo without a library", [] { winsim::SetCommandLine("host.exe /standard"); }, is(IsNoLogoFailure), "yes"},
-      {"no logo by a switch", [] { winsim::SetCommandLine("host.exe /nologo"); }, is(IsNoLogoSwitch), "yes"},
+       DiagnosticKey::EditionValueBegins, {"15", "enabled", productKey, kView.substr(0, 6), "y"}},
+      {"mode dialog without a library", [] { winsim::SetCommandLine("host.exe"); },
+       DiagnosticKey::ModeDialogWithoutLibrary, {"152"}},
+      {"no logo without a library", [] { winsim::SetCommandLine("host.exe /standard"); },
+       DiagnosticKey::NoLogoWithoutLibrary, {"SVGA_LOGO_ZOLT"}},
+      {"no logo by a switch", [] { winsim::SetCommandLine("host.exe /nologo"); }, DiagnosticKey::NoLogoSwitch, {}},
       {"logo shown",
        [] {
          AddResourceLibrary(0);
          winsim::SetCommandLine("host.exe /standard");
        },
-       ReadLogoShown, "SVGA_LOGO_ZOLT"},
+       DiagnosticKey::LogoShown, {"SVGA_LOGO_ZOLT", "307", "229", "409", "309", " with its palette"}},
       {"logo drawn at 192 DPI",
        [] {
          AddResourceLibrary(0);
          winsim::SetDisplayDpi(192);
          winsim::SetCommandLine("host.exe /standard");
        },
-       [](const std::string& line, std::string* read) {
-         bool stretched = false;
-         return ReadLogoDrawn(line, read, &stretched) && (*read += stretched ? ", stretched" : "", true);
-       },
-       "SVGA_LOGO_ZOLT, stretched"},
+       DiagnosticKey::LogoDrawn, {"192", "800", "600", "SVGA_LOGO_ZOLT", "400", "300", "stretched"}},
   };
   for (const ReadCase& c : cases) {
     winsim::Reset();
@@ -603,12 +599,14 @@ TEST_F(StartupTest, TheProbeReadsEveryLineItDependsOn) {
     c.prepare();
     ProductStartup start;
     RunLibraryEntry(start, own, DLL_PROCESS_ATTACH);
-    std::vector<std::string> readings;
+    std::vector<std::vector<std::string>> readings;
     for (const std::string& line : DiagnosticLines()) {
-      std::string read;
-      if (c.read(line, &read)) readings.push_back(read);
+      DiagnosticReading reading;
+      const bool read = ReadDiagnosticLine(line, &reading);
+      EXPECT_TRUE(read) << c.what << ": a line of no form: " << line;
+      if (read && reading.key == c.key) readings.push_back(reading.fields);
     }
-    EXPECT_EQ(readings, std::vector<std::string>{c.expected}) << c.what << ":\n" << Joined(DiagnosticLines());
+    EXPECT_EQ(readings, std::vector<std::vector<std::string>>{c.fields}) << c.what << ":\n" << Joined(DiagnosticLines());
     RunLibraryEntry(start, own, DLL_PROCESS_DETACH);
   }
 }

@@ -60,27 +60,27 @@ TEST_F(ExitCommandTest, StartsTheOneProgramTheHostNamedWithoutWaiting) {
   const std::string inFolder = "C:\\Tools\\Tarvex Update\\update.exe";
   const Row rows[] = {
       {"quoted", quoted, {kUpdater, "C:\\Program.exe"}, {}, "", quoted,
-       Said(TARVEX_DIAG_EXIT_STARTED_FORMAT, kUpdater, quoted)},
+       Said(diagnostic_form::ExitStarted, kUpdater, quoted)},
       {"unquoted without spaces", kCleanup + " /all", {kCleanup}, {}, kCleanup.c_str(), kCleanup + " /all",
-       Said(TARVEX_DIAG_EXIT_STARTED_FORMAT, kCleanup, kCleanup + " /all")},
+       Said(diagnostic_form::ExitStarted, kCleanup, kCleanup + " /all")},
       {"unquoted with spaces", updateQuiet, {kUpdater}, {}, kUpdater.c_str(), updateQuiet,
-       Said(TARVEX_DIAG_EXIT_STARTED_FORMAT, kUpdater, updateQuiet)},
+       Said(diagnostic_form::ExitStarted, kUpdater, updateQuiet)},
       {"a program planted at a shorter reading", updateQuiet, {kUpdater, "C:\\Program.exe"}, {}, nullptr, "",
-       Said(TARVEX_DIAG_EXIT_AMBIGUOUS_FORMAT, "C:\\Program.exe", kUpdater)},
+       Said(diagnostic_form::ExitAmbiguous, "C:\\Program.exe", kUpdater)},
       {"a folder at a shorter reading", inFolder, {inFolder}, {"C:\\Tools\\Tarvex"}, inFolder.c_str(), inFolder,
-       Said(TARVEX_DIAG_EXIT_STARTED_FORMAT, inFolder, inFolder)},
+       Said(diagnostic_form::ExitStarted, inFolder, inFolder)},
       {"a name searched along the path", "cmd /c echo done", {"C:\\Windows\\System32\\cmd.exe"}, {},
        "C:\\Windows\\System32\\cmd.exe", "cmd /c echo done",
-       Said(TARVEX_DIAG_EXIT_STARTED_FORMAT, "C:\\Windows\\System32\\cmd.exe", "cmd /c echo done")},
+       Said(diagnostic_form::ExitStarted, "C:\\Windows\\System32\\cmd.exe", "cmd /c echo done")},
       {"a relative name", "Tools\\update.exe /quiet", {kHostFolder + "Tools\\update.exe"}, {},
        "C:\\Program Files\\Tarvex\\Tools\\update.exe", "Tools\\update.exe /quiet",
-       Said(TARVEX_DIAG_EXIT_STARTED_FORMAT, kHostFolder + "Tools\\update.exe", "Tools\\update.exe /quiet")},
-      {"a lone quote", "\"" + updateQuiet, {kUpdater}, {}, nullptr, "", Said(TARVEX_DIAG_EXIT_QUOTE_OPEN)},
-      {"no program", kCleanup + " /all", {}, {}, nullptr, "", Said(TARVEX_DIAG_EXIT_NO_PROGRAM_FORMAT, kCleanup + " /all")},
+       Said(diagnostic_form::ExitStarted, kHostFolder + "Tools\\update.exe", "Tools\\update.exe /quiet")},
+      {"a lone quote", "\"" + updateQuiet, {kUpdater}, {}, nullptr, "", Said(diagnostic_form::ExitQuoteOpen)},
+      {"no program", kCleanup + " /all", {}, {}, nullptr, "", Said(diagnostic_form::ExitWithoutProgram, kCleanup + " /all")},
       {"511 characters", kLongest, {kCleanup}, {}, kCleanup.c_str(), kLongest,
-       Said(TARVEX_DIAG_EXIT_STARTED_FORMAT, kCleanup, kLongest)},
+       Said(diagnostic_form::ExitStarted, kCleanup, kLongest)},
       {"512 characters", kLongest + "y", {kCleanup}, {}, kCleanup.c_str(), kLongest,
-       Said(TARVEX_DIAG_EXIT_STARTED_FORMAT, kCleanup, kLongest)},
+       Said(diagnostic_form::ExitStarted, kCleanup, kLongest)},
       {"empty", "", {kCleanup}, {}, nullptr, "", ""},
   };
   for (const Row& row : rows) {
@@ -153,7 +153,7 @@ TEST_F(ExitCommandTest, AStartThatFailsIsToldAndTheUnloadGoesOn) {
   RunLibraryEntry(startup, ownModule, DLL_PROCESS_DETACH);
   EXPECT_EQ(startup.module, nullptr);
   EXPECT_TRUE(winsim::ProcessesStarted().empty());
-  EXPECT_EQ(LastLine(), Said(TARVEX_DIAG_EXIT_NOT_STARTED "program %s: Access denied (error 5)", kCleanup));
+  EXPECT_EQ(LastLine(), Said(("exit command not started: program " + kCleanup + ": Access denied (error 5)").c_str()));
   EXPECT_EQ(winsim::LiveHandles(HandleKind::GlobalMemory), 0);
 }
 
