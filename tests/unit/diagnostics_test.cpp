@@ -75,9 +75,7 @@ class StartDiagnosticsTest : public StartupTest, public ::testing::WithParamInte
 
 TEST_P(StartDiagnosticsTest, OneLinePerDecisionInTheOrderTaken) {
   const StartCase& c = GetParam();
-  winsim::SetHostExecutablePath(language_test::kHostPath);
-  winsim::SetScreenSize(1024, 768);
-  winsim::SetAnsiCodePage(1252);
+  language_test::PrepareHostMachine();
   c.prepare();
 
   RunLibraryEntry(startup, ownModule, DLL_PROCESS_ATTACH);

@@ -12,6 +12,14 @@
 namespace language_test {
 
 constexpr char kHostPath[] = "C:\\Program Files\\Tarvex\\host.exe";
+
+// The machine a whole start is scripted on: the host above, a 1024 by 768
+// screen, code page 1252.
+inline void PrepareHostMachine() {
+  winsim::SetHostExecutablePath(kHostPath);
+  winsim::SetScreenSize(1024, 768);
+  winsim::SetAnsiCodePage(1252);
+}
 constexpr char kEnglishLibrary[] = "C:\\Program Files\\Tarvex\\OxaRes0.dll";
 constexpr char kMainModeKey[] = "Software\\Vornek\\Tarvex4\\Helmex";
 constexpr char kFormsModeKey[] = "Software\\Vornek\\Brindo4\\Helmex";

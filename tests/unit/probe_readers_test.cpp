@@ -146,9 +146,7 @@ class ProbeVerdictTest : public StartupTest, public ::testing::WithParamInterfac
 
 TEST_P(ProbeVerdictTest, EveryReaderGivesItsWholeResult) {
   const ScriptedStart& c = GetParam();
-  winsim::SetHostExecutablePath(language_test::kHostPath);
-  winsim::SetScreenSize(1024, 768);
-  winsim::SetAnsiCodePage(1252);
+  language_test::PrepareHostMachine();
   winsim::SetCommandLine(("host.exe " + c.argument).c_str());
   c.prepare();
   RunLibraryEntry(startup, ownModule, DLL_PROCESS_ATTACH);
