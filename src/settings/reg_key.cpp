@@ -17,13 +17,13 @@ const char kMachineSettingsKey[] = "SOFTWARE\\Pellix\\Tarvex\\4.0";
 RegKey::RegKey(HKEY key, long openStatus, bool created)
     : key_(key), openStatus_(openStatus), created_(created), holdsNoValues_(created) {}
 
-RegKey RegKey::Opened(HKEY root, const char* subKeyPath) {
+RegKey RegKey::OpenForReading(HKEY root, const char* subKeyPath) {
   HKEY opened = nullptr;
   const LSTATUS status = RegOpenKeyExA(root, subKeyPath, 0, KEY_READ, &opened);
   return RegKey(status == ERROR_SUCCESS ? opened : nullptr, status, false);
 }
 
-RegKey RegKey::Made(HKEY root, const char* subKeyPath) {
+RegKey RegKey::Create(HKEY root, const char* subKeyPath) {
   HKEY opened = nullptr;
   DWORD disposition = 0;
   const LSTATUS status = RegCreateKeyExA(root, subKeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE,
@@ -33,15 +33,11 @@ RegKey RegKey::Made(HKEY root, const char* subKeyPath) {
   return RegKey(opened, status, disposition == REG_CREATED_NEW_KEY);
 }
 
-RegKey RegKey::OpenForReading(HKEY root, const char* subKeyPath) { return Opened(root, subKeyPath); }
-
 RegKey RegKey::OpenForReading(const RegKey& parent, const char* subKeyPath) {
-  return Opened(parent.key_.get(), subKeyPath);
+  return OpenForReading(parent.key_.get(), subKeyPath);
 }
 
-RegKey RegKey::Create(HKEY root, const char* subKeyPath) { return Made(root, subKeyPath); }
-
-RegKey RegKey::Create(const RegKey& parent, const char* subKeyPath) { return Made(parent.key_.get(), subKeyPath); }
+RegKey RegKey::Create(const RegKey& parent, const char* subKeyPath) { return Create(parent.key_.get(), subKeyPath); }
 
 void RegKey::Close() {
   key_.reset();

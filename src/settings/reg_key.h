@@ -107,13 +107,12 @@ class RegKey {
 
  private:
   RegKey(HKEY key, long openStatus, bool created);
-  static RegKey Opened(HKEY root, const char* subKeyPath);
-  static RegKey Made(HKEY root, const char* subKeyPath);
   // Writes one value as given; a key written into no longer counts as empty.
   LSTATUS SetValue(const char* valueName, DWORD type, const BYTE* data, DWORD size);
   // Whether this key lacks `valueName` by the copy's presence rules, from one
   // read into `scratch` (512 bytes).
   bool LacksValue(const char* valueName, BYTE* scratch) const;
+  // The value phase of the copy into `destination` (see key_tree_copy.cpp).
   void CopyValuesInto(RegKey& destination, bool onlyMissing, DWORD valueCount, KeyTreeCopyCounts* counts) const;
 
   UniqueRegKey key_;
