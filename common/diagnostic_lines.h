@@ -13,6 +13,7 @@
 // The system's message for an error, then the error: "Access denied (error 5)".
 #define TARVEX_DIAG_SYSTEM_ERROR "%s (error %u)"
 #define TARVEX_DIAG_RESOURCE_LIBRARY "resource library "
+#define TARVEX_DIAG_NO_RESOURCE_LIBRARY "no resource library was loaded"
 #define TARVEX_DIAG_FAILED_TO_LOAD " failed to load: "
 #define TARVEX_DIAG_OWN_MODULE_USED ", own module used"
 #define TARVEX_DIAG_EDITION "edition "
@@ -32,7 +33,8 @@
 // ---- pieces of several forms
 
 #define TARVEX_DIAG_DEFAULTS "new-user defaults: "
-#define TARVEX_DIAG_DEFAULTS_COUNTS TARVEX_DIAG_DEFAULTS "%u keys walked, %u created for the user; %u values copied, %u kept"
+#define TARVEX_DIAG_DEFAULTS_COUNTS \
+  TARVEX_DIAG_DEFAULTS "%u keys walked, %u created for the user; %u values copied, %u kept"
 // The edition, then "enabled" or "disabled".
 #define TARVEX_DIAG_EDITION_LEAD TARVEX_DIAG_EDITION "%d (forms %s): "
 // Key, registry view.
@@ -93,14 +95,14 @@
   LINE(ModeLogoSwitches, TARVEX_DIAG_MODE "%d: logo switches forbid asking")                                         \
   LINE(ModeFromDialog, TARVEX_DIAG_MODE "%d from the mode dialog (control %d)")                                      \
   LINE(ModeDialogWithoutLibrary,                                                                                     \
-       TARVEX_DIAG_MODE_DIALOG_FAILED "no resource library was loaded, and dialog %d comes from it") /* template */   \
+       TARVEX_DIAG_MODE_DIALOG_FAILED TARVEX_DIAG_NO_RESOURCE_LIBRARY ", and dialog %d comes from it") /* template */\
   LINE(ModeDialogWithoutTemplate, TARVEX_DIAG_MODE_DIALOG_FAILED "the resource library has no dialog template %d")   \
   LINE(ModeDialogRefused, TARVEX_DIAG_MODE_DIALOG_FAILED TARVEX_DIAG_SYSTEM_ERROR)                                   \
   LINE(ModeDialogCancelled, "mode dialog cancelled: the process ends with exit code %u")                             \
   /* the logo, by its bitmap's name */                                                                               \
   LINE(NoLogoSwitch, TARVEX_DIAG_NO_LOGO TARVEX_DIAG_LOGO_SWITCHES TARVEX_DIAG_SWITCH)                               \
   LINE(NoLogoWithoutLibrary,                                                                                         \
-       TARVEX_DIAG_NO_LOGO "no resource library was loaded, and the logo's bitmap %s comes from it")                 \
+       TARVEX_DIAG_NO_LOGO TARVEX_DIAG_NO_RESOURCE_LIBRARY ", and the logo's bitmap %s comes from it")               \
   LINE(NoLogoWithoutBitmap, TARVEX_DIAG_NO_LOGO "the resource library has no bitmap %s")                             \
   /* the bitmap, its width and height, the logo's largest */                                                        \
   LINE(NoLogoTooLarge,                                                                                               \

@@ -24,17 +24,18 @@ std::string MissingResourceLibrary(const RunRecord& run, const std::vector<Diagn
   const DiagnosticReading* last = FindReading(lines, kResourceLibraryLines, true);
   // ResourceNotFound: the library; ResourceFailed: the library, the system's message, the error.
   if (last != nullptr && last->key == DiagnosticKey::ResourceNotFound) {
-    return "no resource library was loaded: " + FileName(last->fields[0]) + " is not beside " + run.host;
+    return TARVEX_DIAG_NO_RESOURCE_LIBRARY ": " + FileName(last->fields[0]) + " is not beside " + run.host;
   }
   if (last != nullptr && last->key == DiagnosticKey::ResourceFailed) {
     const std::string& path = last->fields[0];
     const std::string reason = FillForm(TARVEX_DIAG_SYSTEM_ERROR, {last->fields[1], last->fields[2]});
-    return "no resource library was loaded: " + path + TARVEX_DIAG_FAILED_TO_LOAD + FillInserts(reason, FileName(path));
+    return TARVEX_DIAG_NO_RESOURCE_LIBRARY ": " + path + TARVEX_DIAG_FAILED_TO_LOAD +
+           FillInserts(reason, FileName(path));
   }
   if (FindReading(lines, {DiagnosticKey::ResourcePathMissing}) != nullptr) {
-    return "no resource library was loaded: the host executable's folder could not be read";
+    return TARVEX_DIAG_NO_RESOURCE_LIBRARY ": the host executable's folder could not be read";
   }
-  return "no resource library was loaded beside " + run.host;
+  return TARVEX_DIAG_NO_RESOURCE_LIBRARY " beside " + run.host;
 }
 
 std::string WrongImage(const RunRecord& run) {
@@ -88,7 +89,8 @@ void AddStartProblems(const RunRecord& run, const std::vector<DiagnosticReading>
     problems->push_back("the resource library exports no GetResourceID: texts show as their keys");
   }
   for (const DiagnosticReading& line : lines) {
-    if (line.key == DiagnosticKey::CodePageMismatch) problems->push_back("the interface " + line.text + " (the user was told)");
+    if (line.key != DiagnosticKey::CodePageMismatch) continue;
+    problems->push_back("the interface " + line.text + " (the user was told)");
   }
   const DiagnosticReading* defaults = FindReading(lines, kDefaultsLines);
   if (defaults != nullptr &&

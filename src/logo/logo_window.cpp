@@ -40,8 +40,8 @@ void DiagnoseUnusableBitmap(HMODULE resourceModule, const char* name) {
   SIZE declared{};
   if (CheckBitmapResource(resourceModule, name, &declared) == BitmapResourceState::TooLarge) {
     const SIZE limit = LogoBitmapLimit();
-    Diagnose(diagnostic_form::NoLogoTooLarge, name, static_cast<int>(declared.cx), static_cast<int>(declared.cy), static_cast<int>(limit.cx),
-             static_cast<int>(limit.cy));
+    Diagnose(diagnostic_form::NoLogoTooLarge, name, static_cast<int>(declared.cx), static_cast<int>(declared.cy),
+             static_cast<int>(limit.cx), static_cast<int>(limit.cy));
   } else {
     Diagnose(diagnostic_form::NoLogoUnmade, name);
   }

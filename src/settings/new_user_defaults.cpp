@@ -16,12 +16,14 @@ void DiagnoseDefaultsCopy(bool sourceOpened, bool destinationOpened, const KeyTr
   } else if (!sourceOpened) {
     Diagnose(diagnostic_form::DefaultsSourceMissing, kNewUserDefaultsKey);
   } else if (counts.valuesRefused == 0 && counts.keysCutShort == 0) {
-    Diagnose(diagnostic_form::DefaultsCopied, static_cast<unsigned>(counts.keys), static_cast<unsigned>(counts.keysCreated),
-             static_cast<unsigned>(counts.valuesWritten), static_cast<unsigned>(counts.valuesKept));
+    Diagnose(diagnostic_form::DefaultsCopied, static_cast<unsigned>(counts.keys),
+             static_cast<unsigned>(counts.keysCreated), static_cast<unsigned>(counts.valuesWritten),
+             static_cast<unsigned>(counts.valuesKept));
   } else {
-    Diagnose(diagnostic_form::DefaultsRefused, static_cast<unsigned>(counts.keys), static_cast<unsigned>(counts.keysCreated),
-             static_cast<unsigned>(counts.valuesWritten), static_cast<unsigned>(counts.valuesKept),
-             static_cast<unsigned>(counts.valuesRefused), static_cast<unsigned>(counts.keysCutShort));
+    Diagnose(diagnostic_form::DefaultsRefused, static_cast<unsigned>(counts.keys),
+             static_cast<unsigned>(counts.keysCreated), static_cast<unsigned>(counts.valuesWritten),
+             static_cast<unsigned>(counts.valuesKept), static_cast<unsigned>(counts.valuesRefused),
+             static_cast<unsigned>(counts.keysCutShort));
   }
 }
 

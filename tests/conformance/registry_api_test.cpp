@@ -51,15 +51,17 @@ TEST_F(RegistryApi, NamesIgnoreLetterCaseAndKeepTheirFirstSpelling) {
 TEST_F(RegistryApi, CreateMakesEveryMissingKeyOnThePath) {
   HKEY key = nullptr;
   DWORD disposition = 0xdeadbeef;
-  ASSERT_EQ(RegCreateKeyExA(scratch.get(), "One\\Two\\Three", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, &disposition),
-            ERROR_SUCCESS);
+  ASSERT_EQ(
+      RegCreateKeyExA(scratch.get(), "One\\Two\\Three", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, &disposition),
+      ERROR_SUCCESS);
   EXPECT_EQ(disposition, DWORD(REG_CREATED_NEW_KEY));
   Set(key, "Here", REG_SZ, TextBytes("3"));
   RegCloseKey(key);
   EXPECT_EQ(Get(Key("One\\Two\\Three"), "Here").data, TextBytes("3"));
 
-  ASSERT_EQ(RegCreateKeyExA(scratch.get(), "one\\TWO\\three", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, &disposition),
-            ERROR_SUCCESS);
+  ASSERT_EQ(
+      RegCreateKeyExA(scratch.get(), "one\\TWO\\three", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, &disposition),
+      ERROR_SUCCESS);
   EXPECT_EQ(disposition, DWORD(REG_OPENED_EXISTING_KEY));
   RegCloseKey(key);
 

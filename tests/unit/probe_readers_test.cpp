@@ -120,7 +120,9 @@ void AddResourceLibrary(bool damagedVariant) {
   winsim::AddModuleFile(kResources, image);
 }
 
-std::string Row(const char* label, const std::string& value) { return (label + std::string(12, ' ')).substr(0, 12) + value + "\n"; }
+std::string Row(const char* label, const std::string& value) {
+  return (label + std::string(12, ' ')).substr(0, 12) + value + "\n";
+}
 
 // The record the probe keeps of a start it hosted, as it would have made it:
 // what the start settled, the modules it found, the lines it caught.
@@ -198,27 +200,30 @@ INSTANTIATE_TEST_SUITE_P(
                                                "text beginning with \"1\" disables them (\"0\" enables them)"),
                        "SVGA_LOGO_ZOLT",
                        false}},
-        ScriptedStart{"MissingLibrary",
-                      [] {},
-                      "",
-                      {{"no resource library was loaded: OxaRes0.dll is not beside C:\\Program Files\\Tarvex\\host.exe",
-                        "the mode dialog could not be shown: no resource library was loaded, and dialog 152 comes from it",
-                        "no logo: no resource library was loaded, and the logo's bitmap SVGA_LOGO_ZOLT comes from it"},
-                       {},
-                       Row("edition", "15, " + kNoKey) +
-                           Row("mode",
-                               "0 (main mode), the mode dialog could not be shown: no resource library was loaded, and "
-                               "dialog 152 comes from it") +
-                           Row("resources", "none loaded") + Row("logo", "none") +
-                           Row("problems",
-                               "no resource library was loaded: OxaRes0.dll is not beside C:\\Program "
-                               "Files\\Tarvex\\host.exe") +
-                           Row("", "the mode dialog could not be shown: no resource library was loaded, and dialog "
-                                   "152 comes from it") +
-                           Row("", "no logo: no resource library was loaded, and the logo's bitmap SVGA_LOGO_ZOLT "
-                                   "comes from it"),
-                       "",
-                       false}},
+        ScriptedStart{
+            "MissingLibrary",
+            [] {},
+            "",
+            {{"no resource library was loaded: OxaRes0.dll is not beside C:\\Program Files\\Tarvex\\host.exe",
+              "the mode dialog could not be shown: no resource library was loaded, and dialog 152 comes from it",
+              "no logo: no resource library was loaded, and the logo's bitmap SVGA_LOGO_ZOLT comes from it"},
+             {},
+             Row("edition", "15, " + kNoKey) +
+                 Row("mode",
+                     "0 (main mode), the mode dialog could not be shown: no resource library was loaded, and "
+                     "dialog 152 comes from it") +
+                 Row("resources", "none loaded") + Row("logo", "none") +
+                 Row("problems",
+                     "no resource library was loaded: OxaRes0.dll is not beside C:\\Program "
+                     "Files\\Tarvex\\host.exe") +
+                 Row("",
+                     "the mode dialog could not be shown: no resource library was loaded, and dialog "
+                     "152 comes from it") +
+                 Row("",
+                     "no logo: no resource library was loaded, and the logo's bitmap SVGA_LOGO_ZOLT "
+                     "comes from it"),
+             "",
+             false}},
         ScriptedStart{"FormsEnabledEdition",
                       [] {
                         AddResourceLibrary(false);
