@@ -30,6 +30,9 @@ std::vector<DiagnosticReading> ReadDiagnosticLines(const std::vector<std::string
 // when there is none.
 const DiagnosticReading* FindReading(const std::vector<DiagnosticReading>& readings,
                                      const std::vector<DiagnosticKey>& keys, bool last = false);
+// The reading found would go with the readings it lies in.
+const DiagnosticReading* FindReading(std::vector<DiagnosticReading>&& readings, const std::vector<DiagnosticKey>& keys,
+                                     bool last = false) = delete;
 
 // Whether `key` is one of `keys`.
 bool IsOneOf(DiagnosticKey key, const std::vector<DiagnosticKey>& keys);

@@ -19,7 +19,8 @@ bool HasArgument(const RunRecord& run, const char* name) {
 std::vector<std::string> FindNotes(const RunRecord& run) {
   std::vector<std::string> notes;
   if (!run.settled || run.logoWindow) return notes;
-  const DiagnosticReading* noLogo = FindReading(ReadDiagnosticLines(run.diagnostics), kNoLogoLines);
+  const std::vector<DiagnosticReading> lines = ReadDiagnosticLines(run.diagnostics);
+  const DiagnosticReading* noLogo = FindReading(lines, kNoLogoLines);
   if (noLogo == nullptr || noLogo->key != DiagnosticKey::NoLogoSwitch) return notes;
   // The library names the three switches together; the probe's own
   // arguments tell which one it was.
