@@ -8,7 +8,6 @@
 #include <winsim/control.h>
 
 #include "core/command_line.h"
-#include "core/product_startup.h"
 
 namespace {
 
@@ -89,11 +88,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
   // The same through the start-up object, on the simulated process's line.
   winsim::Reset();
   winsim::SetCommandLine(line);
-  ProductStartup startup;
-  if (startup.HasSwitch(name.c_str()) != ModelHasSwitch(line, name)) std::abort();
-  if (startup.CommandLineHasFileType(name.c_str()) != ModelHasFileType(line, name)) std::abort();
+  if (CommandLineHasSwitch(name.c_str()) != ModelHasSwitch(line, name)) std::abort();
+  if (CommandLineHasFileType(name.c_str()) != ModelHasFileType(line, name)) std::abort();
   int logoAllowed = !(ModelHasSwitch(line, "AUTOMATION") || ModelHasSwitch(line, "EMBEDDING") ||
                       ModelHasSwitch(line, "NOLOGO"));
-  if (startup.LogoAllowed() != logoAllowed) std::abort();
+  if (LogoAllowed() != logoAllowed) std::abort();
   return 0;
 }

@@ -19,7 +19,7 @@
 
 #include <winsim/control.h>
 
-#include "core/product_startup.h"
+#include "settings/new_user_defaults.h"
 #include "settings/reg_key.h"
 #include "settings/subkey_list.h"
 
@@ -469,8 +469,7 @@ void* FailingListAllocator(size_t bytes) {
 
 void RunCopy(bool viaStartup, int onlyMissing) {
   if (viaStartup) {
-    ProductStartup startup;
-    startup.CopyNewUserDefaults();
+    CopyNewUserDefaults();
     return;
   }
   RegKey source = RegKey::OpenForReading(HKEY_LOCAL_MACHINE, kDefaultsPath);

@@ -11,7 +11,9 @@
 
 #include "bench_tree.h"
 #include "command_lines.h"
+#include "core/command_line.h"
 #include "core/product_startup.h"
+#include "settings/new_user_defaults.h"
 
 namespace {
 
@@ -43,13 +45,12 @@ bool UserHasEverything(benchmark::State& state, int values) {
 void BM_DefaultsCopyFirstStart(benchmark::State& state) {
   const int values = static_cast<int>(state.range(0));
   if (!PrepareDefaults(state, values)) return;
-  ProductStartup startup;
   for (auto _ : state) {
     state.PauseTiming();
     winsim::DeleteRegistryTree(HKEY_CURRENT_USER, kUserKey);
     winsim::ClearCalls();
     state.ResumeTiming();
-    startup.CopyNewUserDefaults();
+    CopyNewUserDefaults();
   }
   if (UserHasEverything(state, values)) state.SetItemsProcessed(state.iterations() * values);
   winsim::Reset();
@@ -58,13 +59,12 @@ void BM_DefaultsCopyFirstStart(benchmark::State& state) {
 void BM_DefaultsCopyWarmStart(benchmark::State& state) {
   const int values = static_cast<int>(state.range(0));
   if (!PrepareDefaults(state, values)) return;
-  ProductStartup startup;
-  startup.CopyNewUserDefaults();
+  CopyNewUserDefaults();
   for (auto _ : state) {
     state.PauseTiming();
     winsim::ClearCalls();
     state.ResumeTiming();
-    startup.CopyNewUserDefaults();
+    CopyNewUserDefaults();
   }
   // Nothing is missing, so nothing may be written.
   if (winsim::CallCount("RegSetValueExA") != 0) state.SkipWithError("a warm start wrote values");
@@ -77,11 +77,10 @@ void RunCommandLineTest(benchmark::State& state, Test test) {
   const size_t length = static_cast<size_t>(state.range(0));
   winsim::Reset();
   winsim::SetCommandLine(WorstCaseCommandLine(length));
-  ProductStartup startup;
   int found = 0;
   int sinceClear = 0;
   for (auto _ : state) {
-    found |= test(startup);
+    found |= test();
     if (++sinceClear == kCallsBetweenLogClears) {
       winsim::ClearCalls();
       sinceClear = 0;
@@ -94,11 +93,11 @@ void RunCommandLineTest(benchmark::State& state, Test test) {
 }
 
 void BM_SwitchTest(benchmark::State& state) {
-  RunCommandLineTest(state, [](ProductStartup& startup) { return startup.HasSwitch("NOLOGO"); });
+  RunCommandLineTest(state, [] { return CommandLineHasSwitch("NOLOGO"); });
 }
 
 void BM_FileTypeTest(benchmark::State& state) {
-  RunCommandLineTest(state, [](ProductStartup& startup) { return startup.CommandLineHasFileType(".frm"); });
+  RunCommandLineTest(state, [] { return CommandLineHasFileType(".frm"); });
 }
 
 BENCHMARK(BM_DefaultsCopyFirstStart)->Arg(100)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond);

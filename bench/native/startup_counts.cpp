@@ -27,8 +27,10 @@
 
 #include "bench_tree.h"
 #include "command_lines.h"
+#include "core/command_line.h"
 #include "core/library_entry.h"
 #include "core/product_startup.h"
+#include "settings/new_user_defaults.h"
 #include "settings/reg_key.h"
 #include "settings/subkey_list.h"
 #include "stack_probe.h"
@@ -280,7 +282,7 @@ bool MeasureStack() {
 
 // The copy that `valgrind --tool=callgrind --toggle-collect=MeasuredDefaultsCopy`
 // counts: called exactly once per run.
-__attribute__((noinline)) void MeasuredDefaultsCopy(ProductStartup& startup) { startup.CopyNewUserDefaults(); }
+__attribute__((noinline)) void MeasuredDefaultsCopy() { CopyNewUserDefaults(); }
 
 // A scaled defaults tree of `values` values, 10 per key, copied once into a
 // user who has nothing (first) or everything (warm).
@@ -292,14 +294,13 @@ int CopyOnce(int values, bool firstStart) {
     std::fprintf(stderr, "bench_startup_counts: cannot build a tree of %d values\n", values);
     return 1;
   }
-  ProductStartup startup;
   // Copied once beforehand either way, so that nothing done on a first call
   // only (binding of shared functions, first growth of winsim's tables) is
   // counted; a first start then begins again from a user who has nothing.
-  startup.CopyNewUserDefaults();
+  CopyNewUserDefaults();
   if (firstStart) winsim::DeleteRegistryTree(HKEY_CURRENT_USER, kUserKey);
   winsim::ClearCalls();
-  MeasuredDefaultsCopy(startup);
+  MeasuredDefaultsCopy();
   // The copy's calls only: counting the tree afterwards makes calls of its own.
   const size_t calls = winsim::Calls().size();
   long registryCalls = 0;
@@ -314,18 +315,17 @@ int CopyOnce(int values, bool firstStart) {
 
 // ---- one command-line test, for an instruction count under callgrind
 
-__attribute__((noinline)) int MeasuredCommandLineTest(ProductStartup& startup, bool fileType) {
-  return fileType ? startup.CommandLineHasFileType(".frm") : startup.HasSwitch("NOLOGO");
+__attribute__((noinline)) int MeasuredCommandLineTest(bool fileType) {
+  return fileType ? CommandLineHasFileType(".frm") : CommandLineHasSwitch("NOLOGO");
 }
 
 // One switch test or file-type test on a worst-case line of `length` characters.
 int ScanOnce(size_t length, bool fileType) {
   winsim::Reset();
   winsim::SetCommandLine(WorstCaseCommandLine(length));
-  ProductStartup startup;
   // Once beforehand, so that only the steady cost is counted.
-  int found = fileType ? startup.CommandLineHasFileType(".frm") : startup.HasSwitch("NOLOGO");
-  found |= MeasuredCommandLineTest(startup, fileType);
+  int found = fileType ? CommandLineHasFileType(".frm") : CommandLineHasSwitch("NOLOGO");
+  found |= MeasuredCommandLineTest(fileType);
   std::printf("scan_once.length %zu\n", length);
   winsim::Reset();
   return found == 0 ? 0 : 1;

@@ -79,7 +79,7 @@ $1 Cause: $printf_users
 calls mingw-w64's own printf, which is linked into the DLL whole (its
 formatting engine, floating point included, about 28 KiB), where the C
 runtime's is an import that costs nothing. Mend: format through msvcrt's
-\`_vsnprintf\` on Windows, as \`Diagnose\` (src/core/diagnostics.cpp) does.
+\`_vsnprintf\` on Windows, as \`Diagnose\` (src/diagnostics/diagnostics.cpp) does.
 
 EOF
 }

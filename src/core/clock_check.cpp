@@ -49,6 +49,6 @@ void LogoStartup::CheckClock() {
   GetLocalTime(&now);
   std::int32_t seconds = 0;
   if (LocalTimeToCalendarTime(now, CurrentTimeZoneBias(), &seconds)) return;
-  ShowMessageByKey("MSG_BAD_TIME", MB_ICONHAND | MB_OK);
+  resources_.ShowMessageByKey("MSG_BAD_TIME", MB_ICONHAND | MB_OK);
   ExitProcess(2);
 }

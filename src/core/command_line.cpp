@@ -3,10 +3,10 @@
 // program path at its head scanned like the rest.
 #include "core/command_line.h"
 
+#include <windows.h>
+
 #include <cstdlib>
 #include <cstring>
-
-#include "core/logo_startup.h"
 
 namespace {
 
@@ -67,16 +67,16 @@ int LineHasFileType(const char* line, const char* extension) {
   return 0;
 }
 
-int LogoStartup::HasSwitch(const char* name) const { return LineHasSwitch(GetCommandLineA(), name); }
+int CommandLineHasSwitch(const char* name) { return LineHasSwitch(GetCommandLineA(), name); }
 
-int LogoStartup::LogoAllowed() const {
-  if (HasSwitch("AUTOMATION")) return 0;
-  if (HasSwitch("EMBEDDING")) return 0;
-  if (HasSwitch("NOLOGO")) return 0;
+int LogoAllowed() {
+  if (CommandLineHasSwitch("AUTOMATION")) return 0;
+  if (CommandLineHasSwitch("EMBEDDING")) return 0;
+  if (CommandLineHasSwitch("NOLOGO")) return 0;
   return 1;
 }
 
-int LogoStartup::CommandLineHasFileType(const char* extension) const {
+int CommandLineHasFileType(const char* extension) {
   const char* line = GetCommandLineA();
   if (line == nullptr || extension == nullptr) return 0;
   // The test works on upper-case copies so that the host's line is never touched.

@@ -1,4 +1,5 @@
-// Character rules of the command-line tests.
+// The switch and file-type tests on the host's command line, and their
+// character rules.
 #pragma once
 
 // 1 for a space or a horizontal tab, else 0.
@@ -17,3 +18,10 @@ int LineHasSwitch(const char* line, const char* name);
 // followed by white space, a double quote or the end of the line, ASCII
 // letter case aside. 1 for yes, 0 for no.
 int LineHasFileType(const char* line, const char* extension);
+
+// The tests above on the host's own line (GetCommandLineA); 1 for yes, 0 for no.
+int CommandLineHasSwitch(const char* name);
+// Upper-case copies are tested, so the host's line is never touched.
+int CommandLineHasFileType(const char* extension);
+// 0 when "AUTOMATION", "EMBEDDING" or "NOLOGO" is a switch of the line, else 1.
+int LogoAllowed();

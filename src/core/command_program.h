@@ -5,7 +5,7 @@
 // reading; the library starts the one program the host meant, or none.
 #pragma once
 
-#include "core/bounded_text.h"
+#include "text/bounded_text.h"
 
 enum class CommandProgramKind {
   Quoted,     // the program is the quoted name, found by the system

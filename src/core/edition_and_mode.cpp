@@ -3,19 +3,20 @@
 // when neither decides.
 #include "core/edition_and_mode.h"
 
-#include "core/bounded_text.h"
-#include "core/diagnostics.h"
+#include "core/command_line.h"
 #include "core/logo_startup.h"
 #include "core/product_startup.h"
+#include "diagnostics/diagnostics.h"
 #include "settings/reg_key.h"
+#include "text/bounded_text.h"
 
 namespace {
 
 // Reports the rule that settled the mode, with its line of the table, and
 // passes the mode on.
 template <const char* Rule>
-int Settled(int settled) {
-  Diagnose(Rule, settled);
+Mode Settled(Mode settled) {
+  Diagnose(Rule, ModeNumber(settled));
   return settled;
 }
 
@@ -67,8 +68,9 @@ void DiagnoseFoundText(EditionLead lead, const char* text) {
 // The edition, and where and how "DisableForms" was found, so that a wrong
 // edition points at the value to mend. A key that is there but cannot be
 // opened (denied to the user, say) is told apart from a missing one.
-void DiagnoseEdition(int settled, StoredString found, const char* text, long openError) {
-  const EditionLead lead{settled, settled == 15 ? TARVEX_DIAG_FORMS_ENABLED : TARVEX_DIAG_FORMS_DISABLED};
+void DiagnoseEdition(Edition settled, StoredString found, const char* text, long openError) {
+  const EditionLead lead{EditionNumber(settled),
+                         settled == Edition::Zolt ? TARVEX_DIAG_FORMS_ENABLED : TARVEX_DIAG_FORMS_DISABLED};
   const char* view = RegistryView();
   switch (found) {
     case StoredString::NoKey:
@@ -100,28 +102,13 @@ void DiagnoseEdition(int settled, StoredString found, const char* text, long ope
 
 }  // namespace
 
-const char* EditionName(int edition) {
-  switch (edition) {
-    case 13:
-      return "TAMIR";
-    case 15:
-      return "ZOLT";
-    case 16:
-      return "KIRVANE";
-    case 17:
-      return "DRUVA";
-    default:
-      return "MEREL";
-  }
-}
-
 INT_PTR CALLBACK ModeDialogProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   // The start-up object exists from static construction on, and the dialog
   // only runs inside its AskMode.
   return TheStartup()->ModeDialogProc(window, message, wParam, lParam);
 }
 
-int LogoStartup::FormsEnabled(StoredString* found, char* text, long* openError) const {
+int FormsEnabled(StoredString* found, char* text, long* openError) {
   char setting[kTextSize];
   // Empty unless the reader fills it, so a reader that gives up leaves the
   // forms mode enabled.
@@ -132,8 +119,8 @@ int LogoStartup::FormsEnabled(StoredString* found, char* text, long* openError) 
   return setting[0] == '1' ? 0 : 1;
 }
 
-int LogoStartup::AskMode() {
-  const INT_PTR answer = DialogBoxParamA(resourceModule, MAKEINTRESOURCEA(kModeDialogTemplate), nullptr,
+Mode LogoStartup::AskMode() {
+  const INT_PTR answer = DialogBoxParamA(resources_.Module(), MAKEINTRESOURCEA(kModeDialogTemplate), nullptr,
                                          ModeDialogProcedure, 0);
   // The user chose not to start at all; the host must not go on.
   if (answer == IDCANCEL) {
@@ -142,11 +129,11 @@ int LogoStartup::AskMode() {
   }
   // 391, 397, and -1 when the dialog cannot be shown, all mean the main mode.
   if (answer == -1) {
-    DiagnoseDialogFailure(resourceModule == module, GetLastError());
-    return 0;
+    DiagnoseDialogFailure(resources_.OwnModuleServes(), GetLastError());
+    return Mode::Main;
   }
-  const int chosen = answer == kModeDialogForms ? 1 : 0;
-  Diagnose(diagnostic_form::ModeFromDialog, chosen, static_cast<int>(answer));
+  const Mode chosen = answer == kModeDialogForms ? Mode::Forms : Mode::Main;
+  Diagnose(diagnostic_form::ModeFromDialog, ModeNumber(chosen), static_cast<int>(answer));
   return chosen;
 }
 
@@ -175,25 +162,25 @@ INT_PTR LogoStartup::ModeDialogProc(HWND window, UINT message, WPARAM wParam, LP
   }
 }
 
-int ProductStartup::QueryEdition() {
+Edition ProductStartup::QueryEdition() {
   StoredString found = StoredString::NoKey;
   char setting[kTextSize];
   setting[0] = '\0';
   long openError = ERROR_FILE_NOT_FOUND;
-  const int settled = FormsEnabled(&found, setting, &openError) ? 15 : 14;
+  const Edition settled = FormsEnabled(&found, setting, &openError) ? Edition::Zolt : Edition::Merel;
   DiagnoseEdition(settled, found, setting, openError);
   return settled;
 }
 
-int ProductStartup::QueryMode() {
+Mode ProductStartup::QueryMode() {
   // An installation without the forms mode never asks and never reads the line.
-  if (!FormsEnabled()) return Settled<diagnostic_form::ModeFormsDisabled>(0);
+  if (!FormsEnabled()) return Settled<diagnostic_form::ModeFormsDisabled>(Mode::Main);
   // The first rule that applies decides.
-  if (HasSwitch("form")) return Settled<diagnostic_form::ModeFormSwitch>(1);
-  if (HasSwitch("standard")) return Settled<diagnostic_form::ModeStandardSwitch>(0);
-  if (CommandLineHasFileType(".pac")) return Settled<diagnostic_form::ModePacFile>(0);
-  if (CommandLineHasFileType(".frm")) return Settled<diagnostic_form::ModeFrmFile>(1);
+  if (CommandLineHasSwitch("form")) return Settled<diagnostic_form::ModeFormSwitch>(Mode::Forms);
+  if (CommandLineHasSwitch("standard")) return Settled<diagnostic_form::ModeStandardSwitch>(Mode::Main);
+  if (CommandLineHasFileType(".pac")) return Settled<diagnostic_form::ModePacFile>(Mode::Main);
+  if (CommandLineHasFileType(".frm")) return Settled<diagnostic_form::ModeFrmFile>(Mode::Forms);
   // A host started for automation or without a logo must not be held up by a question.
-  if (!LogoAllowed()) return Settled<diagnostic_form::ModeLogoSwitches>(0);
+  if (!LogoAllowed()) return Settled<diagnostic_form::ModeLogoSwitches>(Mode::Main);
   return AskMode();
 }

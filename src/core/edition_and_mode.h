@@ -1,8 +1,11 @@
-// Names of the edition codes, the mode dialog's identifiers, and the mode
-// dialog's procedure.
+// The installation's forms setting, the mode dialog's identifiers, and the
+// mode dialog's procedure.
 #pragma once
 
 #include <windows.h>
+
+#include "core/startup_policy.h"
+#include "settings/reg_key.h"
 
 // The mode dialog in the resource library: its template and the controls that
 // end it. The resource scripts use the same numbers (resources/dialogs/mode_dialog_ids.h).
@@ -13,9 +16,10 @@ constexpr int kModeDialogContinue = 397;     // main mode as well
 // A cancelled or closed mode dialog ends the process with this code.
 constexpr UINT kModeDialogCancelledExitCode = 2;
 
-// "TAMIR" (13), "ZOLT" (15), "KIRVANE" (16), "DRUVA" (17), and "MEREL" for
-// every other code; static text, never null.
-const char* EditionName(int edition);
+// 1 unless the machine's "DisableForms" begins with "1"; *found, `text`
+// (kTextSize bytes) and *openError (when given) receive what the read found,
+// the value's text and the product key's open result.
+int FormsEnabled(StoredString* found = nullptr, char* text = nullptr, long* openError = nullptr);
 
 // The mode dialog's procedure: forwards the four arguments unchanged to the
 // start-up object's ModeDialogProc and returns its result.

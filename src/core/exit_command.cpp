@@ -1,8 +1,8 @@
 // The command a host leaves to be started when the library is unloaded.
 #include "core/command_program.h"
-#include "core/diagnostics.h"
 #include "core/logo_startup.h"
 #include "core/program_start.h"
+#include "diagnostics/diagnostics.h"
 #include "utf8_text.h"
 
 namespace {
@@ -50,10 +50,10 @@ void StartExitCommand(const char* commandLine, int show) {
 }  // namespace
 
 const char* LogoStartup::SetExitCommand(const char* command, int show) {
-  return exitCommands.Set(command, show);
+  return exitCommands_.Set(command, show);
 }
 
 void LogoStartup::RunExitCommand() {
-  const KeptExitCommand* command = exitCommands.Take();
+  const KeptExitCommand* command = exitCommands_.Take();
   if (command != nullptr) StartExitCommand(command->text, command->show);
 }

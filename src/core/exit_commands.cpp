@@ -1,7 +1,7 @@
 #include "core/exit_commands.h"
 
-#include "core/bounded_text.h"
 #include "scoped_gdi.h"
+#include "text/bounded_text.h"
 
 const char* ExitCommands::Set(const char* command, int show) {
   if (command == nullptr || command[0] == '\0') {

@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "core/bounded_text.h"
+#include "text/bounded_text.h"
 
 // One command as it was set: kept unchanged until ExitCommands::Release.
 struct KeptExitCommand {

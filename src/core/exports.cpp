@@ -7,9 +7,9 @@
 
 extern "C" {
 
-int __cdecl LogoGetMode() { return TheStartup()->mode; }
+int __cdecl LogoGetMode() { return ModeNumber(TheStartup()->Policy().GetMode()); }
 
-int __cdecl LogoGetEdition() { return TheStartup()->edition; }
+int __cdecl LogoGetEdition() { return EditionNumber(TheStartup()->Policy().GetEdition()); }
 
 int __cdecl LogoClose() { return TheStartup()->CloseLogo(); }
 

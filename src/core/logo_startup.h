@@ -1,26 +1,19 @@
-// The start-up object: all state of the library and the start-up policy.
-// LogoStartup holds the generic start-up and logo behaviour; the product class
-// derived from it answers the product-specific questions.
+// The start-up object: the start-up and shut-down sequences over the owners
+// of the library's state. LogoStartup holds the generic behaviour; the
+// product class derived from it answers the product-specific questions.
 #pragma once
 
 #include <windows.h>
 
-#include "core/bounded_text.h"
 #include "core/exit_commands.h"
+#include "core/startup_policy.h"
+#include "language/language_setting.h"
+#include "language/resource_library.h"
 #include "logo/logo_window.h"
-#include "settings/reg_key.h"
-
-// Characters of the longest full file name the system hands out (32,767),
-// with its terminator.
-constexpr int kLongPathSize = 32768;
-
-// The resource library's "GetResourceID": key text in, string identifier out
-// (0 for a key it does not know).
-typedef int(__cdecl* ResourceIdLookup)(const char* key);
 
 class LogoStartup {
  public:
-  // Sets every field to its initial value and makes this the start-up object.
+  // Makes this the start-up object: mode main, edition not settled.
   LogoStartup();
   // Clears the global pointer.
   virtual ~LogoStartup();
@@ -29,9 +22,9 @@ class LogoStartup {
   LogoStartup& operator=(const LogoStartup&) = delete;
 
   // ---- product policy, in the order of the virtual table
-  virtual int QueryEdition() = 0;
+  virtual Edition QueryEdition() = 0;
   // May show the mode dialog, and may end the process.
-  virtual int QueryMode() = 0;
+  virtual Mode QueryMode() = 0;
   // First part of the resource library's file name, e.g. "OxaRes".
   virtual const char* ResourceBaseName() = 0;
   // Key under HKEY_CURRENT_USER that holds the language setting, or null.
@@ -41,8 +34,9 @@ class LogoStartup {
 
   // ---- library entry (core/startup_sequence.cpp, core/clock_check.cpp, core/exit_command.cpp)
   void OnProcessAttach(HMODULE ownModule);
-  // At an unload on any thread; `processEnding` when the process is ending,
-  // its other threads gone: then the exit command runs first, and nothing of
+  // At an unload on any thread: the logo, the resource library, the exit
+  // command, in that order. `processEnding` when the process is ending, its
+  // other threads gone: then only the exit command runs, and nothing of
   // theirs is touched.
   void OnProcessDetach(bool processEnding = false);
   // Ends the process with exit code 2, after the "MSG_BAD_TIME" message, when
@@ -55,83 +49,54 @@ class LogoStartup {
   // program it names, or none, with a diagnostics line that says why.
   void RunExitCommand();
 
-  // ---- command line (core/command_line.cpp); 1 for yes, 0 for no
-  int HasSwitch(const char* name) const;
-  int LogoAllowed() const;
-  int CommandLineHasFileType(const char* extension) const;
-
-  // ---- edition and mode (core/edition_and_mode.cpp)
-  // 1 unless "DisableForms" begins with "1"; *found, `text` (kTextSize bytes)
-  // and *openError (when given) receive what the read found, the value's
-  // text and the product key's open result.
-  int FormsEnabled(StoredString* found = nullptr, char* text = nullptr, long* openError = nullptr) const;
-  // 1 for the forms mode, 0 for the main mode; a cancelled dialog ends the process.
-  int AskMode();
+  // ---- mode dialog (core/edition_and_mode.cpp)
+  // Mode::Forms or Mode::Main from the dialog of the resource library; a
+  // cancelled dialog ends the process.
+  Mode AskMode();
   INT_PTR ModeDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
-  // ---- settings (settings/new_user_defaults.cpp)
-  void CopyNewUserDefaults();
-
-  // ---- language (language/*.cpp)
-  // The stored language number, 0 without one; *stored (when given) is 1 when
-  // the number came from a stored value, 0 when it is that default.
-  int ReadLanguageSetting(int* stored = nullptr);
-  void WriteLanguageSetting(int newLanguage);
-  // Full name of the resource library of `forLanguage` beside the host
-  // executable, into `path` (kLongPathSize characters); the empty text when
-  // no whole name can be built.
-  void ResourceLibraryPath(WCHAR* path, int forLanguage);
-  int ResourceLibraryExists(int forLanguage);
-  void LoadResourceLibrary();
-  void FreeResourceLibrary();
-  // The string of `key` from the resource module, or the key itself, into a
-  // buffer of kTextSize bytes.
-  void LookUpString(char* buffer, const char* key);
-  HBITMAP LoadResourceBitmap(const char* name);
-  int ShowMessage(const char* text, UINT style);
-  int ShowMessageByKey(const char* key, UINT style);
-  void CheckCodePage();
-  void ReportCodePageMismatch();
 
   // ---- logo (core/logo_startup.cpp; the logo itself is logo/logo_window.h's)
   // Shows the logo window of the settled mode and edition.
   void CreateLogoWindow();
-  // LogoClose's result, from any thread (LogoWindow::Close).
+  // LogoClose's result, from any thread (LogoWindow::Close): that of deleting
+  // the font; the palette stays until the unload.
   int CloseLogo();
   LRESULT LogoWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  // Bitmap resource name for the display class, into a buffer of kTextSize bytes.
-  void LogoBitmapName(bool svga, char* name);
   // LogoSetStatusText's result, from any thread (LogoWindow::SetStatusText).
   int SetStatusText(const char* text);
+
+  // ---- the owners
+  // The library's own module while attached, else null.
+  HMODULE OwnModule() const { return resources_.OwnModule(); }
+  // The edition and mode settled.
+  StartupPolicy& Policy() { return policy_; }
+  const StartupPolicy& Policy() const { return policy_; }
+  // The resource library, its title and lookups.
+  ResourceLibrary& Resources() { return resources_; }
+  const ResourceLibrary& Resources() const { return resources_; }
+  // The language setting of the current mode's key.
+  LanguageSetting ModeLanguageSetting() { return LanguageSetting(UserSettingsKeyPath()); }
   // The logo: its window, bitmap, palette, font and status line.
   LogoWindow& Logo() { return logo_; }
   const LogoWindow& Logo() const { return logo_; }
 
-  // ---- state, in this order
-  HMODULE module;                        // the library's own module while attached
-  char title[kTextSize];                 // caption of the logo window and of every message box
-  int mode;                              // 0 main, 1 forms, 2 third mode
-  int edition;                           // 16 until the start-up settles it
-  int language;                          // interface language number, 0 English
-  HMODULE resourceModule;                // where strings, bitmaps and the mode dialog come from
-  ResourceIdLookup resourceIdLookup;     // the resource module's "GetResourceID", or null
-  ExitCommands exitCommands;             // started at process detach; copies freed there
-  // Where the resource library's full name is built: a name of any folder is
-  // up to 64 KiB, too much for the stack of the loader's call.
-  WCHAR resourcePath[kLongPathSize];
  private:
   // The logo's questions, answered by this start-up.
   class LogoQuestions final : public LogoHost {
    public:
     explicit LogoQuestions(LogoStartup& startup) : startup_(startup) {}
-    void LogoBitmapName(bool svga, char* name) override { startup_.LogoBitmapName(svga, name); }
-    int LogoLanguageSetting() override { return startup_.ReadLanguageSetting(); }
+    void LogoBitmapName(bool svga, char* name) override { startup_.policy_.LogoBitmapName(svga, name); }
+    int LogoLanguageSetting() override { return startup_.ModeLanguageSetting().Read(); }
     void PaintExtras(HWND window, HDC dc) override { startup_.PaintExtras(window, dc); }
 
    private:
     LogoStartup& startup_;
   };
 
+  StartupPolicy policy_;
+  ResourceLibrary resources_;
+  // Started at process detach; copies freed there.
+  ExitCommands exitCommands_;
   LogoQuestions logoQuestions_{*this};
   LogoWindow logo_;
 };

@@ -6,10 +6,10 @@ ProductStartup::~ProductStartup() = default;
 const char* ProductStartup::ResourceBaseName() { return "OxaRes"; }
 
 const char* ProductStartup::UserSettingsKeyPath() {
-  switch (mode) {
-    case 0:
+  switch (Policy().GetMode()) {
+    case Mode::Main:
       return "Software\\Vornek\\Tarvex4\\Helmex";
-    case 1:
+    case Mode::Forms:
       return "Software\\Vornek\\Brindo4\\Helmex";
     default:
       return nullptr;

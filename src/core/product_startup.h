@@ -8,9 +8,9 @@ class ProductStartup : public LogoStartup {
  public:
   ~ProductStartup() override;
 
-  // 14 when the installation disables the forms mode, else 15.
-  int QueryEdition() override;
-  int QueryMode() override;
+  // MEREL (14) when the installation disables the forms mode, else ZOLT (15).
+  Edition QueryEdition() override;
+  Mode QueryMode() override;
   // "OxaRes" in every edition and mode.
   const char* ResourceBaseName() override;
   // The "Helmex" key of the mode's product, or null for a mode without one.

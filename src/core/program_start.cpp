@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "core/bounded_text.h"
+#include "text/bounded_text.h"
 #include "unique_handle.h"
 
 namespace {

@@ -1,8 +1,11 @@
 // The start-up sequence at process attach and the shut-down sequence at
 // process detach.
-#include "core/diagnostics.h"
+#include "core/command_line.h"
 #include "core/logo_startup.h"
 #include "diagnostic_lines.h"
+#include "diagnostics/diagnostics.h"
+#include "language/code_page_check.h"
+#include "settings/new_user_defaults.h"
 
 namespace {
 
@@ -20,25 +23,22 @@ void DiagnoseLanguageRead(int language, int stored, const char* keyPath) {
 }  // namespace
 
 void LogoStartup::OnProcessAttach(HMODULE ownModule) {
-  module = ownModule;
+  resources_.Attach(ownModule, ResourceBaseName());
   CopyNewUserDefaults();
-  // The mode is still 0 here, so this reads the main mode's key.
+  // The mode is still the main one here, so this reads the main mode's key,
+  // and a switch to English is stored there.
   int stored = 0;
-  language = ReadLanguageSetting(&stored);
+  int language = ModeLanguageSetting().Read(&stored);
   DiagnoseLanguageRead(language, stored, UserSettingsKeyPath());
-  CheckCodePage();
-  LoadResourceLibrary();
+  language = CheckCodePage(language, resources_, ModeLanguageSetting());
+  resources_.Load(language);
   CheckClock();
-  edition = QueryEdition();
-  mode = QueryMode();
+  policy_.SettleEdition(QueryEdition());
+  policy_.SettleMode(QueryMode());
   // The settled mode may keep its own language setting.
-  int languageOfMode = ReadLanguageSetting(&stored);
+  const int languageOfMode = ModeLanguageSetting().Read(&stored);
   DiagnoseLanguageRead(languageOfMode, stored, UserSettingsKeyPath());
-  if (languageOfMode != language) {
-    FreeResourceLibrary();
-    language = languageOfMode;
-    LoadResourceLibrary();
-  }
+  resources_.Reload(languageOfMode);
   if (LogoAllowed()) {
     CreateLogoWindow();
   } else {
@@ -51,14 +51,14 @@ void LogoStartup::OnProcessDetach(bool processEnding) {
     // The other threads are gone, and their windows with them; the system
     // takes back what the library holds. Only the exit command is left.
     RunExitCommand();
-    module = nullptr;
+    resources_.Detach();
     return;
   }
   // On another thread the logo's own thread hands it back first, within a bound.
   logo_.ReleaseAtUnload();
-  FreeResourceLibrary();
+  resources_.Free();
   RunExitCommand();
   // No copy a host was handed may be read after the unload.
-  exitCommands.Release();
-  module = nullptr;
+  exitCommands_.Release();
+  resources_.Detach();
 }

@@ -2,8 +2,9 @@
 // with the offer to fall back on English.
 #include "language/code_page_check.h"
 
-#include "core/diagnostics.h"
-#include "core/logo_startup.h"
+#include "diagnostics/diagnostics.h"
+#include "language/language_setting.h"
+#include "language/resource_library.h"
 
 namespace {
 
@@ -45,29 +46,37 @@ UINT RequiredCodePage(int language) {
   }
 }
 
-void LogoStartup::CheckCodePage() {
+namespace {
+
+// The mismatch told to the user, with the offer of English when its library
+// is there; the language to use.
+int ReportCodePageMismatch(int language, ResourceLibrary& resources, const LanguageSetting& setting) {
+  if (!resources.Exists(0)) {
+    resources.ShowMessage(kLanguageNotSupported, MB_ICONHAND | MB_OK);
+    Diagnose(diagnostic_form::CodePageWithoutEnglish);
+    return language;
+  }
+  const int answer = resources.ShowMessage(kOfferEnglish, MB_ICONQUESTION | MB_YESNO);
+  Diagnose(diagnostic_form::CodePageAsked, AnswerName(answer));
+  if (answer != IDYES) return language;
+  // The choice holds for this run even when it cannot be stored.
+  setting.Write(0);
+  return 0;
+}
+
+}  // namespace
+
+int CheckCodePage(int language, ResourceLibrary& resources, const LanguageSetting& setting) {
   UINT systemCodePage = GetACP();
   UINT required = RequiredCodePage(language);
   if (required == 0) {
     Diagnose(diagnostic_form::CodePageUnchecked, language);
-    return;
+    return language;
   }
   if (required == systemCodePage) {
     Diagnose(diagnostic_form::CodePageSuits, systemCodePage, language);
-    return;
+    return language;
   }
   Diagnose(diagnostic_form::CodePageMismatch, language, required, systemCodePage);
-  ReportCodePageMismatch();
-}
-
-void LogoStartup::ReportCodePageMismatch() {
-  if (!ResourceLibraryExists(0)) {
-    ShowMessage(kLanguageNotSupported, MB_ICONHAND | MB_OK);
-    Diagnose(diagnostic_form::CodePageWithoutEnglish);
-    return;
-  }
-  // The mode is not settled yet, so "0" goes to the main mode's key.
-  const int answer = ShowMessage(kOfferEnglish, MB_ICONQUESTION | MB_YESNO);
-  Diagnose(diagnostic_form::CodePageAsked, AnswerName(answer));
-  if (answer == IDYES) WriteLanguageSetting(0);
+  return ReportCodePageMismatch(language, resources, setting);
 }

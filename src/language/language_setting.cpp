@@ -1,9 +1,9 @@
-// The interface language setting of the current user: value
-// "InterfaceLanguage" of the key the product names for the current mode.
-#include "core/bounded_text.h"
-#include "core/logo_startup.h"
+// The interface language setting of the current user.
+#include "language/language_setting.h"
+
 #include "language/language_number.h"
 #include "settings/reg_key.h"
+#include "text/bounded_text.h"
 
 namespace {
 
@@ -15,15 +15,14 @@ bool HasSettingsKey(const char* keyPath) { return keyPath != nullptr && keyPath[
 
 }  // namespace
 
-int LogoStartup::ReadLanguageSetting(int* stored) {
+int LanguageSetting::Read(int* stored) const {
   if (stored != nullptr) *stored = 0;
-  const char* keyPath = UserSettingsKeyPath();
-  if (!HasSettingsKey(keyPath)) return 0;
+  if (!HasSettingsKey(keyPath_)) return 0;
   char text[kTextSize];
   CopyBoundedText(text, "0", sizeof text);
   int defaultUsed = 1;
   {
-    RegKey key = RegKey::OpenForReading(HKEY_CURRENT_USER, keyPath);
+    RegKey key = RegKey::OpenForReading(HKEY_CURRENT_USER, keyPath_);
     if (!key.IsOpen()) return 0;
     key.ReadString(kLanguageValueName, "0", text, &defaultUsed);
   }
@@ -31,14 +30,11 @@ int LogoStartup::ReadLanguageSetting(int* stored) {
   return ParseLanguageNumber(text);
 }
 
-void LogoStartup::WriteLanguageSetting(int newLanguage) {
-  // The choice holds for this run even when it cannot be stored.
-  language = newLanguage;
-  const char* keyPath = UserSettingsKeyPath();
-  if (!HasSettingsKey(keyPath)) return;
-  RegKey key = RegKey::Create(HKEY_CURRENT_USER, keyPath);
+void LanguageSetting::Write(int language) const {
+  if (!HasSettingsKey(keyPath_)) return;
+  RegKey key = RegKey::Create(HKEY_CURRENT_USER, keyPath_);
   if (!key.IsOpen()) return;
   char text[16];
-  FormatLanguageNumber(newLanguage, text, sizeof text);
+  FormatLanguageNumber(language, text, sizeof text);
   key.WriteString(kLanguageValueName, text);
 }

@@ -1,24 +1,11 @@
 // The resource library of the interface language: found beside the host
 // executable, loaded, freed, and the lookups of strings and bitmaps in it.
-#include "core/bounded_text.h"
-#include "core/diagnostics.h"
-#include "core/logo_startup.h"
+#include "language/resource_library.h"
+
+#include "diagnostics/diagnostics.h"
 #include "utf8_text.h"
-#include "language/language_number.h"
-#include "language/resource_path.h"
 
 namespace {
-
-// The host executable's full name into `name` (kLongPathSize characters), or
-// false.
-bool HostExecutableName(WCHAR* name) {
-  const DWORD length = GetModuleFileNameW(nullptr, name, kLongPathSize);
-  // A name cut at the buffer's end would point into another directory; and an
-  // older system leaves a cut name unterminated.
-  if (length == 0 || length >= static_cast<DWORD>(kLongPathSize)) return false;
-  name[length] = 0;
-  return true;
-}
 
 // Which library serves, or why the own module stands in; `error` is
 // GetLastError after a failed load. The name is written in UTF-8.
@@ -43,76 +30,85 @@ void DiagnoseResourceLibrary(const WCHAR* path, bool loaded, DWORD error, bool l
 
 }  // namespace
 
-void LogoStartup::ResourceLibraryPath(WCHAR* path, int forLanguage) {
-  // The host's name is read into `path` itself and its folder kept there. No
-  // name at all is safer than a guessed one: the library is then looked for
-  // nowhere and the own module serves.
-  if (!HostExecutableName(path)) {
-    path[0] = 0;
-    return;
-  }
-  size_t driveLength = 0;
-  size_t directoryLength = 0;
-  SplitDriveAndDirectory(path, &driveLength, &directoryLength);
-  char number[16];
-  FormatLanguageNumber(forLanguage, number, sizeof number);
-  if (!AppendLibraryName(path, kLongPathSize, driveLength, directoryLength, ResourceBaseName(), number,
-                         FileNameCodePage())) {
-    path[0] = 0;
-  }
+ResourceLibrary::ResourceLibrary() : title_(), path_() { CopyBoundedText(title_, "Tarvex 4.0", sizeof title_); }
+
+void ResourceLibrary::Attach(HMODULE ownModule, const char* baseName) {
+  ownModule_ = ownModule;
+  baseName_ = baseName != nullptr ? baseName : "";
 }
 
-int LogoStartup::ResourceLibraryExists(int forLanguage) {
-  ResourceLibraryPath(resourcePath, forLanguage);
-  if (resourcePath[0] == 0) return 0;
+void ResourceLibrary::Detach() { ownModule_ = nullptr; }
+
+void ResourceLibrary::BuildPath(int language) { ResourceLibraryPath(path_, baseName_, language); }
+
+int ResourceLibrary::Exists(int language) {
+  BuildPath(language);
+  if (path_[0] == 0) return 0;
   WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW(resourcePath, &found);
+  HANDLE search = FindFirstFileW(path_, &found);
   if (search == INVALID_HANDLE_VALUE) return 0;
   FindClose(search);
   return 1;
 }
 
-void LogoStartup::LoadResourceLibrary() {
+void ResourceLibrary::Load(int language) {
   // A library still held would otherwise be lost.
-  FreeResourceLibrary();
-  ResourceLibraryPath(resourcePath, language);
+  Free();
+  language_ = language;
+  BuildPath(language);
   // By its full name only, never through the DLL search path.
-  HMODULE library = resourcePath[0] != 0 ? LoadLibraryW(resourcePath) : nullptr;
+  HMODULE library = path_[0] != 0 ? LoadLibraryW(path_) : nullptr;
   const DWORD loadError = library == nullptr ? GetLastError() : ERROR_SUCCESS;
-  resourceModule = library != nullptr ? library : module;
-  resourceIdLookup = nullptr;
-  if (resourceModule != nullptr) {
-    FARPROC lookup = GetProcAddress(resourceModule, "GetResourceID");
+  module_ = library != nullptr ? library : ownModule_;
+  lookup_ = nullptr;
+  if (module_ != nullptr) {
+    FARPROC lookup = GetProcAddress(module_, "GetResourceID");
     // Through the generic function type, which converts to any other.
-    resourceIdLookup = reinterpret_cast<ResourceIdLookup>(reinterpret_cast<void (*)()>(lookup));
+    lookup_ = reinterpret_cast<ResourceIdLookup>(reinterpret_cast<void (*)()>(lookup));
   }
-  DiagnoseResourceLibrary(resourcePath, library != nullptr, loadError, resourceIdLookup != nullptr);
-  LookUpString(title, "PROGRAM_TITLE");
+  DiagnoseResourceLibrary(path_, library != nullptr, loadError, lookup_ != nullptr);
+  LookUpString(title_, "PROGRAM_TITLE");
 }
 
-void LogoStartup::FreeResourceLibrary() {
+void ResourceLibrary::Reload(int language) {
+  if (language == language_) return;
+  Free();
+  Load(language);
+}
+
+void ResourceLibrary::Free() {
   // The own module is never freed; after a fallback it stays in place.
-  if (resourceModule == nullptr || resourceModule == module) return;
-  FreeLibrary(resourceModule);
-  resourceModule = nullptr;
+  if (module_ == nullptr || module_ == ownModule_) return;
+  FreeLibrary(module_);
+  module_ = nullptr;
   // Its export went with it.
-  resourceIdLookup = nullptr;
+  lookup_ = nullptr;
 }
 
-void LogoStartup::LookUpString(char* buffer, const char* key) {
+void ResourceLibrary::LookUpString(char* buffer, const char* key) const {
   CopyBoundedText(buffer, key, kTextSize);
-  if (resourceIdLookup == nullptr || key == nullptr) return;
-  int id = resourceIdLookup(key);
+  if (lookup_ == nullptr || key == nullptr) return;
+  int id = lookup_(key);
   if (id == 0) return;
   // Loaded aside, so that an identifier without a string keeps the key.
   char text[kTextSize];
-  if (LoadStringA(resourceModule, static_cast<UINT>(id), text, kTextSize) > 0) {
+  if (LoadStringA(module_, static_cast<UINT>(id), text, kTextSize) > 0) {
     text[kTextSize - 1] = '\0';
     CopyBoundedText(buffer, text, kTextSize);
   }
 }
 
-HBITMAP LogoStartup::LoadResourceBitmap(const char* name) {
-  if (resourceModule == nullptr || name == nullptr) return nullptr;
-  return LoadBitmapA(resourceModule, name);
+HBITMAP ResourceLibrary::LoadBitmap(const char* name) const {
+  if (module_ == nullptr || name == nullptr) return nullptr;
+  return LoadBitmapA(module_, name);
+}
+
+int ResourceLibrary::ShowMessage(const char* text, UINT style) const {
+  return MessageBoxA(nullptr, text, title_, style);
+}
+
+int ResourceLibrary::ShowMessageByKey(const char* key, UINT style) const {
+  char text[kTextSize];
+  LookUpString(text, key);
+  return ShowMessage(text, style);
 }

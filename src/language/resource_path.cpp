@@ -1,5 +1,7 @@
 #include "language/resource_path.h"
 
+#include "language/language_number.h"
+
 namespace {
 
 bool IsSeparator(WCHAR ch) { return ch == '\\' || ch == '/'; }
@@ -10,7 +12,36 @@ size_t LengthOf(const char* text) {
   return length;
 }
 
+// The host executable's full name into `name` (kLongPathSize characters), or
+// false.
+bool HostExecutableName(WCHAR* name) {
+  const DWORD length = GetModuleFileNameW(nullptr, name, kLongPathSize);
+  // A name cut at the buffer's end would point into another directory; and an
+  // older system leaves a cut name unterminated.
+  if (length == 0 || length >= static_cast<DWORD>(kLongPathSize)) return false;
+  name[length] = 0;
+  return true;
+}
+
 }  // namespace
+
+void ResourceLibraryPath(WCHAR* path, const char* baseName, int language) {
+  // The host's name is read into `path` itself and its folder kept there. No
+  // name at all is safer than a guessed one: the library is then looked for
+  // nowhere and the own module serves.
+  if (!HostExecutableName(path)) {
+    path[0] = 0;
+    return;
+  }
+  size_t driveLength = 0;
+  size_t directoryLength = 0;
+  SplitDriveAndDirectory(path, &driveLength, &directoryLength);
+  char number[16];
+  FormatLanguageNumber(language, number, sizeof number);
+  if (!AppendLibraryName(path, kLongPathSize, driveLength, directoryLength, baseName, number, FileNameCodePage())) {
+    path[0] = 0;
+  }
+}
 
 void SplitDriveAndDirectory(const WCHAR* fullName, size_t* driveLength, size_t* directoryLength) {
   *driveLength = 0;

@@ -6,6 +6,15 @@
 
 #include <cstddef>
 
+// Characters of the longest full file name the system hands out (32,767),
+// with its terminator.
+constexpr int kLongPathSize = 32768;
+
+// Full name of the resource library `baseName` + `language` + ".dll" beside
+// the host executable, into `path` (kLongPathSize characters); the empty
+// text when no whole name can be built.
+void ResourceLibraryPath(WCHAR* path, const char* baseName, int language);
+
 // Splits `fullName` into the length of its drive (2 when the second character
 // is a colon, else 0) and of the directory after it (up to and including the
 // last backslash or slash, else 0), in characters. A null or empty name gives

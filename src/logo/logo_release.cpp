@@ -2,7 +2,7 @@
 // the unload from any thread. The window belongs to the thread that loaded
 // the library, and only that thread may destroy it: another thread asks it
 // to, and never waits for it but at the unload, and then only so long.
-#include "core/diagnostics.h"
+#include "diagnostics/diagnostics.h"
 #include "logo/logo_window.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // Choosing the logo's bitmap for the display's scale.
 #include "logo/logo_variant.h"
 
-#include "core/diagnostics.h"
+#include "diagnostics/diagnostics.h"
 
 namespace {
 

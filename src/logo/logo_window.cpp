@@ -6,7 +6,7 @@
 #include <cassert>
 #include <utility>
 
-#include "core/diagnostics.h"
+#include "diagnostics/diagnostics.h"
 #include "logo/dib_palette.h"
 #include "logo/logo_variant.h"
 #include "tarvex_logo.h"

@@ -9,10 +9,10 @@
 
 #include <atomic>
 
-#include "core/bounded_text.h"
 #include "logo/logo_drawing.h"
 #include "logo/logo_scale.h"
 #include "scoped_gdi.h"
+#include "text/bounded_text.h"
 
 // Name of the logo window class.
 extern const char kLogoWindowClassName[];

@@ -1,8 +1,9 @@
 // The copy of new-user defaults: fills the current user's settings with what
 // the machine-wide defaults hold and the user lacks.
-#include "core/diagnostics.h"
-#include "core/logo_startup.h"
+#include "settings/new_user_defaults.h"
+
 #include "diagnostic_lines.h"
+#include "diagnostics/diagnostics.h"
 #include "settings/reg_key.h"
 
 namespace {
@@ -29,7 +30,7 @@ void DiagnoseDefaultsCopy(bool sourceOpened, bool destinationOpened, const KeyTr
 
 }  // namespace
 
-void LogoStartup::CopyNewUserDefaults() {
+void CopyNewUserDefaults() {
   const RegKey source = RegKey::OpenForReading(HKEY_LOCAL_MACHINE, kNewUserDefaultsKey);
   // The user's key is created at every start, with or without defaults.
   RegKey destination = RegKey::Create(HKEY_CURRENT_USER, kUserSettingsKey);

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "core/bounded_text.h"
+#include "text/bounded_text.h"
 
 namespace {
 

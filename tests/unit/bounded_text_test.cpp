@@ -1,6 +1,6 @@
 // Copies into fixed text buffers stay inside them and end terminated, whatever
 // the buffer held before.
-#include "core/bounded_text.h"
+#include "text/bounded_text.h"
 #include "guarded_buffer.h"
 
 #include <gtest/gtest.h>

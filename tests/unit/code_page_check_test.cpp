@@ -4,6 +4,8 @@
 #include <string>
 
 #include "language/code_page_check.h"
+#include "language/language_setting.h"
+#include "language/resource_library.h"
 #include "language_test_support.h"
 #include "startup_fixture.h"
 
@@ -30,9 +32,14 @@ struct CheckCase {
   bool mismatch;
 };
 
-class CodePageCheckTest : public StartupTest {
+// The check with the main mode's setting and the resource library as the
+// start has them before any library is loaded.
+class CodePageCheckTest : public ::testing::Test {
  protected:
-  void SetUp() override { startup.module = ownModule; }
+  void SetUp() override { resources.Attach(MappedLibrary(), "OxaRes"); }
+  int Check(int language) { return CheckCodePage(language, resources, LanguageSetting(kMainModeKey)); }
+  FreshMachine machine;
+  ResourceLibrary resources;
 };
 
 TEST_F(CodePageCheckTest, ReportsOnlyALanguageTheSystemCannotShow) {
@@ -45,27 +52,23 @@ TEST_F(CodePageCheckTest, ReportsOnlyALanguageTheSystemCannotShow) {
     winsim::Reset();
     winsim::SetAnsiCodePage(c.systemCodePage);
     winsim::QueueMessageBoxAnswer(IDOK);
-    startup.language = c.language;
-    startup.CheckCodePage();
+    EXPECT_EQ(Check(c.language), c.language);
     EXPECT_EQ(winsim::MessageBoxes().size(), c.mismatch ? 1u : 0u)
         << "language " << c.language << " on code page " << c.systemCodePage;
-    EXPECT_EQ(startup.language, c.language);
   }
 }
 
 TEST_F(CodePageCheckTest, WithoutEnglishLibraryOnlyTells) {
   ASSERT_TRUE(SetUserString(kMainModeKey, "InterfaceLanguage", "1"));
   winsim::SetAnsiCodePage(1252);
-  startup.language = 1;
   winsim::ClearCalls();
-  startup.CheckCodePage();
+  EXPECT_EQ(Check(1), 1);
   ASSERT_EQ(winsim::MessageBoxes().size(), 1u);
   const winsim::MessageBoxRecord& box = winsim::MessageBoxes()[0];
   EXPECT_EQ(box.text, kNotSupported);
   EXPECT_EQ(box.caption, "Tarvex 4.0");
   EXPECT_EQ(box.style, static_cast<UINT>(MB_ICONHAND | MB_OK));
   EXPECT_EQ(box.owner, nullptr);
-  EXPECT_EQ(startup.language, 1);
   EXPECT_EQ(winsim::CallCount("RegCreateKeyExA"), 0);
   EXPECT_EQ(ReadUserValue(kMainModeKey, "InterfaceLanguage").data, std::string("1\0", 2));
 }
@@ -86,10 +89,9 @@ TEST_P(CodePageOfferTest, OnlyYesSwitchesToEnglish) {
   winsim::SetAnsiCodePage(1251);
   if (c.failBox) winsim::InjectFailure("MessageBoxA");
   winsim::QueueMessageBoxAnswer(c.answer);
-  startup.language = 2;
   winsim::ClearCalls();
 
-  startup.CheckCodePage();
+  EXPECT_EQ(Check(2), c.switches ? 0 : 2);
 
   if (!c.failBox) {
     ASSERT_EQ(winsim::MessageBoxes().size(), 1u);
@@ -98,7 +100,6 @@ TEST_P(CodePageOfferTest, OnlyYesSwitchesToEnglish) {
     EXPECT_EQ(box.caption, "Tarvex 4.0");
     EXPECT_EQ(box.style, static_cast<UINT>(MB_ICONQUESTION | MB_YESNO));
   }
-  EXPECT_EQ(startup.language, c.switches ? 0 : 2);
   EXPECT_EQ(ReadUserValue(kMainModeKey, "InterfaceLanguage").data, std::string(c.switches ? "0" : "2") + '\0');
   if (!c.switches) {
     EXPECT_EQ(winsim::CallCount("RegSetValueExA"), 0);
@@ -116,8 +117,8 @@ INSTANTIATE_TEST_SUITE_P(Answers, CodePageOfferTest,
 
 class FormsModeStartup : public ProductStartup {
  public:
-  int QueryEdition() override { return 15; }
-  int QueryMode() override { return 1; }
+  Edition QueryEdition() override { return Edition::Zolt; }
+  Mode QueryMode() override { return Mode::Forms; }
 };
 
 class LanguageAtStartTest : public ::testing::Test {
@@ -137,9 +138,9 @@ TEST_F(LanguageAtStartTest, SettledModeWithAnotherLanguageReloads) {
   ASSERT_TRUE(SetUserString(kMainModeKey, "InterfaceLanguage", "0"));
   ASSERT_TRUE(SetUserString(kFormsModeKey, "InterfaceLanguage", "2"));
   startup.OnProcessAttach(ownModule);
-  EXPECT_EQ(startup.mode, 1);
-  EXPECT_EQ(startup.language, 2);
-  EXPECT_STREQ(startup.title, "Titel DE");
+  EXPECT_EQ(startup.Policy().GetMode(), Mode::Forms);
+  EXPECT_EQ(startup.Resources().Language(), 2);
+  EXPECT_STREQ(startup.Resources().Title(), "Titel DE");
   EXPECT_EQ(winsim::LoadedLibraryPaths(), std::vector<std::string>{LibraryPathFor(2)});
   EXPECT_EQ(winsim::CallCount("LoadLibraryW"), 2);
   startup.OnProcessDetach();
@@ -150,7 +151,7 @@ TEST_F(LanguageAtStartTest, SettledModeWithTheSameLanguageKeepsTheLibrary) {
   ASSERT_TRUE(SetUserString(kMainModeKey, "InterfaceLanguage", "2"));
   ASSERT_TRUE(SetUserString(kFormsModeKey, "InterfaceLanguage", "2"));
   startup.OnProcessAttach(ownModule);
-  EXPECT_STREQ(startup.title, "Titel DE");
+  EXPECT_STREQ(startup.Resources().Title(), "Titel DE");
   EXPECT_EQ(winsim::CallCount("LoadLibraryW"), 1);
   EXPECT_EQ(winsim::CallCount("FreeLibrary"), 0);
   startup.OnProcessDetach();
@@ -164,8 +165,8 @@ TEST_F(LanguageAtStartTest, YesToEnglishLoadsEnglishAndTheNextStartAsksNothing) 
   startup.OnProcessAttach(ownModule);
   ASSERT_EQ(winsim::MessageBoxes().size(), 1u);
   EXPECT_EQ(winsim::MessageBoxes()[0].caption, "Tarvex 4.0");
-  EXPECT_STREQ(startup.title, "Title EN");
-  EXPECT_EQ(startup.language, 0);
+  EXPECT_STREQ(startup.Resources().Title(), "Title EN");
+  EXPECT_EQ(startup.Resources().Language(), 0);
   EXPECT_EQ(ReadUserValue(kMainModeKey, "InterfaceLanguage").data, std::string("0\0", 2));
   startup.OnProcessDetach();
 
@@ -185,8 +186,8 @@ TEST_F(LanguageAtStartTest, YesThatCannotBeStoredStillLoadsEnglishFirst) {
   winsim::InjectFailure("RegCreateKeyExA", 0, -1, ERROR_ACCESS_DENIED);
   startup.OnProcessAttach(ownModule);
   EXPECT_EQ(winsim::CallCount("LoadLibraryW"), 2);
-  EXPECT_EQ(startup.language, 1);
-  EXPECT_STREQ(startup.title, "Title RU");
+  EXPECT_EQ(startup.Resources().Language(), 1);
+  EXPECT_STREQ(startup.Resources().Title(), "Title RU");
   startup.OnProcessDetach();
 }
 

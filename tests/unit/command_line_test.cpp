@@ -89,7 +89,10 @@ TEST(CommandLineScan, AnyBytesAreSafe) {
   EXPECT_EQ(LineHasFileType(".fr", ".frm"), 0);
 }
 
-class CommandLineOfProcessTest : public StartupTest {};
+class CommandLineOfProcessTest : public ::testing::Test {
+ protected:
+  FreshMachine machine;
+};
 
 TEST_F(CommandLineOfProcessTest, LogoAllowedUnlessAnyOfTheThreeSwitches) {
   const struct {
@@ -101,20 +104,20 @@ TEST_F(CommandLineOfProcessTest, LogoAllowedUnlessAnyOfTheThreeSwitches) {
   };
   for (const auto& c : cases) {
     winsim::SetCommandLine(c.line);
-    EXPECT_EQ(startup.LogoAllowed(), c.allowed) << c.line;
+    EXPECT_EQ(LogoAllowed(), c.allowed) << c.line;
   }
 }
 
 TEST_F(CommandLineOfProcessTest, TestsReadTheLineAfreshEachTime) {
   winsim::SetCommandLine("host.exe /form");
-  EXPECT_EQ(startup.HasSwitch("form"), 1);
+  EXPECT_EQ(CommandLineHasSwitch("form"), 1);
   winsim::SetCommandLine("host.exe");
-  EXPECT_EQ(startup.HasSwitch("form"), 0);
+  EXPECT_EQ(CommandLineHasSwitch("form"), 0);
 }
 
 TEST_F(CommandLineOfProcessTest, FileTypeLeavesTheLineUntouched) {
   winsim::SetCommandLine("host.exe c:\\docs\\a.frm");
-  EXPECT_EQ(startup.CommandLineHasFileType(".FRM"), 1);
+  EXPECT_EQ(CommandLineHasFileType(".FRM"), 1);
   EXPECT_STREQ(GetCommandLineA(), "host.exe c:\\docs\\a.frm");
 }
 

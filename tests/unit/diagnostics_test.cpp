@@ -1,6 +1,6 @@
 // The start-up's debug-output lines: what a support engineer reads for a few
 // typical starts, and the line writer's own bounds.
-#include "core/diagnostics.h"
+#include "diagnostics/diagnostics.h"
 
 #include <gtest/gtest.h>
 #include <winsim/control.h>
@@ -368,18 +368,18 @@ TEST_F(StartupTest, FailedModeDialogIsExplainedInWords) {
     winsim::Reset();
     winsim::SetHostExecutablePath(language_test::kHostPath);
     // A fresh machine holds no module of the fixture's any more.
-    startup.module = winsim::AddLoadedModule("C:\\Program Files\\Tarvex\\TarvexLogo.dll");
+    startup.Resources().Attach(winsim::AddLoadedModule("C:\\Program Files\\Tarvex\\TarvexLogo.dll"), "OxaRes");
     if (c.resourceLibrary) {
       winsim::ModuleImage image = language_test::ResourceLibraryImage("Title", "Clock");
       if (c.withTemplate) image.dialogs[152] = winsim::DialogTemplate{"Mode", {391, 392, 397, IDCANCEL}};
       winsim::AddModuleFile(language_test::kEnglishLibrary, image);
     }
-    startup.LoadResourceLibrary();
+    startup.Resources().Load(0);
     if (c.injectedError != 0) winsim::InjectFailure("DialogBoxParamA", 0, 1, c.injectedError);
-    EXPECT_EQ(startup.AskMode(), 0) << c.what;
+    EXPECT_EQ(startup.AskMode(), Mode::Main) << c.what;
     EXPECT_EQ(LineStarting(DiagnosticLines(), "mode "), std::string("mode 0: the mode dialog could not be shown: ") + c.reason)
         << c.what;
-    startup.FreeResourceLibrary();
+    startup.Resources().Free();
   }
 }
 
@@ -388,13 +388,13 @@ TEST_F(StartupTest, MissingBitmapSaysWhetherTheResourceLibraryIsTheCause) {
     winsim::Reset();
     winsim::SetHostExecutablePath(language_test::kHostPath);
     // A fresh machine holds no module of the fixture's any more.
-    startup.module = winsim::AddLoadedModule("C:\\Program Files\\Tarvex\\TarvexLogo.dll");
+    startup.Resources().Attach(winsim::AddLoadedModule("C:\\Program Files\\Tarvex\\TarvexLogo.dll"), "OxaRes");
     if (resourceLibrary) {
       winsim::ModuleImage image = language_test::ResourceLibraryImage("Title", "Clock");
       image.bitmaps.clear();
       winsim::AddModuleFile(language_test::kEnglishLibrary, image);
     }
-    startup.LoadResourceLibrary();
+    startup.Resources().Load(0);
     startup.CreateLogoWindow();
     EXPECT_EQ(LineStarting(DiagnosticLines(), "no logo"),
               resourceLibrary ? "no logo: the resource library has no bitmap SVGA_LOGO_KIRVANE"
@@ -438,8 +438,8 @@ TEST_F(StartupTest, ResourceLibraryLineNamesTheFolderInUtf8) {
   const std::string folder = "C:\\Программы 程序\\";
   winsim::SetAnsiCodePage(1252);
   winsim::SetHostExecutablePath(folder + "host.exe");
-  startup.module = ownModule;
-  startup.LoadResourceLibrary();
+  startup.Resources().Attach(ownModule, "OxaRes");
+  startup.Resources().Load(0);
   const std::vector<std::string> lines = DiagnosticLines();
   EXPECT_NE(std::find(lines.begin(), lines.end(), "resource library " + folder + "OxaRes0.dll not found, own module used"),
             lines.end())

@@ -40,9 +40,10 @@ winsim::ModuleImage ResourceLibraryWithModeDialog() {
 class EditionAndModeTest : public StartupTest {
  protected:
   void SetUp() override {
-    resourceLibrary = winsim::AddLoadedModule("C:\\Program Files\\Tarvex\\OxaRes0.dll",
-                                              ResourceLibraryWithModeDialog());
-    startup.resourceModule = resourceLibrary;
+    winsim::AddModuleFile("C:\\Program Files\\Tarvex\\OxaRes0.dll", ResourceLibraryWithModeDialog());
+    startup.Resources().Attach(ownModule, "OxaRes");
+    startup.Resources().Load(0);
+    resourceLibrary = startup.Resources().Module();
   }
 
   HMODULE resourceLibrary = nullptr;
@@ -58,10 +59,13 @@ TEST(EditionName, NamesEveryCode) {
                {17, "DRUVA"}, {0, "MEREL"},  {-1, "MEREL"}, {12, "MEREL"},
                {18, "MEREL"}, {0x7fffffff, "MEREL"}, {-0x7fffffff - 1, "MEREL"}};
   for (const auto& c : cases) {
-    const char* name = EditionName(c.edition);
+    const char* name = EditionName(static_cast<Edition>(c.edition));
     ASSERT_NE(name, nullptr) << "edition " << c.edition;
     EXPECT_STREQ(name, c.name) << "edition " << c.edition;
   }
+  // Not settled reads as KIRVANE's 16 wherever a number or name is given out.
+  EXPECT_STREQ(EditionName(Edition::NotSettled), "KIRVANE");
+  EXPECT_EQ(EditionNumber(Edition::NotSettled), 16);
 }
 
 // ---- the installation setting
@@ -84,8 +88,8 @@ TEST_P(DisableFormsTest, OnlyALeadingOneDisablesTheFormsMode) {
   if (c.type != REG_NONE) {
     SetMachineValue("DisableForms", c.type, c.data);
   }
-  EXPECT_EQ(startup.FormsEnabled(), c.formsEnabled);
-  EXPECT_EQ(startup.QueryEdition(), c.formsEnabled ? 15 : 14);
+  EXPECT_EQ(FormsEnabled(), c.formsEnabled);
+  EXPECT_EQ(startup.QueryEdition(), c.formsEnabled ? Edition::Zolt : Edition::Merel);
 }
 
 const DWORD kOne = 1;
@@ -108,11 +112,11 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<DisableFormsCase>& info) { return std::string(info.param.label); });
 
 TEST_F(EditionAndModeTest, UnreadableProductKeyEnablesTheFormsMode) {
-  EXPECT_EQ(startup.FormsEnabled(), 1) << "no key at all";
+  EXPECT_EQ(FormsEnabled(), 1) << "no key at all";
   SetDisableForms("1");
   winsim::DenyRegistryAccess(HKEY_LOCAL_MACHINE, kProductKey, winsim::RegistryDenial::All);
-  EXPECT_EQ(startup.FormsEnabled(), 1) << "key that cannot be opened";
-  EXPECT_EQ(startup.QueryEdition(), 15);
+  EXPECT_EQ(FormsEnabled(), 1) << "key that cannot be opened";
+  EXPECT_EQ(startup.QueryEdition(), Edition::Zolt);
   EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::RegistryKey), 0);
 }
 
@@ -120,7 +124,7 @@ TEST_F(EditionAndModeTest, DisabledFormsSettleTheMainModeWithoutReadingTheLine) 
   SetDisableForms("1");
   winsim::SetCommandLine("host.exe /form d:\\a.frm");
   winsim::ClearCalls();
-  EXPECT_EQ(startup.QueryMode(), 0);
+  EXPECT_EQ(startup.QueryMode(), Mode::Main);
   EXPECT_EQ(winsim::CallCount("GetCommandLineA"), 0);
   EXPECT_EQ(winsim::CallCount("DialogBoxParamA"), 0);
 }
@@ -141,7 +145,7 @@ TEST_P(ModePrecedenceTest, FirstApplyingRuleDecides) {
   const PrecedenceCase& c = GetParam();
   winsim::SetCommandLine(c.commandLine);
   if (c.asks) winsim::QueueDialogClick(kModeDialogForms);
-  EXPECT_EQ(startup.QueryMode(), c.mode) << c.commandLine;
+  EXPECT_EQ(ModeNumber(startup.QueryMode()), c.mode) << c.commandLine;
   EXPECT_EQ(winsim::CallCount("DialogBoxParamA"), c.asks ? 1 : 0) << c.commandLine;
   EXPECT_EQ(winsim::Dialogs().size(), c.asks ? 1u : 0u) << c.commandLine;
 }
@@ -202,7 +206,7 @@ class ModeDialogAnswerTest : public EditionAndModeTest, public ::testing::WithPa
 TEST_P(ModeDialogAnswerTest, AnswerSettlesTheMode) {
   const AnswerCase& c = GetParam();
   for (Act act : c.actions) Queue(act);
-  EXPECT_EQ(startup.AskMode(), c.mode);
+  EXPECT_EQ(ModeNumber(startup.AskMode()), c.mode);
 
   const std::vector<winsim::DialogRecord> dialogs = winsim::Dialogs();
   ASSERT_EQ(dialogs.size(), 1u);
@@ -233,16 +237,16 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(EditionAndModeTest, UnansweredDialogSettlesTheMainMode) {
   winsim::QueueDialogCommand(kModeDialogForms, 1);
-  EXPECT_EQ(startup.AskMode(), 0);
+  EXPECT_EQ(startup.AskMode(), Mode::Main);
   ASSERT_EQ(winsim::Dialogs().size(), 1u);
   EXPECT_TRUE(winsim::Dialogs()[0].scriptExhausted) << "the dialog must still have been open";
   EXPECT_EQ(winsim::Dialogs()[0].result, -1);
 }
 
 TEST_F(EditionAndModeTest, MissingTemplateSettlesTheMainModeSilently) {
-  startup.resourceModule = ownModule;  // the library's own module holds no dialog
+  startup.Resources().Load(9);  // no such library: the own module, which holds no dialog, serves
   winsim::QueueDialogClick(kModeDialogForms);
-  EXPECT_EQ(startup.AskMode(), 0);
+  EXPECT_EQ(startup.AskMode(), Mode::Main);
   EXPECT_EQ(winsim::CallCount("DialogBoxParamA"), 1);
   EXPECT_TRUE(winsim::Dialogs().empty());
   EXPECT_TRUE(winsim::MessageBoxes().empty());
@@ -302,10 +306,10 @@ class StartupWithModeDialogTest : public StartupTest {
 TEST_F(StartupWithModeDialogTest, AnsweredDialogSettlesTheForms) {
   winsim::QueueDialogClick(kModeDialogForms);
   startup.OnProcessAttach(ownModule);
-  EXPECT_EQ(startup.edition, 15);
-  EXPECT_EQ(startup.mode, 1);
+  EXPECT_EQ(startup.Policy().GetEdition(), Edition::Zolt);
+  EXPECT_EQ(startup.Policy().GetMode(), Mode::Forms);
   ASSERT_EQ(winsim::Dialogs().size(), 1u);
-  EXPECT_EQ(winsim::Dialogs()[0].module, startup.resourceModule);
+  EXPECT_EQ(winsim::Dialogs()[0].module, startup.Resources().Module());
   startup.OnProcessDetach();
 }
 

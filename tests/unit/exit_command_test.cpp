@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "core/diagnostics.h"
 #include "core/library_entry.h"
 #include "diagnostic_lines.h"
+#include "diagnostics/diagnostics.h"
 #include "startup_fixture.h"
 
 namespace {
@@ -85,8 +85,8 @@ TEST_F(ExitCommandTest, StartsTheOneProgramTheHostNamedWithoutWaiting) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
-    // The copies go before the machine they lie in.
-    startup.exitCommands.Release();
+    // The copies go before the machine they lie in: an unload frees them.
+    startup.OnProcessDetach();
     winsim::Reset();
     for (const std::string& file : row.files) winsim::AddFile(file);
     for (const std::string& folder : row.folders) winsim::AddFolder(folder);
@@ -151,7 +151,7 @@ TEST_F(ExitCommandTest, AStartThatFailsIsToldAndTheUnloadGoesOn) {
   startup.SetExitCommand(kCleanup.c_str(), SW_SHOW);
   winsim::InjectFailure("CreateProcessA", 0, 1, ERROR_ACCESS_DENIED);
   RunLibraryEntry(startup, ownModule, DLL_PROCESS_DETACH);
-  EXPECT_EQ(startup.module, nullptr);
+  EXPECT_EQ(startup.OwnModule(), nullptr);
   EXPECT_TRUE(winsim::ProcessesStarted().empty());
   EXPECT_EQ(LastLine(), Said(("exit command not started: program " + kCleanup + ": Access denied (error 5)").c_str()));
   EXPECT_EQ(winsim::LiveHandles(HandleKind::GlobalMemory), 0);

@@ -69,8 +69,7 @@ TEST(ExitCommandThreads, TwoSettersAndAReaderMeetNoHalfWrittenCommand) {
   // Every copy handed out still reads as it was set.
   for (int setter = 0; setter < 2; ++setter) EXPECT_EQ(handed[setter].load(), Command(setter, kCallsEach - 1));
 
-  startup.module = winsim::AddLoadedModule("C:\\Tools\\TarvexLogo.dll");
-  RunLibraryEntry(startup, startup.module, DLL_PROCESS_DETACH);
+  RunLibraryEntry(startup, winsim::AddLoadedModule("C:\\Tools\\TarvexLogo.dll"), DLL_PROCESS_DETACH);
   ASSERT_EQ(winsim::ProcessesStarted().size(), 1u);
   const std::string started = winsim::ProcessesStarted()[0].commandLine;
   EXPECT_TRUE(started == Command(0, kCallsEach - 1) || started == Command(1, kCallsEach - 1)) << started;

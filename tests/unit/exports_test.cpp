@@ -22,8 +22,8 @@ class BeforeInitHelmexTest : public StartupTest, public ::testing::WithParamInte
 
 TEST_P(BeforeInitHelmexTest, NamesFollowEditionAndMode) {
   const HelmexCase& c = GetParam();
-  startup.edition = c.edition;
-  startup.mode = c.mode;
+  startup.Policy().SettleEdition(static_cast<Edition>(c.edition));
+  startup.Policy().SettleMode(static_cast<Mode>(c.mode));
   GuardedBuffer<char, 2 * kHelmexFieldSize> names;
   std::strcpy(names.data(), "caller");
   BeforeInitHelmex(names.data());
@@ -42,11 +42,16 @@ INSTANTIATE_TEST_SUITE_P(
                       HelmexCase{-1, 2, "Quessa4", "OxaRes"}, HelmexCase{15, 3, nullptr, "OxaRes"},
                       HelmexCase{16, -1, nullptr, "TalRes"}));
 
-TEST_F(ExportsTest, QueriesAnswerTheStoredFields) {
+// Before the start settles them the edition reads as KIRVANE's 16, in the main mode.
+TEST_F(ExportsTest, QueriesAnswerWhatTheStartSettled) {
   EXPECT_EQ(LogoGetMode(), 0);
   EXPECT_EQ(LogoGetEdition(), 16);
-  startup.mode = 1;
-  startup.edition = 15;
+  char names[2 * kHelmexFieldSize] = "caller";
+  BeforeInitHelmex(names);
+  EXPECT_STREQ(names, "Tarvex4");
+  EXPECT_STREQ(names + kHelmexFieldSize, "TalRes");
+  startup.Policy().SettleMode(Mode::Forms);
+  startup.Policy().SettleEdition(Edition::Zolt);
   EXPECT_EQ(LogoGetMode(), 1);
   EXPECT_EQ(LogoGetEdition(), 15);
   EXPECT_EQ(GetVersionNumber(), 402);

@@ -108,7 +108,7 @@ Outcome RunStartAndShutdown(HMODULE ownModule) {
   ProductStartup startup;
   RunLibraryEntry(startup, ownModule, DLL_PROCESS_ATTACH);
   startup.SetExitCommand("C:\\Program Files\\Tarvex\\Tools\\update.exe /quiet", SW_HIDE);
-  Outcome outcome{startup.edition, startup.mode};
+  Outcome outcome{EditionNumber(startup.Policy().GetEdition()), ModeNumber(startup.Policy().GetMode())};
   RunLibraryEntry(startup, ownModule, DLL_PROCESS_DETACH);
   return outcome;
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "settings/new_user_defaults.h"
 #include "startup_fixture.h"
 
 namespace {
@@ -193,7 +194,7 @@ TEST_P(CopyPropertyTest, KeepsTheUsersSettingsAndFillsInTheRest) {
   expected[""].path = "";
   ModelCopy(HKEY_LOCAL_MACHINE, "", &expected);
 
-  startup.CopyNewUserDefaults();
+  CopyNewUserDefaults();
   const TreeState after = Read(HKEY_CURRENT_USER, kUser);
   EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::RegistryKey), 0);
 
@@ -221,7 +222,7 @@ TEST_P(CopyPropertyTest, KeepsTheUsersSettingsAndFillsInTheRest) {
   TreeState again = after;
   int writes = ModelCopy(HKEY_LOCAL_MACHINE, "", &again);
   winsim::ClearCalls();
-  startup.CopyNewUserDefaults();
+  CopyNewUserDefaults();
   EXPECT_EQ(winsim::CallCount("RegSetValueExA"), writes);
   EXPECT_TRUE(Read(HKEY_CURRENT_USER, kUser) == after);
   EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::RegistryKey), 0);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "settings/new_user_defaults.h"
 #include "settings/reg_key.h"
 #include "settings/subkey_list.h"
 #include "startup_fixture.h"
@@ -113,13 +114,13 @@ TEST_F(NewUserDefaultsTest, PresenceReadsOnlyInKeysThatExisted) {
 }
 
 TEST_F(NewUserDefaultsTest, WithoutDefaultsTheUserKeyIsStillCreated) {
-  startup.CopyNewUserDefaults();
+  CopyNewUserDefaults();
   EXPECT_EQ(winsim::DumpRegistryTree(HKEY_CURRENT_USER, ""), "key []\nkey [Software]\nkey [Software\\Vornek]\n");
 }
 
 TEST_F(NewUserDefaultsTest, FirstStartBringsTheWholeTree) {
   SetUpDefaults();
-  startup.CopyNewUserDefaults();
+  CopyNewUserDefaults();
   EXPECT_EQ(winsim::DumpRegistryTree(HKEY_CURRENT_USER, kUser), winsim::DumpRegistryTree(HKEY_LOCAL_MACHINE, kDefaults));
 }
 
@@ -131,7 +132,7 @@ TEST_F(NewUserDefaultsTest, LaterStartsKeepUserStringsAndResetOtherTypes) {
   winsim::SetRegistryValue(HKEY_CURRENT_USER, User("Tarvex4\\Helmex\\Toolbars"), "Standard", REG_BINARY,
                            Bytes(600, 7));
   winsim::SetRegistryString(HKEY_CURRENT_USER, User("Mine"), "Own", "kept");
-  startup.CopyNewUserDefaults();
+  CopyNewUserDefaults();
 
   EXPECT_EQ(UserValue(User("Tarvex4\\Helmex"), "InterfaceLanguage").data, Text("2"));
   EXPECT_EQ(UserValue(User("Tarvex4\\Helmex"), "StartPage").data, Text(""));
@@ -142,7 +143,7 @@ TEST_F(NewUserDefaultsTest, LaterStartsKeepUserStringsAndResetOtherTypes) {
 
   // Every later start writes the REG_DWORD again, and nothing else.
   winsim::ClearCalls();
-  startup.CopyNewUserDefaults();
+  CopyNewUserDefaults();
   EXPECT_EQ(winsim::CallCount("RegSetValueExA"), 1);
 }
 
@@ -154,7 +155,7 @@ TEST_F(NewUserDefaultsTest, PresenceReadRefusedKeepsTheUsersValue) {
     winsim::SetRegistryString(HKEY_LOCAL_MACHINE, kDefaults, "v", "default");
     winsim::SetRegistryString(HKEY_CURRENT_USER, kUser, "v", "mine");
     winsim::InjectFailure("RegQueryValueExA", 0, refusals, ERROR_ACCESS_DENIED);
-    startup.CopyNewUserDefaults();
+    CopyNewUserDefaults();
     winsim::ClearInjectedFailures();
     EXPECT_EQ(UserValue(kUser, "v").data, Text("mine")) << "refusals " << refusals;
   }
@@ -163,7 +164,7 @@ TEST_F(NewUserDefaultsTest, PresenceReadRefusedKeepsTheUsersValue) {
 TEST_F(NewUserDefaultsTest, UnreadableOrMissingSourceCopiesNothing) {
   SetUpDefaults();
   winsim::DenyRegistryAccess(HKEY_LOCAL_MACHINE, kDefaults, RegistryDenial::All);
-  startup.CopyNewUserDefaults();
+  CopyNewUserDefaults();
   EXPECT_TRUE(winsim::RegistryKeyExists(HKEY_CURRENT_USER, kUser));
   EXPECT_TRUE(winsim::RegistrySubkeyNames(HKEY_CURRENT_USER, kUser).empty());
   EXPECT_EQ(winsim::CallCount("RegEnumValueA"), 0);
@@ -172,7 +173,7 @@ TEST_F(NewUserDefaultsTest, UnreadableOrMissingSourceCopiesNothing) {
 TEST_F(NewUserDefaultsTest, UserKeyThatCannotBeMadeGetsNothing) {
   SetUpDefaults();
   winsim::DenyRegistryAccess(HKEY_CURRENT_USER, "Software", RegistryDenial::Write);
-  startup.CopyNewUserDefaults();
+  CopyNewUserDefaults();
   EXPECT_FALSE(winsim::RegistryKeyExists(HKEY_CURRENT_USER, kUser));
   EXPECT_EQ(winsim::CallCount("RegEnumValueA"), 0);
   EXPECT_EQ(winsim::CallCount("RegSetValueExA"), 0);
@@ -183,7 +184,7 @@ TEST_F(NewUserDefaultsTest, UnreadableSourceSubkeyArrivesEmptyAndSiblingsGoOn) {
   winsim::SetRegistryString(HKEY_LOCAL_MACHINE, Defaults("A"), "a", "1");
   winsim::SetRegistryString(HKEY_LOCAL_MACHINE, Defaults("Tarvex4\\Helmex\\Toolbars\\Deeper"), "d", "1");
   winsim::DenyRegistryAccess(HKEY_LOCAL_MACHINE, Defaults("Tarvex4\\Helmex"), RegistryDenial::All);
-  startup.CopyNewUserDefaults();
+  CopyNewUserDefaults();
   EXPECT_TRUE(winsim::RegistryKeyExists(HKEY_CURRENT_USER, User("Tarvex4\\Helmex")));
   EXPECT_TRUE(winsim::RegistryValues(HKEY_CURRENT_USER, User("Tarvex4\\Helmex")).empty());
   EXPECT_FALSE(winsim::RegistryKeyExists(HKEY_CURRENT_USER, User("Tarvex4\\Helmex\\Toolbars")));
@@ -195,7 +196,7 @@ TEST_F(NewUserDefaultsTest, UnreadableSourceSubkeyArrivesEmptyAndSiblingsGoOn) {
 TEST_F(NewUserDefaultsTest, UnwritableUserSubkeyGetsNothingAndSiblingsGoOn) {
   SetUpDefaults();
   winsim::DenyRegistryAccess(HKEY_CURRENT_USER, User("Tarvex4\\Helmex"), RegistryDenial::Write);
-  startup.CopyNewUserDefaults();
+  CopyNewUserDefaults();
   EXPECT_TRUE(winsim::RegistryValues(HKEY_CURRENT_USER, User("Tarvex4\\Helmex")).empty());
   EXPECT_FALSE(winsim::RegistryKeyExists(HKEY_CURRENT_USER, User("Tarvex4\\Helmex\\Toolbars")));
   EXPECT_TRUE(winsim::RegistryKeyExists(HKEY_CURRENT_USER, User("Tarvex4\\Plugins")));
@@ -207,7 +208,7 @@ TEST_F(NewUserDefaultsTest, UnwritableUserSubkeyGetsNothingAndSiblingsGoOn) {
 TEST_F(NewUserDefaultsTest, AFailedWriteIsSkipped) {
   for (const char* name : {"a", "b", "c"}) winsim::SetRegistryString(HKEY_LOCAL_MACHINE, kDefaults, name, name);
   winsim::InjectFailure("RegSetValueExA", 1, 1, ERROR_ACCESS_DENIED);
-  startup.CopyNewUserDefaults();
+  CopyNewUserDefaults();
   EXPECT_EQ(UserValue(kUser, "a").data, Text("a"));
   EXPECT_EQ(UserValue(kUser, "b").type, 0xdeadu);
   EXPECT_EQ(UserValue(kUser, "c").data, Text("c"));
@@ -217,7 +218,7 @@ TEST_F(NewUserDefaultsTest, ValueEnumerationFailureEndsOnlyTheValues) {
   SetUpDefaults();
   winsim::SetRegistryString(HKEY_LOCAL_MACHINE, kDefaults, "second", "2");
   winsim::InjectFailure("RegEnumValueA", 1, 1, ERROR_ACCESS_DENIED);
-  startup.CopyNewUserDefaults();
+  CopyNewUserDefaults();
   EXPECT_EQ(UserValue(kUser, "").data, Text("Tarvex 4.0 defaults"));
   EXPECT_EQ(UserValue(kUser, "second").type, 0xdeadu);
   EXPECT_EQ(UserValue(User("Tarvex4\\Helmex"), "StartPage").data, Text("Welcome"));
@@ -248,7 +249,7 @@ TEST_F(NewUserDefaultsTest, SubkeysLeftOutWhenTheirListCannotBeHad) {
     failAt = c.allocationToFail;
     failCount = 1;
     if (c.injectInto) winsim::InjectFailure(c.injectInto, c.skip, 1, ERROR_ACCESS_DENIED);
-    startup.CopyNewUserDefaults();
+    CopyNewUserDefaults();
     EXPECT_EQ(UserValue(kUser, "").data, Text("Tarvex 4.0 defaults")) << c.label;
     for (const std::string& path : c.present) {
       EXPECT_TRUE(winsim::RegistryKeyExists(HKEY_CURRENT_USER, User(path))) << c.label << ": " << path;
@@ -271,7 +272,7 @@ void* GrowingAllocator(size_t bytes) {
 TEST_F(NewUserDefaultsTest, KeysAddedDuringTheCopyStayWithinTheList) {
   SetUpDefaults();
   SetSubkeyListAllocator(GrowingAllocator);
-  startup.CopyNewUserDefaults();
+  CopyNewUserDefaults();
   // Room for the two subkeys counted: the first two names now listed.
   EXPECT_EQ(winsim::RegistrySubkeyNames(HKEY_CURRENT_USER, kUser), (std::vector<std::string>{"A1", "A2"}));
 }
@@ -289,8 +290,8 @@ void* CopyChain(void*) {
   return nullptr;
 }
 
-void* CopyDefaultsThroughTheEntry(void* startup) {
-  static_cast<LogoStartup*>(startup)->CopyNewUserDefaults();
+void* CopyNewUserDefaultsOnThread(void*) {
+  CopyNewUserDefaults();
   return nullptr;
 }
 
@@ -323,7 +324,7 @@ TEST_F(NewUserDefaultsTest, TheDeepestDefaultsReachTheUserThroughTheStart) {
   std::string chain;
   for (int level = 0; level < below; ++level) chain += "\\d";
   winsim::SetRegistryString(HKEY_LOCAL_MACHINE, kDefaults + chain, "leaf", "bottom");
-  RunWithOneMebibyteStack(CopyDefaultsThroughTheEntry, &startup);
+  RunWithOneMebibyteStack(CopyNewUserDefaultsOnThread);
   EXPECT_EQ(UserValue(std::string(kUser) + chain, "leaf").data, Text("bottom"));
   ASSERT_FALSE(winsim::DebugOutput().empty());
   EXPECT_EQ(winsim::DebugOutput().back(), "TarvexLogo: new-user defaults: 508 keys walked, 508 created for the user; "

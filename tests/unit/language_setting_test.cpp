@@ -5,6 +5,7 @@
 #include <string>
 
 #include "language/language_number.h"
+#include "language/language_setting.h"
 #include "language_test_support.h"
 #include "startup_fixture.h"
 #include "guarded_buffer.h"
@@ -48,12 +49,16 @@ TEST(LanguageNumber, FormatsAsDecimalText) {
 
 // ---- the per-user setting
 
-class LanguageSettingTest : public StartupTest {};
+class LanguageSettingTest : public ::testing::Test {
+ protected:
+  FreshMachine machine;
+  const LanguageSetting mainMode{kMainModeKey};
+};
 
 TEST_F(LanguageSettingTest, NoKeyReadsEnglish) {
-  startup.language = 0x0deadbee;
-  EXPECT_EQ(startup.ReadLanguageSetting(), 0);
-  EXPECT_EQ(startup.language, 0x0deadbee) << "reading must not change the field";
+  int stored = -1;
+  EXPECT_EQ(mainMode.Read(&stored), 0);
+  EXPECT_EQ(stored, 0);
   EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::RegistryKey), 0);
 }
 
@@ -61,7 +66,9 @@ TEST_F(LanguageSettingTest, StoredTextIsReadLikeAtoi) {
   const ParseCase cases[] = {{" 4", 4}, {"3abc", 3}, {"abc", 0}, {"", 0}, {"-2", -2}, {"20", 20}};
   for (const ParseCase& c : cases) {
     ASSERT_TRUE(SetUserString(kMainModeKey, "InterfaceLanguage", c.text));
-    EXPECT_EQ(startup.ReadLanguageSetting(), c.expected) << "stored \"" << c.text << "\"";
+    int stored = -1;
+    EXPECT_EQ(mainMode.Read(&stored), c.expected) << "stored \"" << c.text << "\"";
+    EXPECT_EQ(stored, 1);
   }
   EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::RegistryKey), 0);
 }
@@ -69,25 +76,28 @@ TEST_F(LanguageSettingTest, StoredTextIsReadLikeAtoi) {
 TEST_F(LanguageSettingTest, ValuesThatAreNotTextReadAsEnglish) {
   DWORD number = 4;
   ASSERT_TRUE(SetUserValue(kMainModeKey, "InterfaceLanguage", REG_DWORD, &number, sizeof number));
-  EXPECT_EQ(startup.ReadLanguageSetting(), 0);
+  EXPECT_EQ(mainMode.Read(), 0);
   const char binary[] = "4";
   ASSERT_TRUE(SetUserValue(kMainModeKey, "InterfaceLanguage", REG_BINARY, binary, sizeof binary));
-  EXPECT_EQ(startup.ReadLanguageSetting(), 0);
+  EXPECT_EQ(mainMode.Read(), 0);
 }
 
+// The product names a key per mode: the start-up's setting follows the mode settled.
 TEST_F(LanguageSettingTest, EachModeReadsItsOwnKey) {
+  ProductStartup startup;
   ASSERT_TRUE(SetUserString(kFormsModeKey, "InterfaceLanguage", "2"));
-  startup.mode = 0;
-  EXPECT_EQ(startup.ReadLanguageSetting(), 0) << "the forms mode's setting is not the main mode's";
-  startup.mode = 1;
-  EXPECT_EQ(startup.ReadLanguageSetting(), 2);
+  EXPECT_EQ(startup.ModeLanguageSetting().Read(), 0) << "the forms mode's setting is not the main mode's";
+  startup.Policy().SettleMode(Mode::Forms);
+  EXPECT_EQ(startup.ModeLanguageSetting().Read(), 2);
+  startup.ModeLanguageSetting().Write(3);
+  EXPECT_EQ(ReadUserValue(kFormsModeKey, "InterfaceLanguage").data, std::string("3\0", 2));
+  EXPECT_EQ(ReadUserValue(kMainModeKey, "InterfaceLanguage").type, static_cast<DWORD>(REG_NONE));
 }
 
 TEST_F(LanguageSettingTest, WrittenNumberReadsBackAsDecimalText) {
-  for (int number : {5, -2, 0}) {
-    startup.WriteLanguageSetting(number);
-    EXPECT_EQ(startup.language, number);
-    EXPECT_EQ(startup.ReadLanguageSetting(), number);
+  for (int number : {5, -2, 0, INT_MIN}) {
+    mainMode.Write(number);
+    EXPECT_EQ(mainMode.Read(), number);
     UserValue stored = ReadUserValue(kMainModeKey, "InterfaceLanguage");
     EXPECT_EQ(stored.type, static_cast<DWORD>(REG_SZ));
     EXPECT_EQ(stored.data, std::to_string(number) + std::string(1, '\0')) << "stored with its terminator";
@@ -95,36 +105,32 @@ TEST_F(LanguageSettingTest, WrittenNumberReadsBackAsDecimalText) {
   EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::RegistryKey), 0);
 }
 
-TEST_F(LanguageSettingTest, WriteGoesToTheCurrentModesKey) {
-  startup.mode = 1;
-  startup.WriteLanguageSetting(3);
-  EXPECT_EQ(ReadUserValue(kFormsModeKey, "InterfaceLanguage").data, std::string("3\0", 2));
-  EXPECT_EQ(ReadUserValue(kMainModeKey, "InterfaceLanguage").type, static_cast<DWORD>(REG_NONE));
-}
-
-TEST_F(LanguageSettingTest, KeyThatCannotBeOpenedForWritingStillChangesTheLanguage) {
+TEST_F(LanguageSettingTest, KeyThatCannotBeOpenedForWritingKeepsTheStoredNumber) {
   ASSERT_TRUE(SetUserString(kMainModeKey, "InterfaceLanguage", "4"));
   winsim::InjectFailure("RegCreateKeyExA", 0, -1, ERROR_ACCESS_DENIED);
-  startup.language = 4;
   winsim::ClearCalls();
-  startup.WriteLanguageSetting(0);
-  EXPECT_EQ(startup.language, 0);
+  mainMode.Write(0);
   EXPECT_EQ(winsim::CallCount("RegSetValueExA"), 0);
-  EXPECT_EQ(startup.ReadLanguageSetting(), 4) << "the stored number is untouched";
+  EXPECT_EQ(mainMode.Read(), 4);
 }
 
 // A mode without a settings key reads English and writes nothing, and the
 // root of the user's hive is never opened in its place.
 TEST_F(LanguageSettingTest, ModeWithoutKeyOpensNothing) {
-  startup.mode = 2;
-  ASSERT_EQ(startup.UserSettingsKeyPath(), nullptr);
-  winsim::ClearCalls();
-  EXPECT_EQ(startup.ReadLanguageSetting(), 0);
-  startup.WriteLanguageSetting(7);
-  EXPECT_EQ(startup.language, 7);
-  EXPECT_EQ(winsim::CallCount("RegOpenKeyExA"), 0);
-  EXPECT_EQ(winsim::CallCount("RegCreateKeyExA"), 0);
-  EXPECT_EQ(winsim::CallCount("RegSetValueExA"), 0);
+  for (const char* keyPath : {static_cast<const char*>(nullptr), ""}) {
+    winsim::ClearCalls();
+    const LanguageSetting none(keyPath);
+    int stored = -1;
+    EXPECT_EQ(none.Read(&stored), 0);
+    EXPECT_EQ(stored, 0);
+    none.Write(7);
+    EXPECT_EQ(winsim::CallCount("RegOpenKeyExA"), 0);
+    EXPECT_EQ(winsim::CallCount("RegCreateKeyExA"), 0);
+    EXPECT_EQ(winsim::CallCount("RegSetValueExA"), 0);
+  }
+  ProductStartup startup;
+  startup.Policy().SettleMode(Mode::Third);
+  EXPECT_EQ(startup.UserSettingsKeyPath(), nullptr);
 }
 
 }  // namespace

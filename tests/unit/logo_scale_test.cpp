@@ -71,7 +71,7 @@ std::vector<BYTE> UniformDib(COLORREF colour) {
 class ScaledLogoTest : public StartupTest {
  protected:
   void Show(const std::vector<BYTE>& dib) {
-    startup.resourceModule = PrepareMainModeLogo(startup, ownModule, OneLogo(dib));
+    PrepareMainModeLogo(startup, ownModule, OneLogo(dib));
     startup.CreateLogoWindow();
     ASSERT_NE(startup.Logo().Window(), nullptr);
   }

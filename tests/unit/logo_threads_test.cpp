@@ -40,7 +40,7 @@ class LogoThreadsTest : public StartupTest {
   }
 
   void ShowLogo(bool withWindow = true) {
-    startup.resourceModule = resources;
+    AttachAgain(startup, ownModule);
     startup.CreateLogoWindow();
     ASSERT_EQ(startup.Logo().Window() != nullptr, withWindow);
   }
@@ -116,7 +116,7 @@ TEST_F(LogoThreadsTest, WorkersNeverLeaveAWindowOrAHandleBehind) {
     EXPECT_EQ(Run(script.steps), script.results);
     EXPECT_FALSE(IsWindow(window)) << "the logo outlived its thread's pump";
     // Nothing a worker did reached the logo thread's text.
-    if (startup.module != nullptr) {
+    if (startup.OwnModule() != nullptr) {
       EXPECT_STREQ(startup.Logo().StatusText(), kLine);
     }
     startup.OnProcessDetach();
@@ -124,7 +124,7 @@ TEST_F(LogoThreadsTest, WorkersNeverLeaveAWindowOrAHandleBehind) {
     EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::GdiObject), 0);
     EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::GlobalMemory), 0);
     EXPECT_EQ(CodeLeftInLibrary(), 0);
-    startup.module = ownModule;
+    AttachAgain(startup, ownModule);
   }
 }
 
@@ -199,7 +199,7 @@ TEST_F(LogoThreadsTest, LogoCloseRowByRow) {
     EXPECT_FALSE(IsWindow(window));
     EXPECT_EQ(startup.Logo().Bitmap(), nullptr);
     startup.OnProcessDetach();
-    startup.module = ownModule;
+    AttachAgain(startup, ownModule);
   }
 }
 
@@ -224,7 +224,7 @@ TEST_F(LogoThreadsTest, ReloadInAnyOrderLeavesNothingOfAnUnmappedLoad) {
     for (Reload step : orders[row]) {
       if (step == R::LoadHere) {
         winsim::MapModuleCode(ownModule, ::LibraryProcedures());
-        startup.module = ownModule;
+        AttachAgain(startup, ownModule);
         ShowLogo();
         EXPECT_EQ(GetWindowLongPtrA(startup.Logo().Window(), GWLP_WNDPROC),
                   reinterpret_cast<LONG_PTR>(LogoWindowProcedure));

@@ -90,7 +90,7 @@ class LogoVariantDrawTest : public StartupTest {
     }
     // The logo's own bitmap is made first, then the variant.
     if (c.refuseFirstVariant) winsim::InjectFailure("CreateDIBitmap", 1);
-    shown.resourceModule = PrepareMainModeLogo(shown, own, image);
+    PrepareMainModeLogo(shown, own, image);
     shown.CreateLogoWindow();
   }
   // The lines on the variants and the drawn bitmap, without "TarvexLogo: ".

@@ -51,11 +51,7 @@ std::string Joined(const std::vector<std::string>& calls) {
 class LogoWindowTest : public StartupTest {
  protected:
   LogoWindowTest() {
-    startup.module = ownModule;
-    resources = winsim::AddLoadedModule("C:\\Program Files\\Tarvex\\OxaRes0.dll", LogoLibrary());
-    startup.resourceModule = resources;
-    startup.mode = 0;
-    startup.edition = 15;
+    resources = PrepareMainModeLogo(startup, ownModule, LogoLibrary());
   }
 
   void ExpectNoLogo() {
@@ -87,14 +83,15 @@ struct NameCase {
   const char* name;
 };
 
-class LogoBitmapNameTest : public StartupTest, public ::testing::WithParamInterface<NameCase> {};
+class LogoBitmapNameTest : public ::testing::TestWithParam<NameCase> {};
 
 TEST_P(LogoBitmapNameTest, PrefixByDisplaySuffixByModeAndEdition) {
   const NameCase& c = GetParam();
-  startup.mode = c.mode;
-  startup.edition = c.edition;
+  StartupPolicy policy;
+  policy.SettleMode(static_cast<Mode>(c.mode));
+  policy.SettleEdition(static_cast<Edition>(c.edition));
   GuardedBuffer<char, kTextSize> name;
-  startup.LogoBitmapName(c.svga, name.data());
+  policy.LogoBitmapName(c.svga, name.data());
   EXPECT_STREQ(name.data(), c.name);
   EXPECT_TRUE(name.UntouchedFrom()) << "written past the buffer";
 }
@@ -112,6 +109,13 @@ INSTANTIATE_TEST_SUITE_P(Table, LogoBitmapNameTest,
                                            NameCase{false, 2, 14, "VGA_LOGO_DRUVA"},
                                            NameCase{true, 3, 15, "SVGA_LOGO_"},
                                            NameCase{false, -1, 15, "VGA_LOGO_"}));
+
+TEST(LogoBitmapName, BeforeTheEditionIsSettledNamesKirvanesBitmap) {
+  StartupPolicy policy;
+  char name[kTextSize];
+  policy.LogoBitmapName(true, name);
+  EXPECT_STREQ(name, "SVGA_LOGO_KIRVANE");
+}
 
 // ---- the display class and the loader it picks
 
@@ -191,7 +195,7 @@ TEST_F(LogoWindowTest, ShowsTheCentredLogoPaintedOnce) {
   EXPECT_EQ(winsim::RegisteredClasses(), std::vector<winsim::WindowClassRecord>{logoClass});
   // 400 by 300 pixels widened to 406 by 306, then one dialog frame more,
   // centred on 1024 by 768.
-  const winsim::WindowRecord logo{startup.Logo().Window(), "TarvexLogoWndClass", startup.title, 0x80400000, 0x200,
+  const winsim::WindowRecord logo{startup.Logo().Window(), "TarvexLogoWndClass", startup.Resources().Title(), 0x80400000, 0x200,
                                   RECT{307, 229, 307 + 409, 229 + 309}, nullptr, ownModule, true, true};
   EXPECT_EQ(winsim::WindowsCreated(), std::vector<winsim::WindowRecord>{logo});
 
@@ -239,7 +243,8 @@ TEST_P(CutLogoTest, ACutBitmapShowsNoLogoAndIsNeverReadPast) {
   winsim::ModuleImage image;
   image.bitmaps["VGA_LOGO_ZOLT"] = cut;
   image.bitmaps["SVGA_LOGO_ZOLT"] = cut;
-  startup.resourceModule = winsim::AddLoadedModule("C:\\Program Files\\Tarvex\\OxaRes1.dll", image);
+  winsim::AddModuleFile("C:\\Program Files\\Tarvex\\OxaRes1.dll", image);
+  startup.Resources().Load(1);
   startup.CreateLogoWindow();
   ExpectNoLogo();
   EXPECT_EQ(winsim::CallCount("LoadBitmapA"), 0);
@@ -273,7 +278,8 @@ TEST_P(RunLengthLogoTest, IsShownWithItsRowsDecoded) {
   winsim::ModuleImage image;
   image.bitmaps["SVGA_LOGO_ZOLT"] = RunLengthLogo(8);
   image.bitmaps["VGA_LOGO_ZOLT"] = RunLengthLogo(4);
-  startup.resourceModule = winsim::AddLoadedModule("C:\\Program Files\\Tarvex\\OxaRes2.dll", image);
+  winsim::AddModuleFile("C:\\Program Files\\Tarvex\\OxaRes2.dll", image);
+  startup.Resources().Load(2);
   winsim::SetDisplayBitsPerPixel(bits);
   startup.CreateLogoWindow();
   ASSERT_NE(startup.Logo().Window(), nullptr);
@@ -323,12 +329,15 @@ TEST_F(LogoWindowTest, ALogoDeclaredLargerThanAnyRealOneIsRefusedOnBothPaths) {
        "declares 6001x1 pixels, more than a logo's 6000x4200"},
   };
   for (const SizeLimitCase& c : cases) {
+    // The library held goes before the machine it lies in.
+    startup.Resources().Free();
     winsim::Reset();
-    startup.module = winsim::AddLoadedModule("C:\\Program Files\\Tarvex\\TarvexLogo.dll");
+    startup.Resources().Attach(winsim::AddLoadedModule("C:\\Program Files\\Tarvex\\TarvexLogo.dll"), "OxaRes");
     winsim::ModuleImage image;
     image.bitmaps["SVGA_LOGO_ZOLT"] = c.dib;
     image.bitmaps["VGA_LOGO_ZOLT"] = c.dib;
-    startup.resourceModule = winsim::AddLoadedModule("C:\\Program Files\\Tarvex\\OxaRes0.dll", image);
+    winsim::AddModuleFile("C:\\Program Files\\Tarvex\\OxaRes0.dll", image);
+    startup.Resources().Load(0);
     winsim::SetScreenSize(c.screenWidth, c.screenHeight);
     winsim::SetDisplayBitsPerPixel(c.bitsPerPixel);
     startup.CreateLogoWindow();
@@ -368,7 +377,8 @@ class NoLogoTest : public LogoWindowTest, public ::testing::WithParamInterface<N
 TEST_P(NoLogoTest, NoWindowAndNoFont) {
   const NoLogoCase& c = GetParam();
   winsim::SetDisplayBitsPerPixel(c.bitsPerPixel);
-  if (!c.bitmapsInLibrary) startup.resourceModule = ownModule;  // the library's own module holds none
+  // No such library: the own module, which holds no bitmap, serves.
+  if (!c.bitmapsInLibrary) startup.Resources().Load(9);
   if (c.failingFunction) winsim::InjectFailure(c.failingFunction);
   winsim::ClearCalls();
 
@@ -525,7 +535,8 @@ TEST_P(PaletteMessageTest, RealizesAndRepaintsOnlyWhenTheMappingChanged) {
     // A bitmap without a colour table gives no palette.
     winsim::ModuleImage image;
     image.bitmaps["SVGA_LOGO_ZOLT"] = test_dib::Plain(400, 300, 24);
-    startup.resourceModule = winsim::AddLoadedModule("C:\\Program Files\\Tarvex\\OxaRes9.dll", image);
+    winsim::AddModuleFile("C:\\Program Files\\Tarvex\\OxaRes9.dll", image);
+    startup.Resources().Load(9);
   }
   startup.CreateLogoWindow();
   ASSERT_NE(startup.Logo().Window(), nullptr);
@@ -632,8 +643,9 @@ class RecordingStartup : public ProductStartup {
 TEST(LogoPaintExtras, RunAfterTheBitmapWithThePaletteStillSelected) {
   FreshMachine machine;
   RecordingStartup startup;
-  startup.module = winsim::AddLoadedModule("C:\\Program Files\\Tarvex\\TarvexLogo.dll");
-  startup.resourceModule = winsim::AddLoadedModule("C:\\Program Files\\Tarvex\\OxaRes0.dll", LogoLibrary());
+  startup.Resources().Attach(winsim::AddLoadedModule("C:\\Program Files\\Tarvex\\TarvexLogo.dll"), "OxaRes");
+  winsim::AddModuleFile("C:\\Program Files\\Tarvex\\OxaRes0.dll", LogoLibrary());
+  startup.Resources().Load(0);
   winsim::SetDisplayBitsPerPixel(8);
   startup.CreateLogoWindow();
   ASSERT_NE(startup.Logo().Window(), nullptr);
@@ -661,8 +673,8 @@ class LogoFontTest : public LogoWindowTest, public ::testing::WithParamInterface
 
 TEST_P(LogoFontTest, CharacterSetFollowsTheStoredLanguage) {
   const FontCase& c = GetParam();
-  startup.WriteLanguageSetting(c.languageSetting);
-  startup.language = 0;  // the stored setting counts, not the field
+  // The stored setting counts, not the language of the library loaded (0).
+  startup.ModeLanguageSetting().Write(c.languageSetting);
   startup.CreateLogoWindow();
   ASSERT_EQ(winsim::FontsCreated().size(), 1u);
   const winsim::FontRecord& font = winsim::FontsCreated()[0];

@@ -134,10 +134,10 @@ RunRecord RecordOf(const ProductStartup& start, const std::string& argument) {
   run.arguments = {run.host};
   if (!argument.empty()) run.arguments.push_back(argument);
   run.loaded = run.settled = true;
-  run.mode = start.mode;
-  run.edition = start.edition;
+  run.mode = ModeNumber(start.Policy().GetMode());
+  run.edition = EditionNumber(start.Policy().GetEdition());
   run.productModules = {kLibrary};
-  if (start.resourceModule != start.module) run.productModules.push_back(kResources);
+  if (!start.Resources().OwnModuleServes()) run.productModules.push_back(kResources);
   run.logoWindow = start.Logo().Window() != nullptr;
   run.diagnosticsSeen = true;
   for (const std::string& line : winsim::DebugOutput()) run.diagnostics.push_back(line.substr(0, line.find('\n')));

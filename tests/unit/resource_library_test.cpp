@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "language/resource_library.h"
 #include "language/resource_path.h"
 #include "language_test_support.h"
 #include "startup_fixture.h"
@@ -57,7 +58,7 @@ TEST_F(ResourceLibraryPathTest, BuildsTheNameBesideTheHostExecutable) {
   for (const PathCase& c : cases) {
     winsim::SetHostExecutablePath(c.host);
     GuardedWidePath path;
-    startup.ResourceLibraryPath(path.data(), c.language);
+    ResourceLibraryPath(path.data(), "OxaRes", c.language);
     EXPECT_EQ(path.Utf8(), c.expected) << "host \"" << c.host << "\"";
     EXPECT_TRUE(path.UntouchedFrom());
   }
@@ -76,13 +77,13 @@ TEST_F(ResourceLibraryPathTest, HostFolderOutsideTheCodePageFindsItsLibrary) {
   EXPECT_STREQ(ansiName, "C:\\????????? ??\\host.exe");
   EXPECT_EQ(LoadLibraryA("C:\\????????? ??\\OxaRes0.dll"), nullptr);
 
-  startup.module = ownModule;
-  EXPECT_EQ(startup.ResourceLibraryExists(0), 1);
-  startup.LoadResourceLibrary();
-  EXPECT_STREQ(startup.title, "Title EN");
-  EXPECT_NE(startup.resourceModule, ownModule);
+  startup.Resources().Attach(ownModule, "OxaRes");
+  EXPECT_EQ(startup.Resources().Exists(0), 1);
+  startup.Resources().Load(0);
+  EXPECT_STREQ(startup.Resources().Title(), "Title EN");
+  EXPECT_NE(startup.Resources().Module(), ownModule);
   EXPECT_EQ(winsim::LoadedLibraryPaths(), std::vector<std::string>{folder + "OxaRes0.dll"});
-  startup.FreeResourceLibrary();
+  startup.Resources().Free();
 }
 
 // The longest name the system gives is read whole; one unit more is cut by
@@ -93,7 +94,7 @@ TEST_F(ResourceLibraryPathTest, HostNameUpToTheLongestIsUsedWhole) {
     const std::string directory = "C:\\" + std::string(length - 3 - file.size(), 'd');
     winsim::SetHostExecutablePath(directory + file);
     GuardedWidePath path;
-    startup.ResourceLibraryPath(path.data(), 0);
+    ResourceLibraryPath(path.data(), "OxaRes", 0);
     if (length < size_t{kLongPathSize}) {
       EXPECT_EQ(path.Utf8(), directory + "\\OxaRes0.dll");
     } else {
@@ -108,7 +109,7 @@ TEST_F(ResourceLibraryPathTest, LibraryNameLongerThanTheLongestGivesNoPath) {
   const std::string directory = "C:\\" + std::string(kLongPathSize - 12, 'd');
   winsim::SetHostExecutablePath(directory + "\\h.exe");
   GuardedWidePath path;
-  startup.ResourceLibraryPath(path.data(), 0);
+  ResourceLibraryPath(path.data(), "OxaRes", 0);
   EXPECT_EQ(path.Utf8(), "");
   EXPECT_TRUE(path.UntouchedFrom());
 }
@@ -117,32 +118,24 @@ TEST_F(ResourceLibraryPathTest, FailedHostNameGivesNoPathAndTheOwnModule) {
   winsim::AddModuleFile(kEnglishLibrary, ResourceLibraryImage("Title EN", "Clock EN"));
   winsim::InjectFailure("GetModuleFileNameW", 0, -1);
   GuardedWidePath path;
-  startup.ResourceLibraryPath(path.data(), 0);
+  ResourceLibraryPath(path.data(), "OxaRes", 0);
   EXPECT_EQ(path.Utf8(), "");
-  EXPECT_EQ(startup.ResourceLibraryExists(0), 0);
+  EXPECT_EQ(startup.Resources().Exists(0), 0);
   EXPECT_EQ(winsim::CallCount("FindFirstFileW"), 0);
 
-  startup.module = ownModule;
-  startup.LoadResourceLibrary();
+  startup.Resources().Attach(ownModule, "OxaRes");
+  startup.Resources().Load(0);
   EXPECT_EQ(winsim::CallCount("LoadLibraryW"), 0);
-  EXPECT_EQ(startup.resourceModule, ownModule);
-  EXPECT_STREQ(startup.title, "PROGRAM_TITLE");
+  EXPECT_EQ(startup.Resources().Module(), ownModule);
+  EXPECT_STREQ(startup.Resources().Title(), "PROGRAM_TITLE");
   ASSERT_FALSE(winsim::DebugOutput().empty());
   EXPECT_EQ(winsim::DebugOutput().back(), "TarvexLogo: no resource library path, own module used\n");
 }
 
-class NamedStartup : public ProductStartup {
- public:
-  const char* ResourceBaseName() override { return name.c_str(); }
-  std::string name;
-};
-
 // The base name is ANSI text: it is read in the code page of file names.
 TEST(ResourceLibraryPathBaseName, IsWidenedInTheAnsiCodePage) {
   FreshMachine machine;
-  NamedStartup startup;
   winsim::SetHostExecutablePath("C:\\Apps\\host.exe");
-  startup.name = "\xC0Res";
   const struct {
     UINT codePage;
     const char* expected;
@@ -150,7 +143,7 @@ TEST(ResourceLibraryPathBaseName, IsWidenedInTheAnsiCodePage) {
   for (const auto& c : cases) {
     winsim::SetAnsiCodePage(c.codePage);
     GuardedWidePath path;
-    startup.ResourceLibraryPath(path.data(), 0);
+    ResourceLibraryPath(path.data(), "\xC0Res", 0);
     EXPECT_EQ(path.Utf8(), c.expected) << "code page " << c.codePage;
   }
 }
@@ -159,13 +152,12 @@ TEST(ResourceLibraryPathBaseName, IsWidenedInTheAnsiCodePage) {
 // look for another file.
 TEST(ResourceLibraryPathBaseName, NameThatDoesNotFitGivesNoPath) {
   FreshMachine machine;
-  NamedStartup startup;
   winsim::SetHostExecutablePath("C:\\Apps\\host.exe");
   const size_t fixed = std::string("C:\\Apps\\0.dll").size();
   for (size_t baseLength : {kLongPathSize - 1 - fixed, kLongPathSize - fixed, size_t{kLongPathSize} + 5}) {
-    startup.name = std::string(baseLength, 'n');
+    const std::string name(baseLength, 'n');
     GuardedWidePath path;
-    startup.ResourceLibraryPath(path.data(), 0);
+    ResourceLibraryPath(path.data(), name.c_str(), 0);
     if (fixed + baseLength < size_t{kLongPathSize}) {
       EXPECT_EQ(path.Utf8().size(), kLongPathSize - 1u);
     } else {
@@ -248,18 +240,22 @@ TEST(AppendLibraryName, WritesOnlyAWholeNameThatFits) {
 
 // ---- presence of a library file
 
-class ResourceLibraryTest : public StartupTest {
+// The resource library as the start has it: the own module beside it.
+class ResourceLibraryTest : public ::testing::Test {
  protected:
-  void SetUp() override { startup.module = ownModule; }
+  void SetUp() override { library.Attach(ownModule, "OxaRes"); }
+  FreshMachine machine;
+  HMODULE ownModule = MappedLibrary();
+  ResourceLibrary library;
 };
 
 TEST_F(ResourceLibraryTest, ExistsFindsTheFileWithoutLoadingIt) {
-  EXPECT_EQ(startup.ResourceLibraryExists(0), 0);
+  EXPECT_EQ(library.Exists(0), 0);
   winsim::ModuleImage damaged;
   damaged.damaged = true;
   winsim::AddModuleFile(kEnglishLibrary, damaged);
-  EXPECT_EQ(startup.ResourceLibraryExists(0), 1) << "a damaged library still counts as present";
-  EXPECT_EQ(startup.ResourceLibraryExists(1), 0);
+  EXPECT_EQ(library.Exists(0), 1) << "a damaged library still counts as present";
+  EXPECT_EQ(library.Exists(1), 0);
   EXPECT_EQ(winsim::CallCount("LoadLibraryW"), 0);
   EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::FindHandle), 0);
 }
@@ -268,43 +264,56 @@ TEST_F(ResourceLibraryTest, ExistsFindsTheFileWithoutLoadingIt) {
 
 TEST_F(ResourceLibraryTest, LoadedLibrarySuppliesTitleAndMessagesUntilFreed) {
   winsim::AddModuleFile(LibraryPathFor(2), ResourceLibraryImage("Titel DE", "Uhr DE"));
-  startup.language = 2;
-  startup.LoadResourceLibrary();
-  EXPECT_STREQ(startup.title, "Titel DE");
-  EXPECT_NE(startup.resourceModule, nullptr);
-  EXPECT_NE(startup.resourceModule, ownModule);
-  EXPECT_NE(startup.resourceIdLookup, nullptr);
+  library.Load(2);
+  EXPECT_STREQ(library.Title(), "Titel DE");
+  EXPECT_NE(library.Module(), nullptr);
+  EXPECT_NE(library.Module(), ownModule);
+  EXPECT_TRUE(library.HasLookup());
   EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::Module), 1);
 
-  startup.ShowMessageByKey("MSG_BAD_TIME", MB_ICONHAND);
+  library.ShowMessageByKey("MSG_BAD_TIME", MB_ICONHAND);
   ASSERT_EQ(winsim::MessageBoxes().size(), 1u);
   EXPECT_EQ(winsim::MessageBoxes()[0].text, "Uhr DE");
   EXPECT_EQ(winsim::MessageBoxes()[0].caption, "Titel DE");
 
-  startup.FreeResourceLibrary();
-  EXPECT_EQ(startup.resourceModule, nullptr);
-  EXPECT_EQ(startup.resourceIdLookup, nullptr) << "no pointer into a freed library is kept";
+  library.Free();
+  EXPECT_EQ(library.Module(), nullptr);
+  EXPECT_FALSE(library.HasLookup()) << "no pointer into a freed library is kept";
   EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::Module), 0);
-  startup.FreeResourceLibrary();
+  library.Free();
   EXPECT_EQ(winsim::CallCount("FreeLibrary"), 1) << "a second free does nothing";
 }
 
 TEST_F(ResourceLibraryTest, SecondLoadReleasesTheFirstLibrary) {
   winsim::AddModuleFile(LibraryPathFor(0), ResourceLibraryImage("Title EN", "Clock EN"));
   winsim::AddModuleFile(LibraryPathFor(2), ResourceLibraryImage("Titel DE", "Uhr DE"));
-  startup.LoadResourceLibrary();
-  startup.language = 2;
-  startup.LoadResourceLibrary();
-  EXPECT_STREQ(startup.title, "Titel DE");
+  library.Load(0);
+  library.Load(2);
+  EXPECT_STREQ(library.Title(), "Titel DE");
   EXPECT_EQ(winsim::LoadedLibraryPaths(), std::vector<std::string>{LibraryPathFor(2)});
+}
+
+// The reload once the mode is settled: only another language changes the library.
+TEST_F(ResourceLibraryTest, ReloadSwapsTheLibraryOnlyForAnotherLanguage) {
+  winsim::AddModuleFile(LibraryPathFor(0), ResourceLibraryImage("Title EN", "Clock EN"));
+  winsim::AddModuleFile(LibraryPathFor(2), ResourceLibraryImage("Titel DE", "Uhr DE"));
+  library.Load(0);
+  library.Reload(0);
+  EXPECT_EQ(winsim::CallCount("LoadLibraryW"), 1);
+  EXPECT_EQ(winsim::CallCount("FreeLibrary"), 0);
+  library.Reload(2);
+  EXPECT_EQ(library.Language(), 2);
+  EXPECT_STREQ(library.Title(), "Titel DE");
+  EXPECT_EQ(winsim::LoadedLibraryPaths(), std::vector<std::string>{LibraryPathFor(2)});
+  library.Free();
 }
 
 TEST_F(ResourceLibraryTest, LibraryIsTakenFromBesideTheHostNotTheStartUpLibrary) {
   winsim::SetHostExecutablePath("D:\\Scan\\host.exe");
   winsim::AddModuleFile("C:\\Program Files\\Tarvex\\OxaRes0.dll", ResourceLibraryImage("beside library", "x"));
   winsim::AddModuleFile("D:\\Scan\\OxaRes0.dll", ResourceLibraryImage("beside host", "x"));
-  startup.LoadResourceLibrary();
-  EXPECT_STREQ(startup.title, "beside host");
+  library.Load(0);
+  EXPECT_STREQ(library.Title(), "beside host");
 }
 
 // The loader takes either slash, so a host named with forward slashes finds
@@ -312,9 +321,9 @@ TEST_F(ResourceLibraryTest, LibraryIsTakenFromBesideTheHostNotTheStartUpLibrary)
 TEST_F(ResourceLibraryTest, ForwardSlashesReachTheSameFile) {
   winsim::SetHostExecutablePath("C:/Apps/Scan/host.exe");
   winsim::AddModuleFile("C:\\Apps\\Scan\\OxaRes0.dll", ResourceLibraryImage("Title EN", "Clock EN"));
-  EXPECT_EQ(startup.ResourceLibraryExists(0), 1);
-  startup.LoadResourceLibrary();
-  EXPECT_STREQ(startup.title, "Title EN");
+  EXPECT_EQ(library.Exists(0), 1);
+  library.Load(0);
+  EXPECT_STREQ(library.Title(), "Title EN");
 }
 
 struct FallbackCase {
@@ -338,28 +347,28 @@ TEST_P(ResourceLibraryFallbackTest, KeysShowAsThemselves) {
     if (c.withExport && !c.exportKnowsKeys) image.exports["GetResourceID"] = AsExport(NoKeysResourceId);
     winsim::AddModuleFile(kEnglishLibrary, image);
   }
-  startup.LoadResourceLibrary();
-  EXPECT_STREQ(startup.title, "PROGRAM_TITLE");
+  library.Load(0);
+  EXPECT_STREQ(library.Title(), "PROGRAM_TITLE");
   if (c.ownModuleServes) {
-    EXPECT_EQ(startup.resourceModule, ownModule);
-    EXPECT_EQ(startup.resourceIdLookup, nullptr);
-    EXPECT_EQ(startup.LoadResourceBitmap("SVGA_LOGO_PELTRA"), nullptr);
+    EXPECT_EQ(library.Module(), ownModule);
+    EXPECT_FALSE(library.HasLookup());
+    EXPECT_EQ(library.LoadBitmap("SVGA_LOGO_PELTRA"), nullptr);
   } else {
-    EXPECT_NE(startup.resourceModule, nullptr);
-    EXPECT_NE(startup.resourceModule, ownModule) << "the library still serves bitmaps and the dialog";
+    EXPECT_NE(library.Module(), nullptr);
+    EXPECT_NE(library.Module(), ownModule) << "the library still serves bitmaps and the dialog";
   }
-  startup.ShowMessageByKey("MSG_BAD_TIME", MB_ICONHAND);
+  library.ShowMessageByKey("MSG_BAD_TIME", MB_ICONHAND);
   ASSERT_EQ(winsim::MessageBoxes().size(), 1u);
   EXPECT_EQ(winsim::MessageBoxes()[0].text, "MSG_BAD_TIME");
   EXPECT_EQ(winsim::MessageBoxes()[0].caption, "PROGRAM_TITLE");
   EXPECT_EQ(winsim::MessageBoxes()[0].style, static_cast<UINT>(MB_ICONHAND));
 
-  startup.FreeResourceLibrary();
+  library.Free();
   if (c.ownModuleServes) {
     EXPECT_EQ(winsim::CallCount("FreeLibrary"), 0) << "the own module is never freed";
-    EXPECT_EQ(startup.resourceModule, ownModule);
+    EXPECT_EQ(library.Module(), ownModule);
   } else {
-    EXPECT_EQ(startup.resourceModule, nullptr);
+    EXPECT_EQ(library.Module(), nullptr);
   }
   EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::Module), 0);
 }
@@ -378,12 +387,15 @@ int __cdecl NegativeId(const char*) { return -1; }
 int __cdecl MissingId(const char*) { return 999; }
 
 TEST_F(ResourceLibraryTest, IdentifiersWithoutAStringKeepTheKey) {
-  winsim::AddModuleFile(kEnglishLibrary, ResourceLibraryImage("Title EN", "Clock EN"));
-  startup.LoadResourceLibrary();
+  int language = 0;
   for (ResourceIdLookup lookup : {HugeId, NegativeId, MissingId}) {
-    startup.resourceIdLookup = lookup;
+    winsim::ModuleImage image = ResourceLibraryImage("Title EN", "Clock EN");
+    image.exports["GetResourceID"] = AsExport(lookup);
+    winsim::AddModuleFile(LibraryPathFor(++language), image);
+    library.Load(language);
+    EXPECT_STREQ(library.Title(), "PROGRAM_TITLE");
     GuardedPath buffer;
-    startup.LookUpString(buffer.data(), "MSG_BAD_TIME");
+    library.LookUpString(buffer.data(), "MSG_BAD_TIME");
     EXPECT_STREQ(buffer.data(), "MSG_BAD_TIME");
     EXPECT_TRUE(buffer.UntouchedFrom());
   }
@@ -391,26 +403,26 @@ TEST_F(ResourceLibraryTest, IdentifiersWithoutAStringKeepTheKey) {
 
 TEST_F(ResourceLibraryTest, LongStringIsCutTo511Characters) {
   winsim::AddModuleFile(kEnglishLibrary, ResourceLibraryImage(std::string(700, 't'), "Clock EN"));
-  startup.LoadResourceLibrary();
-  EXPECT_EQ(std::string(startup.title), std::string(511, 't'));
+  library.Load(0);
+  EXPECT_EQ(std::string(library.Title()), std::string(511, 't'));
   GuardedPath buffer;
-  startup.LookUpString(buffer.data(), "PROGRAM_TITLE");
+  library.LookUpString(buffer.data(), "PROGRAM_TITLE");
   EXPECT_EQ(std::strlen(buffer.data()), 511u);
   EXPECT_TRUE(buffer.UntouchedFrom());
 }
 
 TEST_F(ResourceLibraryTest, LookupBeforeAnyLoadGivesTheKey) {
   char buffer[kTextSize];
-  startup.LookUpString(buffer, "PROGRAM_TITLE");
+  library.LookUpString(buffer, "PROGRAM_TITLE");
   EXPECT_STREQ(buffer, "PROGRAM_TITLE");
-  EXPECT_EQ(startup.LoadResourceBitmap("SVGA_LOGO_PELTRA"), nullptr);
+  EXPECT_EQ(library.LoadBitmap("SVGA_LOGO_PELTRA"), nullptr);
 }
 
 // ---- message boxes
 
 TEST_F(ResourceLibraryTest, MessageBoxHasNoOwnerAndTheTitleAsCaption) {
   winsim::QueueMessageBoxAnswer(IDNO);
-  EXPECT_EQ(startup.ShowMessage("Question?", MB_ICONQUESTION | MB_YESNO), IDNO);
+  EXPECT_EQ(library.ShowMessage("Question?", MB_ICONQUESTION | MB_YESNO), IDNO);
   ASSERT_EQ(winsim::MessageBoxes().size(), 1u);
   const winsim::MessageBoxRecord& box = winsim::MessageBoxes()[0];
   EXPECT_EQ(box.owner, nullptr);
@@ -419,7 +431,7 @@ TEST_F(ResourceLibraryTest, MessageBoxHasNoOwnerAndTheTitleAsCaption) {
   EXPECT_EQ(box.style, 36u);
 
   winsim::InjectFailure("MessageBoxA");
-  EXPECT_EQ(startup.ShowMessageByKey("MSG_BAD_TIME", MB_ICONHAND), 0);
+  EXPECT_EQ(library.ShowMessageByKey("MSG_BAD_TIME", MB_ICONHAND), 0);
 }
 
 }  // namespace

@@ -13,15 +13,6 @@ namespace {
 
 class LibraryEntryTest : public StartupTest {};
 
-TEST_F(LibraryEntryTest, InitialValuesBeforeAttach) {
-  EXPECT_EQ(TheStartup(), &startup);
-  EXPECT_STREQ(startup.title, "Tarvex 4.0");
-  EXPECT_EQ(startup.mode, 0);
-  EXPECT_EQ(startup.edition, 16);
-  EXPECT_EQ(startup.module, nullptr);
-  EXPECT_EQ(startup.resourceModule, nullptr);
-}
-
 TEST(StartupObject, DestructionClearsTheGlobalPointer) {
   FreshMachine machine;
   {
@@ -36,20 +27,20 @@ TEST_F(LibraryEntryTest, ThreadReasonsChangeNothing) {
     winsim::ClearCalls();
     EXPECT_EQ(RunLibraryEntry(startup, ownModule, reason), TRUE);
     EXPECT_TRUE(winsim::Calls().empty()) << "reason " << reason;
-    EXPECT_EQ(startup.module, nullptr);
+    EXPECT_EQ(startup.OwnModule(), nullptr);
   }
 }
 
 TEST_F(LibraryEntryTest, AttachSettlesAndDetachReleases) {
   winsim::SetCommandLine("host.exe /nologo");
   EXPECT_EQ(RunLibraryEntry(startup, ownModule, DLL_PROCESS_ATTACH), TRUE);
-  EXPECT_EQ(startup.module, ownModule);
-  EXPECT_NE(startup.resourceModule, nullptr);
+  EXPECT_EQ(startup.OwnModule(), ownModule);
+  EXPECT_NE(startup.Resources().Module(), nullptr);
 
   winsim::AddFile("C:\\Program Files\\Tarvex\\cleanup.exe");
   startup.SetExitCommand("cleanup.exe /quiet", SW_HIDE);
   EXPECT_EQ(RunLibraryEntry(startup, ownModule, DLL_PROCESS_DETACH), TRUE);
-  EXPECT_EQ(startup.module, nullptr);
+  EXPECT_EQ(startup.OwnModule(), nullptr);
   ASSERT_EQ(winsim::ProcessesStarted().size(), 1u);
   EXPECT_EQ(winsim::ProcessesStarted()[0].program, "C:\\Program Files\\Tarvex\\cleanup.exe");
   EXPECT_EQ(winsim::ProcessesStarted()[0].commandLine, "cleanup.exe /quiet");
@@ -74,7 +65,7 @@ TEST_F(LibraryEntryTest, DetachStartsTheExitCommandAfterReleasingTheResourceLibr
 TEST_F(LibraryEntryTest, AtProcessExitTheExitCommandRunsFirstAndNothingElseIsTouched) {
   winsim::ModuleImage image;
   image.bitmaps["SVGA_LOGO_ZOLT"] = test_dib::Plain(400, 300, 8);
-  startup.resourceModule = PrepareMainModeLogo(startup, ownModule, image);
+  PrepareMainModeLogo(startup, ownModule, image);
   startup.CreateLogoWindow();
   ASSERT_NE(startup.Logo().Window(), nullptr);
   winsim::AddFile("C:\\Program Files\\Tarvex\\after.exe");
@@ -88,7 +79,7 @@ TEST_F(LibraryEntryTest, AtProcessExitTheExitCommandRunsFirstAndNothingElseIsTou
                                 "DeleteObject", "UnregisterClassA", "FreeLibrary", "GlobalFree"}) {
     EXPECT_EQ(winsim::CallCount(untouched), 0) << untouched;
   }
-  EXPECT_EQ(startup.module, nullptr);
+  EXPECT_EQ(startup.OwnModule(), nullptr);
 }
 
 // ---- the clock check

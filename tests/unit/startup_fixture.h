@@ -33,12 +33,23 @@ inline winsim::ModuleImage OwnModuleImage() {
 }
 
 // Readies `startup`, of module `own`, for the main mode's logo of the ZOLT
-// edition, and returns the resource library holding `image` it comes from.
-inline HMODULE PrepareMainModeLogo(LogoStartup& startup, HMODULE own, const winsim::ModuleImage& image) {
-  startup.module = own;
-  startup.mode = 0;
-  startup.edition = 15;
-  return winsim::AddLoadedModule("C:\\Program Files\\Tarvex\\OxaRes0.dll", image);
+// edition, with the resource library of `language` holding `image` loaded
+// beside the host; returns that library.
+inline HMODULE PrepareMainModeLogo(LogoStartup& startup, HMODULE own, const winsim::ModuleImage& image,
+                                   int language = 0) {
+  winsim::AddModuleFile("C:\\Program Files\\Tarvex\\OxaRes" + std::to_string(language) + ".dll", image);
+  startup.Resources().Attach(own, startup.ResourceBaseName());
+  startup.Resources().Load(language);
+  startup.Policy().SettleEdition(Edition::Zolt);
+  startup.Policy().SettleMode(Mode::Main);
+  return startup.Resources().Module();
+}
+
+// Attaches `startup` to `own` again, as a new load of the library does, with
+// the resource library of `language` that PrepareMainModeLogo put there.
+inline void AttachAgain(LogoStartup& startup, HMODULE own, int language = 0) {
+  startup.Resources().Attach(own, startup.ResourceBaseName());
+  if (startup.Resources().Module() == nullptr) startup.Resources().Load(language);
 }
 
 // The library's own module with its code mapped. Like the real library, it

@@ -22,7 +22,7 @@ class StatusLineTest : public StartupTest {
   StatusLineTest() {
     winsim::ModuleImage image;
     image.bitmaps["SVGA_LOGO_ZOLT"] = test_dib::Plain(400, 300, 8);
-    startup.resourceModule = PrepareMainModeLogo(startup, ownModule, image);
+    PrepareMainModeLogo(startup, ownModule, image);
   }
   ~StatusLineTest() override { startup.OnProcessDetach(); }
 

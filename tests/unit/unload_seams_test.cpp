@@ -52,7 +52,6 @@ class UnloadSeamTest : public ::testing::TestWithParam<SeamCase> {
     winsim::ModuleImage image;
     image.bitmaps["SVGA_LOGO_ZOLT"] = test_dib::Plain(400, 300, 8);
     resources = PrepareMainModeLogo(startup, ownModule, image);
-    startup.resourceModule = resources;
   }
 
   // Holds the loading thread in the gap until the worker has unloaded, or
@@ -131,8 +130,7 @@ TEST_P(UnloadSeamTest, NoCodeOfTheLibraryRunsAfterItsUnmap) {
 // ThreadSanitizer a race anywhere fails the run.
 TEST_F(UnloadSeamTest, StressAWorkerClosesAndUnloadsWhileTheLogoThreadPaints) {
   for (int round = 0; round < 40; ++round) {
-    startup.module = ownModule;
-    startup.resourceModule = resources;
+    AttachAgain(startup, ownModule);
     startup.CreateLogoWindow();
     const HWND window = startup.Logo().Window();
     ASSERT_NE(window, nullptr);

@@ -1,13 +1,13 @@
-#include "core/diagnostics.h"
+#include "diagnostics/diagnostics.h"
 
 #include <windows.h>
 
 #include <cstdarg>
 #include <cstdio>
 
-#include "core/bounded_text.h"
 #include "diagnostic_lines.h"
 #include "system_error_text.h"
+#include "text/bounded_text.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "core/bounded_text.h"
+#include "text/bounded_text.h"
 
 size_t CopyBoundedText(char* destination, const char* source, size_t size) {
   size_t length = 0;
