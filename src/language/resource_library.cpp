@@ -1,5 +1,5 @@
 // The resource library of the interface language: found beside the host
-// executable, loaded, freed, and the lookups of strings and bitmaps in it.
+// executable, loaded, freed, and the lookups of strings in it.
 #include "language/resource_library.h"
 
 #include "diagnostics/diagnostics.h"
@@ -96,11 +96,6 @@ void ResourceLibrary::LookUpString(char* buffer, const char* key) const {
     text[kTextSize - 1] = '\0';
     CopyBoundedText(buffer, text, kTextSize);
   }
-}
-
-HBITMAP ResourceLibrary::LoadBitmap(const char* name) const {
-  if (module_ == nullptr || name == nullptr) return nullptr;
-  return LoadBitmapA(module_, name);
 }
 
 int ResourceLibrary::ShowMessage(const char* text, UINT style) const {

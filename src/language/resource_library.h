@@ -1,6 +1,6 @@
 // The resource library of the interface language, with one owner: its module
 // (or the library's own, which stands in without it), its "GetResourceID",
-// the product title taken from it, and the lookups of strings and bitmaps.
+// the product title taken from it, string lookups and message boxes.
 #pragma once
 
 #include <windows.h>
@@ -39,8 +39,6 @@ class ResourceLibrary {
 
   // The string of `key`, or the key itself, into `buffer` (kTextSize bytes).
   void LookUpString(char* buffer, const char* key) const;
-  // The bitmap `name` of the module serving, or null.
-  HBITMAP LoadBitmap(const char* name) const;
   // A message box without an owner window, captioned with the title.
   int ShowMessage(const char* text, UINT style) const;
   int ShowMessageByKey(const char* key, UINT style) const;

@@ -456,6 +456,18 @@ TEST_F(LogoWindowTest, CloseLogoReleasesWindowBitmapAndFontButNotThePalette) {
   ExpectNothingLeftAfterDetach();
 }
 
+// LogoClose gives what deleting the font gave, whatever became of the window.
+TEST_F(LogoWindowTest, CloseGivesTheResultOfDeletingTheFont) {
+  startup.CreateLogoWindow();
+  const HWND window = startup.Logo().Window();
+  ASSERT_NE(startup.Logo().Font(), nullptr);
+  winsim::InjectFailure("DeleteObject", 1, 1);  // the bitmap goes first, then the font
+  EXPECT_EQ(startup.CloseLogo(), 0);
+  EXPECT_FALSE(IsWindow(window));
+  EXPECT_EQ(startup.Logo().Font(), nullptr);
+  startup.OnProcessDetach();
+}
+
 TEST_F(LogoWindowTest, AFailedCreateWindowStillReleasesBitmapAndFont) {
   winsim::InjectFailure("CreateWindowExA");
   startup.CreateLogoWindow();

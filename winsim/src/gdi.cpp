@@ -531,7 +531,8 @@ HGDIOBJ WINAPI SelectObject(HDC dc, HGDIOBJ handle) {
 
 BOOL WINAPI DeleteObject(HGDIOBJ handle) {
   const winsim::detail::ApiLock apiLock;
-  EnterCall("DeleteObject");
+  // An injected failure leaves the object in place, as a refused delete does.
+  if (EnterCall("DeleteObject")) return FALSE;
   winsim::GdiObject* object = winsim::FindObject(handle);
   if (object == nullptr || object->deletePending) {
     // The handle may by now name another thread's object on Windows.
