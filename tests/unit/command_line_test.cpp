@@ -47,7 +47,10 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"host.exe /formx /form", "form", 1}, LineCase{"host.exe -/form", "form", 0},
         // Only ASCII letters fold: bytes of 128 and more compare exactly.
         LineCase{"host.exe /\xC9T\xC9", "\xE9t\xE9", 0}, LineCase{"host.exe /\xE9t\xE9", "\xE9T\xE9", 1},
-        LineCase{"host.exe /\xA0nologo", "NOLOGO", 0}, LineCase{"host.exe\xA0/nologo", "NOLOGO", 0}));
+        LineCase{"host.exe /\xA0nologo", "NOLOGO", 0}, LineCase{"host.exe\xA0/nologo", "NOLOGO", 0},
+        // The letters' edges fold, the characters next to them do not.
+        LineCase{"host.exe /ZA", "za", 1}, LineCase{"host.exe /za", "ZA", 1}, LineCase{"host.exe /[", "{", 0},
+        LineCase{"host.exe /@", "`", 0}, LineCase{"host.exe /{", "[", 0}, LineCase{"host.exe /`", "@", 0}));
 
 class FileTypeTest : public ::testing::TestWithParam<LineCase> {};
 
@@ -71,7 +74,10 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"host.exe a.frm\xA0", ".frm", 0}, LineCase{"host.exe a.frm\x85 b.FRM", ".frm", 1},
         LineCase{"host.exe a.fr", ".frm", 0}, LineCase{"", ".frm", 0},
         // The search resumes just past a rejected occurrence, not inside it.
-        LineCase{"x... ", "..", 0}, LineCase{"x.. ", "..", 1}));
+        LineCase{"x... ", "..", 0}, LineCase{"x.. ", "..", 1},
+        // The letters' edges fold, the characters next to them do not.
+        LineCase{"host.exe a.ZA", ".za", 1}, LineCase{"host.exe a.za", ".ZA", 1}, LineCase{"host.exe a.[", ".{", 0},
+        LineCase{"host.exe a.`", ".@", 0}));
 
 // Lines of every byte value, with and without a terminator near the names:
 // the scans must stay inside the line (run under AddressSanitizer).
@@ -119,6 +125,12 @@ TEST_F(CommandLineOfProcessTest, FileTypeLeavesTheLineUntouched) {
   winsim::SetCommandLine("host.exe c:\\docs\\a.frm");
   EXPECT_EQ(CommandLineHasFileType(".FRM"), 1);
   EXPECT_STREQ(GetCommandLineA(), "host.exe c:\\docs\\a.frm");
+  // The upper-case copies fold the letters' edges only.
+  const LineCase cases[] = {{"host.exe a.zip", ".ZIP", 1}, {"host.exe a.{", ".[", 0}, {"host.exe a.@", ".`", 0}};
+  for (const LineCase& c : cases) {
+    winsim::SetCommandLine(c.line);
+    EXPECT_EQ(CommandLineHasFileType(c.name), c.expected) << c.line;
+  }
 }
 
 }  // namespace

@@ -11,10 +11,12 @@
 #include <vector>
 
 #include "core/library_entry.h"
+#include "guarded_buffer.h"
 #include "language_test_support.h"
 #include "line_reading.h"
 #include "settings/reg_key.h"
 #include "startup_fixture.h"
+#include "system_error_text.h"
 #include "test_dib.h"
 
 namespace {
@@ -444,6 +446,34 @@ TEST_F(StartupTest, ResourceLibraryLineNamesTheFolderInUtf8) {
   EXPECT_NE(std::find(lines.begin(), lines.end(), "resource library " + folder + "OxaRes0.dll not found, own module used"),
             lines.end())
       << Joined(lines);
+}
+
+// The system's words fit into a sentence and into the buffer; without them,
+// "no message". The caller's last error stays.
+TEST(SystemErrorText, TheSystemsWordsWithoutLineEndOrFullStopWithinTheBuffer) {
+  FreshMachine machine;
+  const struct {
+    unsigned long error;
+    size_t size;
+    bool formatFails;
+    const char* text;
+  } cases[] = {
+      {ERROR_ACCESS_DENIED, 32, false, "Access denied"},
+      {ERROR_ACCESS_DENIED, 14, false, "Access denied"},
+      {ERROR_ACCESS_DENIED, 13, false, "Access denie"},
+      {ERROR_BAD_EXE_FORMAT, 32, false, "Bad EXE format for %1"},
+      {0x2000ABCD, 32, false, "no message"},
+      {ERROR_ACCESS_DENIED, 32, true, "no message"},
+  };
+  for (const auto& c : cases) {
+    if (c.formatFails) winsim::InjectFailure("FormatMessageW");
+    GuardedBuffer<char, 32> text;
+    SetLastError(0x0badf00d);
+    SystemErrorText(c.error, text.data(), c.size);
+    EXPECT_STREQ(text.data(), c.text) << c.error;
+    EXPECT_TRUE(text.UntouchedFrom(c.size)) << c.error;
+    EXPECT_EQ(GetLastError(), 0x0badf00du);
+  }
 }
 
 TEST(Diagnose, PrefixesEndsWithALineFeedAndKeepsTheLastError) {

@@ -58,6 +58,10 @@ TEST_F(ExitCommandTest, StartsTheOneProgramTheHostNamedWithoutWaiting) {
   const std::string updateQuiet = kUpdater + " /quiet";
   const std::string quoted = "\"" + kUpdater + "\" /quiet";
   const std::string inFolder = "C:\\Tools\\Tarvex Update\\update.exe";
+  // Full names of 259 characters, the longest the ANSI search gives, and of 260.
+  const std::string longest = std::string(259 - kHostFolder.size() - 4, 'n') + ".exe";
+  const std::string pastLongest = "m" + longest;
+  const std::string longestFull = kHostFolder + longest;
   const Row rows[] = {
       {"quoted", quoted, {kUpdater, "C:\\Program.exe"}, {}, "", quoted,
        Said(diagnostic_form::ExitStarted, kUpdater, quoted)},
@@ -82,6 +86,12 @@ TEST_F(ExitCommandTest, StartsTheOneProgramTheHostNamedWithoutWaiting) {
       {"512 characters", kLongest + "y", {kCleanup}, {}, kCleanup.c_str(), kLongest,
        Said(diagnostic_form::ExitStarted, kCleanup, kLongest)},
       {"empty", "", {kCleanup}, {}, nullptr, "", ""},
+      {"a tab ends a reading", kCleanup + "\t/all", {kCleanup}, {}, kCleanup.c_str(), kCleanup + "\t/all",
+       Said(diagnostic_form::ExitStarted, kCleanup, kCleanup + "\t/all")},
+      {"the longest full name", longest + " /x", {longestFull}, {}, longestFull.c_str(), longest + " /x",
+       Said(diagnostic_form::ExitStarted, longestFull, longest + " /x")},
+      {"a full name past the longest", pastLongest + " /x", {kHostFolder + pastLongest}, {}, nullptr, "",
+       Said(diagnostic_form::ExitWithoutProgram, pastLongest + " /x")},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);

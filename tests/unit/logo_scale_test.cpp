@@ -47,7 +47,9 @@ INSTANTIATE_TEST_SUITE_P(
                       // 921 - 10 pixels of room across: 911 / 500.
                       ScaleCase{"too wide is held to the work area", 192, {500, 300}, kScreen, {911, 547}},
                       ScaleCase{"a low work area holds the height", 192, {400, 300}, {0, 40, 1024, 540}, {587, 440}},
-                      ScaleCase{"larger than the screen stays as it is", 192, {1100, 300}, kScreen, {1100, 300}}),
+                      ScaleCase{"larger than the screen stays as it is", 192, {1100, 300}, kScreen, {1100, 300}},
+                      ScaleCase{"no width is never scaled", 192, {0, 300}, kScreen, {0, 300}},
+                      ScaleCase{"no height is never scaled", 192, {400, 0}, kScreen, {400, 0}}),
     [](const ::testing::TestParamInfo<ScaleCase>& info) { return "Case" + std::to_string(info.index); });
 
 // ---- the window and its painting at a DPI
@@ -228,6 +230,53 @@ TEST(BandMeanColour, EveryChannelAndColumnCountsAndAnUnreadableBandGivesTheFallb
     EXPECT_EQ(BandMeanColour(screen, bitmap, nullptr, c.rows, kFallback), c.mean) << c.what;
     winsim::Reset();
   }
+}
+
+// A 24-bit DIB of `width` by `height` pixels: its bottom `bandRows` rows
+// `band`, the rows above black.
+std::vector<BYTE> BandDib(LONG width, LONG height, LONG bandRows, COLORREF band) {
+  std::vector<BYTE> dib = test_dib::Plain(width, height, 24);
+  const size_t row = test_dib::RowBytes({40, width, height, 24, BI_RGB, 0});
+  for (LONG y = 0; y < height; ++y) {  // bottom-up: row 0 is the bottom one
+    const COLORREF colour = y < bandRows ? band : RGB(0, 0, 0);
+    for (LONG x = 0; x < width; ++x) {
+      BYTE* pixel = &dib[40 + y * row + 3 * x];
+      pixel[0] = GetBValue(colour), pixel[1] = GetGValue(colour), pixel[2] = GetRValue(colour);
+    }
+  }
+  return dib;
+}
+
+// Only the band's rows are sampled, over the whole band: 16 lines spread
+// over a band taller than 16 rows, and a band past the bitmap held to it.
+TEST(BandMeanColour, SamplesTheBandsRowsOnly) {
+  FreshMachine machine;
+  const COLORREF kBand = RGB(160, 80, 16);
+  const struct {
+    const char* what;
+    LONG width, bandRows;
+    int rows;
+    COLORREF mean;
+  } cases[] = {
+      {"exactly the band", 2, 10, 10, kBand},
+      {"a band wider than 64 columns", 200, 10, 10, kBand},
+      {"the band's top row only", 2, 1, 1, kBand},
+      // Rows 0, 1, 3, ... 28 of 30 are sampled: 5 of the 16 lie in the bottom 10.
+      {"a band past the bitmap", 2, 10, 40, RGB(50, 25, 5)},
+      // Rows 10, 11, 12, 13, 15, ... 28 of 20 rows: 8 of the 16 lie in the bottom 10.
+      {"16 lines spread over 20 rows", 2, 10, 20, RGB(80, 40, 8)},
+  };
+  HDC screen = GetDC(nullptr);
+  for (const auto& c : cases) {
+    const std::vector<BYTE> dib = BandDib(c.width, 30, c.bandRows, kBand);
+    const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(dib.data());
+    HBITMAP bitmap = CreateDIBitmap(screen, header, CBM_INIT, dib.data() + 40,
+                                    reinterpret_cast<const BITMAPINFO*>(dib.data()), DIB_RGB_COLORS);
+    ASSERT_NE(bitmap, nullptr);
+    EXPECT_EQ(BandMeanColour(screen, bitmap, nullptr, c.rows, RGB(1, 2, 3)), c.mean) << c.what;
+    DeleteObject(bitmap);
+  }
+  ReleaseDC(nullptr, screen);
 }
 
 // A logo whose band cannot be measured is taken as white under the band: the slate reads there.

@@ -46,6 +46,14 @@ TEST(LogoVariantTest, TheNameIsTheBitmapsWithItsScaleInPercent) {
   LogoVariantName("SVGA_LOGO_ZOLT", 200, cut.data(), 8);
   EXPECT_EQ(std::string(cut.data()), "SVGA_LO");
   EXPECT_TRUE(cut.UntouchedFrom());
+  // One byte holds the terminator only; none is never written.
+  GuardedBuffer<char, 1> one;
+  LogoVariantName("SVGA_LOGO_ZOLT", 200, one.data(), 1);
+  EXPECT_EQ(one.data()[0], '\0');
+  EXPECT_TRUE(one.UntouchedFrom());
+  GuardedBuffer<char, 0> none;
+  LogoVariantName("SVGA_LOGO_ZOLT", 200, none.data(), 0);
+  EXPECT_TRUE(none.UntouchedFrom(0));
 }
 
 // ---- the logo window with variants in the resource library

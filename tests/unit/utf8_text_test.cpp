@@ -38,6 +38,15 @@ TEST(CopyUtf16AsUtf8, WritesWholeCharactersOnlyAndTerminates) {
       {u"\u07FF", 3, "\xDF\xBF", 1},                      // the last of two bytes
       {u"\u0800", 4, "\xE0\xA0\x80", 1},                  // the first of three
       {u"\u0800", 3, "", 0},
+      // The surrogate ranges' edges: D800-DBFF lead, DC00-DFFF follow, and
+      // the units just outside them are characters of their own.
+      {u"\U0010FFFF", 5, "\xF4\x8F\xBF\xBF", 1},
+      {u"\uD7FF\uE000", 7, "\xED\x9F\xBF\xEE\x80\x80", 1},
+      {std::u16string(1, char16_t(0xDFFF)), 4, "\xEF\xBF\xBD", 1},
+      {std::u16string(1, char16_t(0xDBFF)), 4, "\xEF\xBF\xBD", 1},  // a lead at the end
+      {std::u16string{char16_t(0xD800), char16_t(0xD800), char16_t(0xDC00)}, 8,
+       "\xEF\xBF\xBD\xF0\x90\x80\x80", 1},  // a lead before a lead
+      {std::u16string{char16_t(0xDBFF), char16_t(0xE000)}, 8, "\xEF\xBF\xBD\xEE\x80\x80", 1},
   };
   for (const Utf8Case& c : cases) {
     GuardedBuffer<char, 64> buffer;
@@ -87,15 +96,21 @@ TEST(CopyPathAsUtf8, LongNameKeepsItsBeginningAndItsFileName) {
 // Wherever the kept end begins, it begins with a whole character: a name of
 // characters past U+FFFF is never cut between the two halves of one.
 TEST(CopyPathAsUtf8, TheKeptEndNeverStartsInsideASurrogatePair) {
-  std::u16string path = u"C:\\" + std::u16string(100, u'a') + u"\\";
-  for (int i = 0; i < 20; ++i) path += u"\U0001F4C1";
-  for (size_t size : {size_t{61}, size_t{62}, size_t{63}, size_t{64}}) {
-    char buffer[64];
-    CopyPathAsUtf8(buffer, size, path.c_str());
-    const std::string text = buffer;
-    EXPECT_EQ(text.find("\xEF\xBF\xBD"), std::string::npos) << "half a pair kept, size " << size << ": " << text;
-    EXPECT_EQ(text.substr(text.size() - 4), "\xF0\x9F\x93\x81") << size;
-    EXPECT_EQ(winsim::Utf8(winsim::Utf16(text)), text) << size;
+  // The first and the last character past U+FFFF, and one between.
+  const std::pair<std::u16string, std::string> characters[] = {{u"\U00010000", "\xF0\x90\x80\x80"},
+                                                               {u"\U0001F4C1", "\xF0\x9F\x93\x81"},
+                                                               {u"\U0010FFFF", "\xF4\x8F\xBF\xBF"}};
+  for (const auto& character : characters) {
+    std::u16string path = u"C:\\" + std::u16string(100, u'a') + u"\\";
+    for (int i = 0; i < 20; ++i) path += character.first;
+    for (size_t size : {size_t{61}, size_t{62}, size_t{63}, size_t{64}}) {
+      char buffer[64];
+      CopyPathAsUtf8(buffer, size, path.c_str());
+      const std::string text = buffer;
+      EXPECT_EQ(text.find("\xEF\xBF\xBD"), std::string::npos) << "half a pair kept, size " << size << ": " << text;
+      EXPECT_EQ(text.substr(text.size() - 4), character.second) << size;
+      EXPECT_EQ(winsim::Utf8(winsim::Utf16(text)), text) << size;
+    }
   }
 }
 
