@@ -36,7 +36,7 @@ measure_native() {
 
     say "counting instructions per value and per byte (callgrind)"
     # The library's own functions in the copy; the rest is winsim and the C library.
-    local own_symbols='RegKey::|CopyValues|CopyBoundedText|SubkeyList|LogoStartup::CopyNewUserDefaults'
+    local own_symbols='RegKey::|CopyValues|CopyBoundedText|SubkeyList|CopyNewUserDefaults'
     local start values test length cg total own
     for start in first warm; do
         for values in "${copy_sizes[@]}"; do

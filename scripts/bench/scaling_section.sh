@@ -228,7 +228,7 @@ part is winsim's call-log entry for GetCommandLineA and, for the file-type
 test, two heap copies of the line and the extension with their allocations
 and frees; where the timed figure strays further than the instruction count,
 it is the noise of the shared machine on calls of a few hundred
-nanoseconds. Mend, if wanted: \`LogoStartup::CommandLineHasFileType\`
+nanoseconds. Mend, if wanted: \`CommandLineHasFileType\`
 (src/core/command_line.cpp) could run \`LineHasFileType\` on the line itself,
 which already ignores ASCII letter case, and drop the two copies and their
 allocations.
