@@ -47,7 +47,8 @@ class ResourceLibrary {
   // own module in its place, or null after Free.
   HMODULE Module() const { return module_; }
   HMODULE OwnModule() const { return ownModule_; }
-  bool OwnModuleServes() const { return module_ != nullptr && module_ == ownModule_; }
+  // Whether the own module stands in (null for null before an attach).
+  bool OwnModuleServes() const { return module_ == ownModule_; }
   // Whether the module serving has a "GetResourceID".
   bool HasLookup() const { return lookup_ != nullptr; }
   // The interface language the last Load was for.

@@ -175,6 +175,11 @@ TEST(StatusBand, IsTheBottomOfTheClientAreaAndNeverAboveIt) {
   EXPECT_EQ(tall.bottom, 299);
   const RECT flat = StatusBand(RECT{0, 0, 399, 10});
   EXPECT_EQ(flat.top, 0) << "a logo lower than the band gives the whole of it";
+  // A client area that does not start at 0 holds the band inside it, to the row.
+  constexpr int kBand = TARVEX_LOGO_STATUS_BAND_HEIGHT;
+  EXPECT_EQ(StatusBand(RECT{0, 5, 399, 5 + kBand}).top, 5);
+  EXPECT_EQ(StatusBand(RECT{0, 5, 399, 4 + kBand}).top, 5);
+  EXPECT_EQ(StatusBand(RECT{0, 5, 399, 6 + kBand}).top, 6);
 }
 
 }  // namespace
