@@ -188,18 +188,25 @@ TEST(ChooseLogoScale, AWindowOfExactly90PercentKeepsTheDpiScale) {
 
 // ---- the band's mean colour, read from the bitmap's own pixels
 
-// A 24-bit DIB of `width` by `height` pixels: column 0 `first`, the others `rest`.
-std::vector<BYTE> TwoColourDib(LONG width, LONG height, COLORREF first, COLORREF rest) {
+// A 24-bit DIB of `width` by `height` pixels, each of the colour
+// `colourAt(x, row)` gives; row 0 is the bottom one.
+template <typename ColourAt>
+std::vector<BYTE> PaintedDib(LONG width, LONG height, ColourAt colourAt) {
   std::vector<BYTE> dib = test_dib::Plain(width, height, 24);
   const size_t row = test_dib::RowBytes({40, width, height, 24, BI_RGB, 0});
   for (LONG y = 0; y < height; ++y) {
     for (LONG x = 0; x < width; ++x) {
-      const COLORREF colour = x == 0 ? first : rest;
+      const COLORREF colour = colourAt(x, y);
       BYTE* pixel = &dib[40 + y * row + 3 * x];
       pixel[0] = GetBValue(colour), pixel[1] = GetGValue(colour), pixel[2] = GetRValue(colour);
     }
   }
   return dib;
+}
+
+// Column 0 `first`, the others `rest`.
+std::vector<BYTE> TwoColourDib(LONG width, LONG height, COLORREF first, COLORREF rest) {
+  return PaintedDib(width, height, [&](LONG x, LONG) { return x == 0 ? first : rest; });
 }
 
 TEST(BandMeanColour, EveryChannelAndColumnCountsAndAnUnreadableBandGivesTheFallback) {
@@ -232,19 +239,9 @@ TEST(BandMeanColour, EveryChannelAndColumnCountsAndAnUnreadableBandGivesTheFallb
   }
 }
 
-// A 24-bit DIB of `width` by `height` pixels: its bottom `bandRows` rows
-// `band`, the rows above black.
+// The bottom `bandRows` rows `band`, the rows above black.
 std::vector<BYTE> BandDib(LONG width, LONG height, LONG bandRows, COLORREF band) {
-  std::vector<BYTE> dib = test_dib::Plain(width, height, 24);
-  const size_t row = test_dib::RowBytes({40, width, height, 24, BI_RGB, 0});
-  for (LONG y = 0; y < height; ++y) {  // bottom-up: row 0 is the bottom one
-    const COLORREF colour = y < bandRows ? band : RGB(0, 0, 0);
-    for (LONG x = 0; x < width; ++x) {
-      BYTE* pixel = &dib[40 + y * row + 3 * x];
-      pixel[0] = GetBValue(colour), pixel[1] = GetGValue(colour), pixel[2] = GetRValue(colour);
-    }
-  }
-  return dib;
+  return PaintedDib(width, height, [&](LONG, LONG row) { return row < bandRows ? band : RGB(0, 0, 0); });
 }
 
 // Only the band's rows are sampled, over the whole band: 16 lines spread
