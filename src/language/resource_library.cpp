@@ -57,16 +57,17 @@ void ResourceLibrary::Load(int language) {
   language_ = language;
   BuildPath(language);
   // By its full name only, never through the DLL search path.
-  HMODULE library = path_[0] != 0 ? LoadLibraryW(path_) : nullptr;
-  const DWORD loadError = library == nullptr ? GetLastError() : ERROR_SUCCESS;
-  module_ = library != nullptr ? library : ownModule_;
+  HMODULE loaded = path_[0] != 0 ? LoadLibraryW(path_) : nullptr;
+  const DWORD loadError = loaded == nullptr ? GetLastError() : ERROR_SUCCESS;
+  library_.reset(loaded);
+  module_ = library_ ? library_.get() : ownModule_;
   lookup_ = nullptr;
   if (module_ != nullptr) {
     FARPROC lookup = GetProcAddress(module_, "GetResourceID");
     // Through the generic function type, which converts to any other.
     lookup_ = reinterpret_cast<ResourceIdLookup>(reinterpret_cast<void (*)()>(lookup));
   }
-  DiagnoseResourceLibrary(path_, library != nullptr, loadError, lookup_ != nullptr);
+  DiagnoseResourceLibrary(path_, static_cast<bool>(library_), loadError, lookup_ != nullptr);
   LookUpString(title_, "PROGRAM_TITLE");
 }
 
@@ -78,8 +79,8 @@ void ResourceLibrary::Reload(int language) {
 
 void ResourceLibrary::Free() {
   // The own module is never freed; after a fallback it stays in place.
-  if (module_ == nullptr || module_ == ownModule_) return;
-  FreeLibrary(module_);
+  if (!library_) return;
+  library_.reset();
   module_ = nullptr;
   // Its export went with it.
   lookup_ = nullptr;

@@ -7,6 +7,10 @@
 
 #include "language/resource_path.h"
 #include "text/bounded_text.h"
+#include "unique_handle.h"
+
+// A module loaded by this library, freed when its owner goes.
+using UniqueLibrary = UniqueHandle<HMODULE, FreeLibrary>;
 
 // The resource library's "GetResourceID": key text in, string identifier out
 // (0 for a key it does not know).
@@ -61,7 +65,8 @@ class ResourceLibrary {
 
   HMODULE ownModule_ = nullptr;
   const char* baseName_ = "";
-  HMODULE module_ = nullptr;
+  UniqueLibrary library_;     // the resource library loaded, if one is
+  HMODULE module_ = nullptr;  // the one serving: library_'s, the own module, or null
   ResourceIdLookup lookup_ = nullptr;
   int language_ = 0;
   char title_[kTextSize];
