@@ -29,6 +29,7 @@ TEST(LogoVariantTest, ChoosesTheExactThenTheNearestLargerThenTheLargest) {
       {"none", {}, {800, 600}, -1},
       {"exact among others", {{500, 375}, {800, 600}, {1000, 750}}, {800, 600}, 1},
       {"the nearest larger, to shrink", {{1000, 750}, {600, 450}, {800, 600}}, {700, 525}, 2},
+      {"the nearest larger listed first", {{800, 600}, {1000, 750}}, {700, 525}, 0},
       {"larger one way only does not cover", {{900, 500}, {1000, 750}}, {800, 600}, 1},
       {"none larger: the largest, to enlarge", {{500, 375}, {600, 450}}, {800, 600}, 1},
       {"one pixel short is not exact", {{799, 600}}, {800, 600}, 0},
