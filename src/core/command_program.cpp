@@ -38,6 +38,8 @@ void ReadQuotedProgram(const char* commandLine, CommandProgram* found) {
     return;
   }
   const size_t length = static_cast<size_t>(close - commandLine - 1);
+  // An empty name names no program; the system would search for ".exe" alone.
+  if (length == 0) return;
   std::memcpy(found->program, commandLine + 1, length < kTextSize ? length : kTextSize - 1);
   found->program[length < kTextSize ? length : kTextSize - 1] = '\0';
   found->kind = CommandProgramKind::Quoted;

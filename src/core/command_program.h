@@ -11,7 +11,7 @@ enum class CommandProgramKind {
   Quoted,     // the program is the quoted name, found by the system
   Found,      // exactly one reading names a program
   Ambiguous,  // a reading names a program, and a longer one names another
-  NotFound,   // no reading names a program
+  NotFound,   // no reading names a program, or the quoted name is empty
   QuoteOpen,  // a quote opens the line and none closes it
   TooLong,    // a reading's full name does not fit a buffer of the library
 };
