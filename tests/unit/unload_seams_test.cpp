@@ -7,8 +7,10 @@
 #include <gtest/gtest.h>
 #include <winsim/control.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <functional>
 #include <ostream>
 #include <string>
@@ -17,6 +19,8 @@
 
 #include "core/exports.h"
 #include "core/library_entry.h"
+#include "diagnostic_lines.h"
+#include "diagnostics/diagnostics.h"
 #include "logo/logo_window.h"
 #include "startup_fixture.h"
 #include "test_dib.h"
@@ -123,6 +127,46 @@ TEST_P(UnloadSeamTest, NoCodeOfTheLibraryRunsAfterItsUnmap) {
   winsim::ClearViolations();
   EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::Window), 0);
   EXPECT_EQ(winsim::LiveHandles(winsim::HandleKind::GdiObject), 0);
+}
+
+// A paint that stays inside the library past the unload's bound: the logo's
+// release at the unload says so and leaves the bitmap, palette and font to the paint, which still
+// draws with them. (Unmapping the code under it is the one case that remains.)
+TEST_F(UnloadSeamTest, APaintHeldPastTheBoundKeepsWhatItUses) {
+  startup.CreateLogoWindow();
+  const HWND window = startup.Logo().Window();
+  ASSERT_NE(window, nullptr);
+  int objectsBefore = -1;
+  int objectsAfterUnload = -1;
+  startup.duringPaint = [&] {
+    if (inGap) return;
+    objectsBefore = winsim::LiveHandles(winsim::HandleKind::GdiObject);
+    inGap = true;
+    while (!workerDone) std::this_thread::yield();
+    objectsAfterUnload = winsim::LiveHandles(winsim::HandleKind::GdiObject);
+  };
+  InvalidateRect(window, nullptr, FALSE);
+  bool released = true;
+  std::thread worker([&] {
+    while (!inGap) std::this_thread::yield();
+    released = startup.Logo().ReleaseAtUnload();
+    workerDone = true;
+  });
+  while (!workerDone) {
+    Pump();
+    std::this_thread::yield();
+  }
+  worker.join();
+  Pump();
+  EXPECT_FALSE(released);
+  EXPECT_GT(objectsBefore, 0);
+  EXPECT_EQ(objectsAfterUnload, objectsBefore) << "the unload released what the paint used";
+  char line[kDiagnosticLineSize];
+  std::snprintf(line, sizeof line, diagnostic_form::LogoLeftToItsThread, static_cast<unsigned>(kHandBackMs));
+  const std::vector<std::string>& said = winsim::DebugOutput();
+  EXPECT_NE(std::find(said.begin(), said.end(), TARVEX_DIAG_PREFIX + std::string(line) + "\n"), said.end());
+  EXPECT_EQ(winsim::Violations(), std::vector<std::string>{});
+  EXPECT_FALSE(IsWindow(window)) << "the window closes at its thread's next pump";
 }
 
 // The same without a seam, many times: a worker closes the logo and at once
