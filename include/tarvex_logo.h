@@ -85,8 +85,9 @@ TARVEX_LOGO_API int __cdecl LogoClose(void);
  * An unquoted line is read as the system reads it, up to each space or tab in
  * turn. When exactly one of those readings names a program, that program is
  * started by its full name; when two do (C:\Program.exe before
- * C:\Program Files\...), when none does, or when a quote opens the line and
- * none closes it, nothing starts, and the library's diagnostics say why.
+ * C:\Program Files\...), when none does, when a quote opens the line and
+ * none closes it, or when the quotes hold no name, nothing starts, and the
+ * library's diagnostics say why.
  * Whether the command started is not reported to the host.
  * Any thread may call it; the last call wins. Returns the library's copy,
  * which stays valid and unchanged until the library is unloaded, whatever
