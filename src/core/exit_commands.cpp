@@ -5,7 +5,7 @@
 
 const char* ExitCommands::Set(const char* command, int show) {
   if (command == nullptr || command[0] == '\0') {
-    InterlockedExchangePointer(&current_, nullptr);
+    current_.store(nullptr);
     return "";
   }
   ScopedGlobalMemory memory(GlobalAlloc(GMEM_MOVEABLE, sizeof(KeptExitCommand)));
@@ -18,25 +18,25 @@ const char* ExitCommands::Set(const char* command, int show) {
   CopyBoundedText(copy->text, command, sizeof copy->text);
   Keep(copy);
   // Written whole before it is published: a reader sees this copy or another.
-  InterlockedExchangePointer(&current_, copy);
+  current_.store(copy);
   return copy->text;
 }
 
 void ExitCommands::Keep(KeptExitCommand* copy) {
-  for (;;) {
-    void* const older = InterlockedCompareExchangePointer(&kept_, nullptr, nullptr);
-    copy->older = static_cast<KeptExitCommand*>(older);
-    if (InterlockedCompareExchangePointer(&kept_, copy, older) == older) return;
-  }
+  // A failed exchange reloads `older` with the newer head, and the copy links to that.
+  KeptExitCommand* older = kept_.load();
+  do {
+    copy->older = older;
+  } while (!kept_.compare_exchange_weak(older, copy));
 }
 
 const KeptExitCommand* ExitCommands::Take() {
-  return static_cast<const KeptExitCommand*>(InterlockedExchangePointer(&current_, nullptr));
+  return current_.exchange(nullptr);
 }
 
 void ExitCommands::Release() {
-  InterlockedExchangePointer(&current_, nullptr);
-  auto* copy = static_cast<KeptExitCommand*>(InterlockedExchangePointer(&kept_, nullptr));
+  current_.store(nullptr);
+  KeptExitCommand* copy = kept_.exchange(nullptr);
   while (copy != nullptr) {
     KeptExitCommand* const older = copy->older;
     const HGLOBAL memory = copy->memory;

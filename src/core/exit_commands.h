@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <atomic>
+
 #include "text/bounded_text.h"
 
 // One command as it was set: kept unchanged until ExitCommands::Release.
@@ -35,7 +37,6 @@ class ExitCommands {
  private:
   void Keep(KeptExitCommand* copy);
 
-  // Both only ever swapped or compared and swapped as a whole.
-  void* volatile current_ = nullptr;  // the KeptExitCommand to start, or null
-  void* volatile kept_ = nullptr;     // every copy handed out, the newest first
+  std::atomic<KeptExitCommand*> current_{nullptr};  // the command to start, or null
+  std::atomic<KeptExitCommand*> kept_{nullptr};     // every copy handed out, the newest first
 };

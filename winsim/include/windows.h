@@ -139,22 +139,6 @@ DWORD WINAPI GetCurrentThreadId();
 void WINAPI Sleep(DWORD milliseconds);
 // Milliseconds of real time since an arbitrary start, wrapping at 2^32.
 DWORD WINAPI GetTickCount();
-// A compiler intrinsic on Windows, not an import: an atomic exchange with a
-// full barrier, as there.
-inline PVOID InterlockedExchangePointer(PVOID volatile* target, PVOID value) {
-  return __atomic_exchange_n(target, value, __ATOMIC_SEQ_CST);
-}
-inline PVOID InterlockedCompareExchangePointer(PVOID volatile* target, PVOID value, PVOID comparand) {
-  __atomic_compare_exchange_n(target, &comparand, value, false, __ATOMIC_SEQ_CST, __ATOMIC_SEQ_CST);
-  return comparand;
-}
-inline LONG InterlockedExchange(LONG volatile* target, LONG value) {
-  return __atomic_exchange_n(target, value, __ATOMIC_SEQ_CST);
-}
-inline LONG InterlockedCompareExchange(LONG volatile* target, LONG value, LONG comparand) {
-  __atomic_compare_exchange_n(target, &comparand, value, false, __ATOMIC_SEQ_CST, __ATOMIC_SEQ_CST);
-  return comparand;
-}
 void WINAPI SetLastError(DWORD error);
 // The system's text for an error code, ended by "\r\n" (FROM_SYSTEM and
 // IGNORE_INSERTS only: the forms the library uses).
