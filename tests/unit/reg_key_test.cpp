@@ -89,6 +89,25 @@ TEST_F(RegKeyTest, ListingEndsQuietlyAtTheFirstEnumerationFailure) {
   EXPECT_EQ(list[2 * kSubkeyNameSlotSize], '\0');
 }
 
+// The last slot given ends the list, whatever the key holds; nothing is
+// written past the slots, and none into a list of no slots.
+TEST_F(RegKeyTest, AListNeverRunsPastItsSlots) {
+  for (const char* name : {"a", "b", "c"}) winsim::CreateRegistryKey(HKEY_CURRENT_USER, std::string(kKey) + "\\" + name);
+  RegKey key = RegKey::OpenForReading(HKEY_CURRENT_USER, kKey);
+  const struct {
+    DWORD slots;
+    std::vector<std::string> expected;  // every slot given, then the guard's first byte
+  } rows[] = {{0, {"#"}}, {1, {"", "#"}}, {3, {"a", "b", "", "#"}}};
+  for (const auto& row : rows) {
+    std::vector<char> list((row.slots + 1) * kSubkeyNameSlotSize, '#');
+    key.EnumSubkeyNames(list.data(), row.slots);
+    std::vector<std::string> slots;
+    for (DWORD i = 0; i < row.slots; ++i) slots.emplace_back(&list[i * kSubkeyNameSlotSize]);
+    slots.emplace_back(1, list[row.slots * kSubkeyNameSlotSize]);
+    EXPECT_EQ(slots, row.expected) << row.slots << " slots";
+  }
+}
+
 TEST_F(RegKeyTest, FailedQueryInfoGivesZeros) {
   winsim::CreateRegistryKey(HKEY_CURRENT_USER, std::string(kKey) + "\\Sub");
   RegKey key = RegKey::OpenForReading(HKEY_CURRENT_USER, kKey);
