@@ -261,6 +261,12 @@ TEST_F(NewUserDefaultsTest, SubkeysLeftOutWhenTheirListCannotBeHad) {
   }
 }
 
+// A list of no slots has no room for its end: none is made, and the heap is not asked.
+TEST_F(NewUserDefaultsTest, AListOfNoSlotsIsNeverMade) {
+  EXPECT_EQ(AllocateSubkeyList(0), nullptr);
+  EXPECT_EQ(allocationCalls, 0);
+}
+
 // Adds subkeys to the defaults root once its list has been sized.
 void* GrowingAllocator(size_t bytes) {
   if (allocationCalls++ == 0) {

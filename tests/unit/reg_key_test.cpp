@@ -114,6 +114,7 @@ TEST_F(RegKeyTest, FailedQueryInfoGivesZeros) {
   winsim::InjectFailure("RegQueryInfoKeyA", 0, 1, ERROR_ACCESS_DENIED);
   RegKeyInfo info;
   std::memset(&info, 0xbe, sizeof info);
+  EXPECT_EQ(key.QueryInfo(nullptr), 0) << "nowhere to answer";
   EXPECT_EQ(key.QueryInfo(&info), 0) << "zeros for want of an answer are not the key's counts";
   EXPECT_EQ(info.subKeyCount, 0u);
   EXPECT_EQ(info.maxSubKeyNameLength, 0u);
