@@ -332,6 +332,7 @@ TEST_F(StartupTest, EditionLineSaysWhereAndHowDisableFormsWasFound) {
       {"zero and more", setting("00"), enabled + found + " begins with \"0\""},
       {"blank first", setting(" 1"), enabled + found + " begins with byte 0x20"},
       {"ANSI letter first", setting("\xE9"), enabled + found + " begins with byte 0xE9"},
+      {"delete first", setting("\x7F"), enabled + found + " begins with byte 0x7F"},
       {"byte-order mark first", setting("\xEF\xBB\xBF" "1"),
        enabled + found + " begins with byte 0xEF (a UTF-8 byte-order mark, EF BB BF)"},
       {"a mark cut short", setting("\xEF\xBB"), enabled + found + " begins with byte 0xEF"},
