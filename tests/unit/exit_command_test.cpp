@@ -76,6 +76,8 @@ TEST_F(ExitCommandTest, StartsTheOneProgramTheHostNamedWithoutWaiting) {
       {"a name searched along the path", "cmd /c echo done", {"C:\\Windows\\System32\\cmd.exe"}, {},
        "C:\\Windows\\System32\\cmd.exe", "cmd /c echo done",
        Said(diagnostic_form::ExitStarted, "C:\\Windows\\System32\\cmd.exe", "cmd /c echo done")},
+      {"a one-letter name", "x /all", {"C:\\Windows\\System32\\x.exe"}, {}, "C:\\Windows\\System32\\x.exe", "x /all",
+       Said(diagnostic_form::ExitStarted, "C:\\Windows\\System32\\x.exe", "x /all")},
       {"a relative name", "Tools\\update.exe /quiet", {kHostFolder + "Tools\\update.exe"}, {},
        "C:\\Program Files\\Tarvex\\Tools\\update.exe", "Tools\\update.exe /quiet",
        Said(diagnostic_form::ExitStarted, kHostFolder + "Tools\\update.exe", "Tools\\update.exe /quiet")},

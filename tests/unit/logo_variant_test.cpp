@@ -31,6 +31,8 @@ TEST(LogoVariantTest, ChoosesTheExactThenTheNearestLargerThenTheLargest) {
       {"the nearest larger, to shrink", {{1000, 750}, {600, 450}, {800, 600}}, {700, 525}, 2},
       {"the nearest larger listed first", {{800, 600}, {1000, 750}}, {700, 525}, 0},
       {"larger one way only does not cover", {{900, 500}, {1000, 750}}, {800, 600}, 1},
+      {"as wide and taller covers", {{1000, 750}, {800, 700}}, {800, 600}, 1},
+      {"as tall and wider covers", {{1000, 750}, {900, 600}}, {800, 600}, 1},
       {"none larger: the largest, to enlarge", {{500, 375}, {600, 450}}, {800, 600}, 1},
       {"one pixel short is not exact", {{799, 600}}, {800, 600}, 0},
   };
