@@ -49,7 +49,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ScaleCase{"a low work area holds the height", 192, {400, 300}, {0, 40, 1024, 540}, {587, 440}},
                       ScaleCase{"larger than the screen stays as it is", 192, {1100, 300}, kScreen, {1100, 300}},
                       ScaleCase{"no width is never scaled", 192, {0, 300}, kScreen, {0, 300}},
-                      ScaleCase{"no height is never scaled", 192, {400, 0}, kScreen, {400, 0}}),
+                      ScaleCase{"no height is never scaled", 192, {400, 0}, kScreen, {400, 0}},
+                      ScaleCase{"one row high is scaled", 192, {1, 1}, kScreen, {2, 2}}),
     [](const ::testing::TestParamInfo<ScaleCase>& info) { return "Case" + std::to_string(info.index); });
 
 // ---- the window and its painting at a DPI
