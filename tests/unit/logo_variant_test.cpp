@@ -33,6 +33,7 @@ TEST(LogoVariantTest, ChoosesTheExactThenTheNearestLargerThenTheLargest) {
       {"larger one way only does not cover", {{900, 500}, {1000, 750}}, {800, 600}, 1},
       {"as wide and taller covers", {{1000, 750}, {800, 700}}, {800, 600}, 1},
       {"as tall and wider covers", {{1000, 750}, {900, 600}}, {800, 600}, 1},
+      {"as tall but narrower is not exact", {{700, 600}, {1000, 750}}, {800, 600}, 1},
       {"none larger: the largest, to enlarge", {{500, 375}, {600, 450}}, {800, 600}, 1},
       {"one pixel short is not exact", {{799, 600}}, {800, 600}, 0},
   };
